@@ -1,0 +1,61 @@
+#include "HookDecision.h"
+
+#include "JsonFields.h"
+
+namespace halvane {
+
+using namespace json_fields;
+
+std::string_view rawValue(HookDecision::Decision decision) {
+    switch (decision) {
+        case HookDecision::Decision::approve:
+            return "approve";
+        case HookDecision::Decision::deny:
+            return "deny";
+        case HookDecision::Decision::passthrough:
+            return "passthrough";
+    }
+    return "passthrough";
+}
+
+std::optional<HookDecision::Decision> hookDecisionFromRaw(std::string_view raw) {
+    for (auto decision : {HookDecision::Decision::approve, HookDecision::Decision::deny,
+                          HookDecision::Decision::passthrough}) {
+        if (rawValue(decision) == raw) {
+            return decision;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string HookDecision::encode() const {
+    nlohmann::json object = nlohmann::json::object();
+    object["decision"] = rawValue(decision);
+    if (reason) {
+        object["reason"] = *reason;
+    }
+    if (picked) {
+        object["picked"] = *picked;
+    }
+    return dumpCompact(object);
+}
+
+DecodeResult<HookDecision> HookDecision::decode(std::string_view json) {
+    try {
+        const nlohmann::json object = parseObject(json);
+        HookDecision result;
+        const std::string raw = requireString(object, "decision");
+        const auto decoded = hookDecisionFromRaw(raw);
+        if (!decoded) {
+            throw FieldError("\"decision\" has no case named \"" + raw + "\"");
+        }
+        result.decision = *decoded;
+        result.reason = optionalString(object, "reason");
+        result.picked = optionalString(object, "picked");
+        return result;
+    } catch (const FieldError& error) {
+        return DecodeResult<HookDecision>::failure(error.what());
+    }
+}
+
+}  // namespace halvane

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "DecodeResult.h"
+
+namespace halvane {
+
+// The application's answer to one hook event.
+struct HookDecision {
+    enum class Decision { approve, deny, passthrough };
+
+    Decision decision = Decision::passthrough;
+    std::optional<std::string> reason = std::nullopt;
+    std::optional<std::string> picked = std::nullopt;
+
+    bool operator==(const HookDecision&) const = default;
+
+    std::string encode() const;
+    static DecodeResult<HookDecision> decode(std::string_view json);
+};
+
+std::string_view rawValue(HookDecision::Decision decision);
+std::optional<HookDecision::Decision> hookDecisionFromRaw(std::string_view raw);
+
+}  // namespace halvane

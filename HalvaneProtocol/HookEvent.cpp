@@ -1,0 +1,80 @@
+#include "HookEvent.h"
+
+#include "JsonFields.h"
+
+namespace halvane {
+
+using namespace json_fields;
+
+std::string_view rawValue(HookEvent::Kind kind) {
+    switch (kind) {
+        case HookEvent::Kind::permissionRequest:
+            return "permissionRequest";
+        case HookEvent::Kind::notification:
+            return "notification";
+        case HookEvent::Kind::stop:
+            return "stop";
+    }
+    return "notification";
+}
+
+std::optional<HookEvent::Kind> hookEventKindFromRaw(std::string_view raw) {
+    for (auto kind : {HookEvent::Kind::permissionRequest, HookEvent::Kind::notification,
+                      HookEvent::Kind::stop}) {
+        if (rawValue(kind) == raw) {
+            return kind;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string HookEvent::encode() const {
+    nlohmann::json object = nlohmann::json::object();
+    object["kind"] = rawValue(kind);
+    object["sessionId"] = sessionId;
+    object["cwd"] = cwd;
+    object["timestamp"] = timestamp;
+    auto put = [&object](const char* key, const auto& optional) {
+        if (optional) {
+            object[key] = *optional;
+        }
+    };
+    put("tool", tool);
+    put("toolInput", toolInput);
+    put("message", message);
+    put("terminalBundleId", terminalBundleId);
+    put("terminalPid", terminalPid);
+    put("suggestions", suggestions);
+    put("claudePid", claudePid);
+    put("iTermSessionId", iTermSessionId);
+    return dumpCompact(object);
+}
+
+DecodeResult<HookEvent> HookEvent::decode(std::string_view json) {
+    try {
+        const nlohmann::json object = parseObject(json);
+        HookEvent event;
+        const std::string kindRaw = requireString(object, "kind");
+        const auto decodedKind = hookEventKindFromRaw(kindRaw);
+        if (!decodedKind) {
+            throw FieldError("\"kind\" has no case named \"" + kindRaw + "\"");
+        }
+        event.kind = *decodedKind;
+        event.sessionId = requireString(object, "sessionId");
+        event.cwd = requireString(object, "cwd");
+        event.tool = optionalString(object, "tool");
+        event.toolInput = optionalString(object, "toolInput");
+        event.message = optionalString(object, "message");
+        event.timestamp = requireNumber(object, "timestamp");
+        event.terminalBundleId = optionalString(object, "terminalBundleId");
+        event.terminalPid = optionalInt32(object, "terminalPid");
+        event.suggestions = optionalStringList(object, "suggestions");
+        event.claudePid = optionalInt32(object, "claudePid");
+        event.iTermSessionId = optionalString(object, "iTermSessionId");
+        return event;
+    } catch (const FieldError& error) {
+        return DecodeResult<HookEvent>::failure(error.what());
+    }
+}
+
+}  // namespace halvane

@@ -1,0 +1,228 @@
+#include "HookRelay.h"
+
+#include <sys/random.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstring>
+#include <nlohmann/json.hpp>
+
+#include "Halvane/Platform/posix/Log.h"
+#include "Halvane/Platform/posix/UnixSocket.h"
+#include "HalvaneProtocol/Framing.h"
+#include "HalvaneProtocol/WireTime.h"
+#include "TerminalDetection.h"
+
+namespace halvane {
+
+namespace {
+
+constexpr std::string_view neutralAnswer = "{}\n";
+constexpr std::string_view deniedFallback = "Denied via Halvane";
+
+void say(std::string_view text) {
+    std::string line = "halvane-hook: ";
+    line += text;
+    log::error(line);
+}
+
+// Random version-4 UUID in canonical upper-case form.
+std::string freshSessionId() {
+    unsigned char bytes[16] = {};
+    std::size_t filled = 0;
+    while (filled < sizeof bytes) {
+        const ssize_t got = ::getrandom(bytes + filled, sizeof bytes - filled, 0);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            // Without the kernel's generator, fall back to something unique enough.
+            const auto now = std::chrono::steady_clock::now().time_since_epoch().count();
+            for (std::size_t i = filled; i < sizeof bytes; ++i) {
+                bytes[i] = static_cast<unsigned char>((now >> ((i % 8) * 8)) ^ ::getpid() ^ i);
+            }
+            break;
+        }
+        filled += static_cast<std::size_t>(got);
+    }
+    bytes[6] = static_cast<unsigned char>((bytes[6] & 0x0f) | 0x40);
+    bytes[8] = static_cast<unsigned char>((bytes[8] & 0x3f) | 0x80);
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string text;
+    text.reserve(36);
+    for (std::size_t i = 0; i < sizeof bytes; ++i) {
+        if (i == 4 || i == 6 || i == 8 || i == 10) {
+            text.push_back('-');
+        }
+        text.push_back(hex[bytes[i] >> 4]);
+        text.push_back(hex[bytes[i] & 0x0f]);
+    }
+    return text;
+}
+
+std::string currentDirectory() {
+    char buffer[PATH_MAX];
+    if (::getcwd(buffer, sizeof buffer) == nullptr) {
+        return {};
+    }
+    return buffer;
+}
+
+std::optional<std::string> stringMember(const nlohmann::json& object, const char* key) {
+    const auto it = object.find(key);
+    if (it == object.end() || !it->is_string()) {
+        return std::nullopt;
+    }
+    return it->get<std::string>();
+}
+
+std::optional<HookEvent::Kind> kindForHookEventName(std::string_view name) {
+    if (name == "PreToolUse") {
+        return HookEvent::Kind::permissionRequest;
+    }
+    if (name == "Notification") {
+        return HookEvent::Kind::notification;
+    }
+    if (name == "Stop" || name == "SubagentStop") {
+        return HookEvent::Kind::stop;
+    }
+    return std::nullopt;
+}
+
+std::string answerFor(const HookEvent& event, const ExchangeResult& result) {
+    if (result.error || !result.decision || event.kind != HookEvent::Kind::permissionRequest) {
+        return std::string(neutralAnswer);
+    }
+    switch (result.decision->decision) {
+        case HookDecision::Decision::approve:
+            return "{\"decision\":\"approve\"}\n";
+        case HookDecision::Decision::deny: {
+            nlohmann::json answer = nlohmann::json::object();
+            answer["decision"] = "block";
+            answer["reason"] = result.decision->reason.value_or(std::string(deniedFallback));
+            return answer.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+        }
+        case HookDecision::Decision::passthrough:
+            break;
+    }
+    return std::string(neutralAnswer);
+}
+
+class Descriptor final {
+public:
+    explicit Descriptor(int fd) : m_fd(fd) {}
+    ~Descriptor() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+RelayError posixError(int code) {
+    return RelayError{code, std::strerror(code)};
+}
+
+}  // namespace
+
+std::optional<std::string> injectDaemonSessionId(int argc, const char* const* argv) {
+    if (argc < 3 || std::strcmp(argv[1], "--inject-daemon") != 0) {
+        return std::nullopt;
+    }
+    return std::string(argv[2]);
+}
+
+ExchangeResult sendAndReceive(const HookEvent& event, const RelayOptions& options) {
+    const Descriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (socket.get() < 0) {
+        return {std::nullopt, posixError(ECONNREFUSED)};
+    }
+    const sockaddr_un address = unix_socket::address(options.socketPath);
+    if (::connect(socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        say("connect failed errno=" + std::to_string(errno));
+        return {std::nullopt, posixError(ECONNREFUSED)};
+    }
+    // /tmp is shared by every local user: a listener that is not us must
+    // never see our tool calls or get to approve them.
+    const auto listener = unix_socket::peerUid(socket.get());
+    if (!listener || *listener != ::getuid()) {
+        say("connect failed errno=" + std::to_string(ECONNREFUSED));
+        return {std::nullopt, posixError(ECONNREFUSED)};
+    }
+    say("connected");
+    unix_socket::setReceiveTimeout(socket.get(), options.timeoutSeconds);
+
+    const std::string encoded = event.encode();
+    const ssize_t sent = writeMessage(socket.get(), encoded);
+    say("sent " + std::to_string(sent) + "/" + std::to_string(encoded.size() + 1) + " bytes");
+
+    const std::string reply = readMessage(socket.get());
+    if (reply.empty()) {
+        return {};
+    }
+    auto decoded = HookDecision::decode(reply);
+    if (!decoded) {
+        return {std::nullopt, RelayError{EINVAL, "decode error: " + decoded.error()}};
+    }
+    return {decoded.value(), std::nullopt};
+}
+
+RelayOutput runRelay(std::string_view input, const RelayContext& context,
+                     const RelayOptions& options) {
+    nlohmann::json payload = nlohmann::json::parse(input.begin(), input.end(), nullptr, false);
+    if (payload.is_discarded() || !payload.is_object()) {
+        say("invalid JSON on stdin");
+        return {"", 2};
+    }
+
+    const std::string eventName = stringMember(payload, "hook_event_name").value_or("");
+    const auto sessionId = stringMember(payload, "session_id");
+    const auto cwd = stringMember(payload, "cwd");
+    const auto tool = stringMember(payload, "tool_name");
+    std::optional<std::string> toolInput;
+    // Null stands for "no input"; every other value travels as compact JSON text.
+    if (const auto it = payload.find("tool_input"); it != payload.end() && !it->is_null()) {
+        toolInput = it->dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    }
+    const auto message = stringMember(payload, "message");
+
+    const auto kind = kindForHookEventName(eventName);
+    if (!kind) {
+        return {std::string(neutralAnswer), 0};
+    }
+
+    const DetectedTerminal terminal =
+        detectTerminal(context.processes, context.parentPid, context.termProgram);
+    const auto claudePid = detectClaudePid(context.processes, context.parentPid);
+
+    HookEvent event;
+    event.kind = *kind;
+    event.sessionId = sessionId ? *sessionId : freshSessionId();
+    event.cwd = cwd ? *cwd : currentDirectory();
+    event.tool = tool;
+    event.toolInput = toolInput;
+    event.message = message;
+    event.timestamp = wireTimestamp(std::chrono::system_clock::now());
+    event.terminalBundleId = terminal.bundleId;
+    event.terminalPid = terminal.pid;
+    event.claudePid = claudePid;
+    if (context.iTermSessionId != nullptr) {
+        event.iTermSessionId = std::string(context.iTermSessionId);
+    }
+
+    const ExchangeResult result = sendAndReceive(event, options);
+    if (result.error) {
+        say(result.error->description);
+    }
+    return {answerFor(event, result), 0};
+}
+
+}  // namespace halvane

@@ -1,0 +1,59 @@
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <string>
+
+#include "Halvane/Platform/posix/Log.h"
+#include "Halvane/Platform/posix/ProcfsProcessTable.h"
+#include "RelayMain.h"
+
+namespace halvane {
+
+namespace {
+
+std::string readAll(int fd) {
+    std::string data;
+    char buffer[16384];
+    for (;;) {
+        const ssize_t count = ::read(fd, buffer, sizeof buffer);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0) {
+            return data;
+        }
+        data.append(buffer, static_cast<std::size_t>(count));
+    }
+}
+
+void writeAll(int fd, const std::string& data) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t count = ::write(fd, data.data() + done, data.size() - done);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0) {
+            return;
+        }
+        done += static_cast<std::size_t>(count);
+    }
+}
+
+}  // namespace
+
+int relayMain(int argc, char** argv, const RelayOptions& options) {
+    if (const auto sessionId = injectDaemonSessionId(argc, argv)) {
+        log::error("halvane-hook: this build has no injector daemon yet");
+        return 0;
+    }
+    const ProcfsProcessTable processes;
+    const RelayContext context{processes, static_cast<std::int32_t>(::getppid()),
+                               std::getenv("TERM_PROGRAM"), std::getenv("ITERM_SESSION_ID")};
+    const RelayOutput output = runRelay(readAll(STDIN_FILENO), context, options);
+    writeAll(STDOUT_FILENO, output.standardOutput);
+    return output.exitStatus;
+}
+
+}  // namespace halvane

@@ -1,0 +1,252 @@
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <regex>
+
+#include "Halvane/Platform/posix/UnixSocket.h"
+#include "HalvaneProtocol/Framing.h"
+#include "HalvaneProtocol/WireTime.h"
+#include "RelayHarness.h"
+#include "ScriptedServer.h"
+#include "TempDir.h"
+
+using namespace halvane::test;
+using Reply = ScriptedServer::Reply;
+
+namespace {
+
+class RelayProcess : public ::testing::Test {
+protected:
+    std::string socketPath() const { return (m_dir / "h.sock").string(); }
+
+    ChildResult relay(const std::string& input, ChildOptions options = {},
+                      std::vector<std::string> extraArguments = {}) {
+        options.standardInput = input;
+        options.environment.emplace("HALVANE_TEST_SOCKET", socketPath());
+        options.environment.emplace("HALVANE_TEST_TIMEOUT", "0.5");
+        std::vector<std::string> argv{binaryDirectory() + "/relay-test-driver"};
+        argv.insert(argv.end(), extraArguments.begin(), extraArguments.end());
+        return runChild(argv, options);
+    }
+
+    TempDir m_dir{"relay"};
+};
+
+}  // namespace
+
+TEST_F(RelayProcess, ApproveIsPrintedForAPermissionRequest) {
+    ScriptedServer server(socketPath(), Reply::line, R"({"decision":"approve"})");
+    ASSERT_TRUE(server.listening());
+    const auto result = relay(preToolUse());
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.standardOutput, "{\"decision\":\"approve\"}\n");
+
+    const auto errors = lines(result.standardError);
+    ASSERT_EQ(errors.size(), 2u) << result.standardError;
+    EXPECT_EQ(errors[0], "halvane-hook: connected");
+    ASSERT_EQ(server.requests().size(), 1u);
+    const std::string bytes = std::to_string(server.requests()[0].size() + 1);
+    EXPECT_EQ(errors[1], "halvane-hook: sent " + bytes + "/" + bytes + " bytes");
+}
+
+TEST_F(RelayProcess, DenyBecomesABlockWithTheReasonOrTheFallback) {
+    struct Case {
+        std::string reply;
+        std::string reason;
+    };
+    for (const Case& c : {Case{R"({"decision":"deny","reason":"Not in prod"})", "Not in prod"},
+                          Case{R"({"decision":"deny"})", "Denied via Halvane"},
+                          Case{R"({"decision":"deny","reason":""})", ""}}) {
+        ScriptedServer server(socketPath(), Reply::line, c.reply);
+        const auto result = relay(preToolUse());
+        EXPECT_EQ(result.exitStatus, 0);
+        ASSERT_FALSE(result.standardOutput.empty());
+        EXPECT_NE(result.standardOutput.back(), '\n');
+        EXPECT_EQ(nlohmann::json::parse(result.standardOutput),
+                  nlohmann::json({{"decision", "block"}, {"reason", c.reason}}));
+    }
+}
+
+TEST_F(RelayProcess, EverythingElseIsTheNeutralAnswer) {
+    struct Case {
+        const char* name;
+        Reply reply;
+        std::string payload;
+        std::string input;
+    };
+    const std::string notification =
+        R"({"hook_event_name":"Notification","session_id":"s","message":"Waiting"})";
+    for (const Case& c : {
+             Case{"passthrough", Reply::line, R"({"decision":"passthrough"})", preToolUse()},
+             Case{"notification approved", Reply::line, R"({"decision":"approve"})", notification},
+             Case{"stop", Reply::line, R"({"decision":"approve"})",
+                  R"({"hook_event_name":"SubagentStop"})"},
+             Case{"closed without answer", Reply::closeWithoutAnswer, "", preToolUse()},
+             Case{"answer cut short", Reply::raw, R"({"decision":"appr)", preToolUse()},
+             Case{"silent until time-out", Reply::stayOpenSilent, "", preToolUse()},
+         }) {
+        ScriptedServer server(socketPath(), c.reply, c.payload);
+        const auto result = relay(c.input);
+        EXPECT_EQ(result.exitStatus, 0) << c.name;
+        EXPECT_EQ(result.standardOutput, "{}\n") << c.name;
+        EXPECT_EQ(server.requests().size(), 1u) << c.name;
+    }
+}
+
+TEST_F(RelayProcess, AGarbageReplyIsReportedAndAnsweredNeutrally) {
+    ScriptedServer server(socketPath(), Reply::line, "<html>");
+    const auto result = relay(preToolUse());
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.standardOutput, "{}\n");
+    const auto errors = lines(result.standardError);
+    ASSERT_EQ(errors.size(), 3u) << result.standardError;
+    EXPECT_TRUE(errors[2].starts_with("halvane-hook: decode error: ")) << errors[2];
+}
+
+TEST_F(RelayProcess, NobodyListeningIsReportedAndAnsweredNeutrally) {
+    const auto result = relay(preToolUse());
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.standardOutput, "{}\n");
+    EXPECT_EQ(
+        lines(result.standardError),
+        (std::vector<std::string>{"halvane-hook: connect failed errno=" + std::to_string(ENOENT),
+                                  "halvane-hook: Connection refused"}));
+}
+
+TEST_F(RelayProcess, InvalidInputExitsTwoWithItsLine) {
+    for (const char* input : {"", "[]", "not json"}) {
+        const auto result = relay(input);
+        EXPECT_EQ(result.exitStatus, 2) << input;
+        EXPECT_EQ(result.standardOutput, "") << input;
+        EXPECT_EQ(result.standardError, "halvane-hook: invalid JSON on stdin\n") << input;
+    }
+}
+
+TEST_F(RelayProcess, InjectDaemonWithoutSessionIdRunsAsRelay) {
+    ScriptedServer server(socketPath(), Reply::line, R"({"decision":"approve"})");
+    const auto result = relay(preToolUse(), {}, {"--inject-daemon"});
+    EXPECT_EQ(result.standardOutput, "{\"decision\":\"approve\"}\n");
+}
+
+TEST_F(RelayProcess, TheEventCarriesTheHookFields) {
+    ScriptedServer server(socketPath(), Reply::line, R"({"decision":"passthrough"})");
+    ChildOptions options;
+    options.environment["ITERM_SESSION_ID"] = "w0t1p0:XYZ";
+    options.environment["TERM_PROGRAM"] = "WezTerm";
+    const double before = halvane::wireTimestamp(std::chrono::system_clock::now());
+    relay(preToolUse(R"(,"message":"hi\nthere","extra":true)"), options);
+    const double after = halvane::wireTimestamp(std::chrono::system_clock::now());
+
+    ASSERT_EQ(server.requests().size(), 1u);
+    EXPECT_EQ(server.requests()[0].find('\n'), std::string::npos);
+    const auto event = decodedRequest(server.requests()[0]);
+    EXPECT_EQ(event.kind, halvane::HookEvent::Kind::permissionRequest);
+    EXPECT_EQ(event.sessionId, "sess-1");
+    EXPECT_EQ(event.cwd, "/work/app");
+    EXPECT_EQ(event.tool, "Bash");
+    EXPECT_EQ(event.toolInput, R"({"command":"ls -la","nested":[[1,2],{"a":null}]})");
+    EXPECT_EQ(event.message, "hi\nthere");
+    EXPECT_EQ(event.iTermSessionId, "w0t1p0:XYZ");
+    EXPECT_EQ(event.terminalBundleId, "com.github.wez.wezterm");
+    EXPECT_FALSE(event.suggestions);
+    EXPECT_GE(event.timestamp, before);
+    EXPECT_LE(event.timestamp, after);
+}
+
+TEST_F(RelayProcess, MistypedKeysAreTreatedAsMissing) {
+    ScriptedServer server(socketPath(), Reply::line, R"({"decision":"passthrough"})");
+    ChildOptions options;
+    options.workingDirectory = m_dir.path().string();
+    options.environment["ITERM_SESSION_ID"] = std::nullopt;
+    relay(R"({"hook_event_name":"Stop","session_id":42,"cwd":["x"],"tool_name":1,"message":{}})",
+          options);
+    ASSERT_EQ(server.requests().size(), 1u);
+    const auto event = decodedRequest(server.requests()[0]);
+    EXPECT_EQ(event.kind, halvane::HookEvent::Kind::stop);
+    EXPECT_TRUE(std::regex_match(
+        event.sessionId,
+        std::regex("[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}")))
+        << event.sessionId;
+    EXPECT_EQ(event.cwd, std::filesystem::canonical(m_dir.path()).string());
+    EXPECT_FALSE(event.tool || event.message || event.toolInput || event.iTermSessionId);
+}
+
+TEST_F(RelayProcess, DetectsTerminalAndAgentFromRealParents) {
+    // Copies of the shell under the names a terminal and the agent would have,
+    // one of them long enough to be cut by the kernel's 15-character names.
+    const auto terminal = m_dir / "gnome-terminal-server";
+    const auto agent = m_dir / "claude";
+    std::filesystem::copy_file("/bin/sh", terminal);
+    std::filesystem::copy_file("/bin/sh", agent);
+    ScriptedServer server(socketPath(), Reply::line, R"({"decision":"passthrough"})");
+
+    const std::string driver = binaryDirectory() + "/relay-test-driver";
+    const std::string inner = "echo $$ >&2; " + driver + " </dev/stdin; exit $?";
+    const std::string outer = "echo $$ >&2; " + agent.string() + " -c '" + inner + "'; exit $?";
+    ChildOptions options;
+    options.standardInput = R"({"hook_event_name":"Notification","session_id":"s"})";
+    options.environment["HALVANE_TEST_SOCKET"] = socketPath();
+    options.environment["TERM_PROGRAM"] = std::nullopt;
+    const auto result = runChild({terminal.string(), "-c", outer}, options);
+    ASSERT_EQ(result.exitStatus, 0) << result.standardError;
+
+    const auto errors = lines(result.standardError);
+    ASSERT_GE(errors.size(), 2u);
+    ASSERT_EQ(server.requests().size(), 1u);
+    const auto event = decodedRequest(server.requests()[0]);
+    EXPECT_EQ(event.terminalPid, std::stoi(errors[0]));
+    EXPECT_EQ(event.claudePid, std::stoi(errors[1]));
+    EXPECT_FALSE(event.terminalBundleId);
+}
+
+TEST_F(RelayProcess, AListenerOfAnotherUserIsTreatedAsNobodyListening) {
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to start a listener under another user id";
+    }
+    ::chmod(m_dir.path().c_str(), 0777);
+    int report[2];
+    ASSERT_EQ(::pipe(report), 0);
+    const pid_t listener = ::fork();
+    ASSERT_GE(listener, 0);
+    if (listener == 0) {
+        // The foreign listener: nobody's uid, counts the bytes it is sent.
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0) {
+            ::_exit(3);
+        }
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        const auto address = halvane::unix_socket::address(socketPath());
+        if (::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
+            ::listen(fd, 4) != 0) {
+            ::_exit(4);
+        }
+        ::write(report[1], "L", 1);
+        const int connection = ::accept(fd, nullptr, nullptr);
+        halvane::unix_socket::setReceiveTimeout(connection, 1.0);
+        const std::string received = halvane::readMessage(connection);
+        const char verdict = received.empty() ? '0' : 'R';
+        ::write(report[1], &verdict, 1);
+        ::_exit(0);
+    }
+    ::close(report[1]);
+    char ready = 0;
+    ASSERT_EQ(::read(report[0], &ready, 1), 1);
+
+    const auto result = relay(preToolUse());
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.standardOutput, "{}\n");
+    EXPECT_EQ(lines(result.standardError),
+              (std::vector<std::string>{
+                  "halvane-hook: connect failed errno=" + std::to_string(ECONNREFUSED),
+                  "halvane-hook: Connection refused"}));
+    char verdict = 0;
+    ASSERT_EQ(::read(report[0], &verdict, 1), 1);
+    EXPECT_EQ(verdict, '0') << "the foreign listener received the event";
+    ::close(report[0]);
+    ::waitpid(listener, nullptr, 0);
+}

@@ -1,0 +1,26 @@
+// Every test binary starts here: each run gets its own HOME and XDG folders so
+// no test can read or change the developer's real configuration.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "TempDir.h"
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    const halvane::test::TempDir home("home");
+    const auto at = [&home](const char* name) {
+        const auto path = home.path() / name;
+        std::filesystem::create_directories(path);
+        return path.string();
+    };
+    ::setenv("HOME", home.path().c_str(), 1);
+    ::setenv("XDG_CONFIG_HOME", at(".config").c_str(), 1);
+    ::setenv("XDG_DATA_HOME", at(".local/share").c_str(), 1);
+    ::setenv("XDG_CACHE_HOME", at(".cache").c_str(), 1);
+    ::setenv("XDG_STATE_HOME", at(".local/state").c_str(), 1);
+    ::unsetenv("CLAUDE_CONFIG_DIR");
+    return RUN_ALL_TESTS();
+}
