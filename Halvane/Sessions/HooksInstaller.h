@@ -1,0 +1,30 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace halvane::HooksInstaller {
+
+// Owner of every edit Halvane makes to Claude Code's settings file
+// (<claude folder>/settings.json, see ClaudePaths). Every call reads the file
+// anew; nothing is kept between calls.
+
+// The relay next to the running executable, when it exists and is executable.
+std::optional<std::string> hookBinaryPath();
+std::filesystem::path backupURL();
+
+bool isInstalled();
+// "installed hooks → <path>", "ok: hooks already installed",
+// "skip: halvane-hook not found next to app binary" or
+// "failed to write settings: <reason>".
+std::string installIfNeeded();
+bool uninstall();
+bool restoreBackup();
+
+bool addAllowRule(const std::string& pattern);
+std::vector<std::string> currentAllowPatterns();
+bool removeAllowRule(const std::string& pattern);
+
+}  // namespace halvane::HooksInstaller
