@@ -34,7 +34,7 @@ bench: deps
 	@bench/run
 
 format:
-	@git ls-files '*.cpp' '*.h' '*.c' | xargs clang-format -i
+	@git ls-files --cached --others --exclude-standard '*.cpp' '*.h' '*.c' | xargs clang-format -i
 
 clean:
 	@rm -rf $(BUILD_DIR) build-release

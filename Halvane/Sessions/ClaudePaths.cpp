@@ -29,8 +29,12 @@ std::filesystem::path directory() {
     return homeDirectory() / ".claude";
 }
 
-std::filesystem::path settingsFile() { return directory() / "settings.json"; }
+std::filesystem::path settingsFile() {
+    return directory() / "settings.json";
+}
 
-std::filesystem::path projectsDirectory() { return directory() / "projects"; }
+std::filesystem::path projectsDirectory() {
+    return directory() / "projects";
+}
 
 }  // namespace halvane::ClaudePaths
