@@ -14,6 +14,7 @@
 #include "Halvane/Platform/posix/UnixSocket.h"
 #include "HalvaneProtocol/Framing.h"
 #include "HalvaneProtocol/WireTime.h"
+#include "InjectorDaemon.h"
 #include "TerminalDetection.h"
 
 namespace halvane {
@@ -218,6 +219,9 @@ RelayOutput runRelay(std::string_view input, const RelayContext& context,
         event.iTermSessionId = std::string(context.iTermSessionId);
     }
 
+    if (options.spawnInjector) {
+        spawnInjectorDaemonIfNeeded(event.sessionId);
+    }
     const ExchangeResult result = sendAndReceive(event, options);
     if (result.error) {
         say(result.error->description);

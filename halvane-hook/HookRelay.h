@@ -17,6 +17,8 @@ namespace halvane {
 struct RelayOptions {
     std::string socketPath = halvane::socketPath;
     double timeoutSeconds = 30;
+    // Start a keystroke injector for the session before contacting the app.
+    bool spawnInjector = true;
 };
 
 // What the relay reads from its surroundings, gathered by main().

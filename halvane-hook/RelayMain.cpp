@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "Halvane/Platform/posix/Log.h"
 #include "Halvane/Platform/posix/ProcfsProcessTable.h"
+#include "InjectorDaemon.h"
 #include "RelayMain.h"
 
 namespace halvane {
@@ -41,12 +41,23 @@ void writeAll(int fd, const std::string& data) {
     }
 }
 
+std::optional<pid_t> relayPidArgument(int argc, char** argv) {
+    if (argc < 4) {
+        return std::nullopt;
+    }
+    char* end = nullptr;
+    const long pid = std::strtol(argv[3], &end, 10);
+    if (end == argv[3] || *end != '\0' || pid < 2) {
+        return std::nullopt;
+    }
+    return static_cast<pid_t>(pid);
+}
+
 }  // namespace
 
 int relayMain(int argc, char** argv, const RelayOptions& options) {
     if (const auto sessionId = injectDaemonSessionId(argc, argv)) {
-        log::error("halvane-hook: this build has no injector daemon yet");
-        return 0;
+        return runInjectorDaemon(*sessionId, relayPidArgument(argc, argv));
     }
     const ProcfsProcessTable processes;
     const RelayContext context{processes, static_cast<std::int32_t>(::getppid()),

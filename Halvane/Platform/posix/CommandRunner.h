@@ -1,0 +1,17 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace halvane {
+
+// Runs a program with an argument vector (never through a shell), with the
+// caller's environment and its standard streams on /dev/null, and waits for it.
+// Returns 0 on exit status 0, the exit status when it failed, or a positive
+// errno when it could not be started; a program still running at the limit is
+// killed and reported as ETIMEDOUT.
+int runCommand(const std::vector<std::string>& argv,
+               std::chrono::milliseconds limit = std::chrono::milliseconds(3000));
+
+}  // namespace halvane
