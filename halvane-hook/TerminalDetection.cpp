@@ -1,8 +1,8 @@
 #include "TerminalDetection.h"
 
-#include <array>
 #include <string_view>
-#include <utility>
+
+#include "HalvaneProtocol/TerminalBundles.h"
 
 namespace halvane {
 
@@ -11,44 +11,18 @@ namespace {
 constexpr int terminalWalkDepth = 10;
 constexpr int claudeWalkDepth = 8;
 
-constexpr std::array<std::pair<std::string_view, std::string_view>, 7> termPrograms{{
-    {"Apple_Terminal", "com.apple.Terminal"},
-    {"iTerm.app", "com.googlecode.iterm2"},
-    {"ghostty", "com.mitchellh.ghostty"},
-    {"WezTerm", "com.github.wez.wezterm"},
-    {"vscode", "com.microsoft.VSCode"},
-    {"Warp", "dev.warp.Warp-Stable"},
-    {"tmux", "tmux"},
-}};
-
-constexpr std::array<std::string_view, 22> terminalNames{
-    "Terminal", "iTerm2", "ghostty", "wezterm-gui", "WezTerm", "alacritty", "kitty", "Warp", "Code",
-    "Cursor",
-    // Linux terminals and multiplexers.
-    "gnome-terminal-server", "kgx", "konsole", "xfce4-terminal", "tilix", "terminator", "foot",
-    "xterm", "code", "cursor", "tmux: server", "tmux"};
-
 }  // namespace
 
 std::optional<std::string> terminalBundleForTermProgram(const char* termProgram) {
     if (termProgram == nullptr) {
         return std::nullopt;
     }
-    for (const auto& [program, bundle] : termPrograms) {
-        if (program == termProgram) {
-            return std::string(bundle);
-        }
-    }
-    return std::nullopt;
+    const auto bundle = halvane::terminalBundleForTermProgram(std::string_view(termProgram));
+    return bundle ? std::optional<std::string>(*bundle) : std::nullopt;
 }
 
 bool isTerminalProcessName(std::string_view name) {
-    for (const std::string_view candidate : terminalNames) {
-        if (candidate == name) {
-            return true;
-        }
-    }
-    return false;
+    return terminalBundleForProcessName(name).has_value();
 }
 
 DetectedTerminal detectTerminal(const ProcessTable& processes, std::int32_t parentPid,

@@ -6,15 +6,27 @@
 #include <sys/wait.h>
 #include <time.h>
 
+#include <unistd.h>
+
 #include <cerrno>
 
 extern char** environ;
 
 namespace halvane {
 
-int runCommand(const std::vector<std::string>& argv, std::chrono::milliseconds limit) {
+namespace {
+
+// Spawns argv with standard input and error on /dev/null and standard output
+// on outputFd (or /dev/null), then waits; output is drained while waiting so
+// a chatty program cannot block on a full pipe.
+int spawnAndWait(const std::vector<std::string>& argv, std::chrono::milliseconds limit,
+                 std::string* output) {
     if (argv.empty()) {
         return EINVAL;
+    }
+    int pipeFds[2] = {-1, -1};
+    if (output != nullptr && ::pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0) {
+        return errno;
     }
     std::vector<char*> arguments;
     for (const auto& argument : argv) {
@@ -25,38 +37,75 @@ int runCommand(const std::vector<std::string>& argv, std::chrono::milliseconds l
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     for (int fd = 0; fd < 3; ++fd) {
-        posix_spawn_file_actions_addopen(&actions, fd, "/dev/null", fd == 0 ? O_RDONLY : O_WRONLY,
-                                         0);
+        if (fd == 1 && output != nullptr) {
+            posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
+        } else {
+            posix_spawn_file_actions_addopen(&actions, fd, "/dev/null",
+                                             fd == 0 ? O_RDONLY : O_WRONLY, 0);
+        }
     }
     pid_t pid = 0;
     const int spawned =
         ::posix_spawnp(&pid, arguments[0], &actions, nullptr, arguments.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
+    if (output != nullptr) {
+        ::close(pipeFds[1]);
+    }
+    const auto drain = [&] {
+        if (output == nullptr) {
+            return;
+        }
+        char buffer[4096];
+        ssize_t count;
+        while ((count = ::read(pipeFds[0], buffer, sizeof buffer)) > 0) {
+            output->append(buffer, static_cast<std::size_t>(count));
+        }
+    };
+    const auto finish = [&](int result) {
+        drain();
+        if (output != nullptr) {
+            ::close(pipeFds[0]);
+        }
+        return result;
+    };
     if (spawned != 0) {
-        return spawned;
+        return finish(spawned);
     }
 
     const auto deadline = std::chrono::steady_clock::now() + limit;
     for (;;) {
         int status = 0;
+        drain();
         const pid_t done = ::waitpid(pid, &status, WNOHANG);
         if (done == pid) {
-            if (WIFEXITED(status)) {
-                return WEXITSTATUS(status);
-            }
-            return EINTR;
+            return finish(WIFEXITED(status) ? WEXITSTATUS(status) : EINTR);
         }
         if (done < 0 && errno != EINTR) {
-            return errno;
+            return finish(errno);
         }
         if (std::chrono::steady_clock::now() >= deadline) {
             ::kill(pid, SIGKILL);
             ::waitpid(pid, &status, 0);
-            return ETIMEDOUT;
+            return finish(ETIMEDOUT);
         }
         const timespec pause{0, 5'000'000};
         ::nanosleep(&pause, nullptr);
     }
+}
+
+}  // namespace
+
+int runCommand(const std::vector<std::string>& argv, std::chrono::milliseconds limit) {
+    return spawnAndWait(argv, limit, nullptr);
+}
+
+std::optional<std::string> captureCommand(const std::vector<std::string>& argv,
+                                          std::chrono::milliseconds limit) {
+    std::string output;
+    if (spawnAndWait(argv, limit, &output) != 0) {
+        return std::nullopt;
+    }
+    return output;
 }
 
 }  // namespace halvane

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,5 +14,11 @@ namespace halvane {
 // killed and reported as ETIMEDOUT.
 int runCommand(const std::vector<std::string>& argv,
                std::chrono::milliseconds limit = std::chrono::milliseconds(3000));
+
+// Like runCommand, and collects what the program writes to standard output.
+// Empty when it could not run, failed, or outlived the limit.
+std::optional<std::string> captureCommand(
+    const std::vector<std::string>& argv,
+    std::chrono::milliseconds limit = std::chrono::milliseconds(3000));
 
 }  // namespace halvane
