@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Halvane/Sessions/Clock.h"
+#include "Halvane/Sessions/HistoryEntry.h"
+#include "Halvane/Sessions/SessionStatus.h"
+
+namespace halvane {
+
+// One Claude Code session as the application knows it, keyed by Claude Code's
+// session id. Terminal fields keep their last known value until a newer one
+// arrives; transcript fields are filled by scans.
+struct Session {
+    std::string id;
+    std::string cwd;
+    SessionStatus status;
+    Timestamp lastEvent;
+    std::optional<Timestamp> justFinishedAt = std::nullopt;
+    std::optional<std::string> lastTerminalBundleId = std::nullopt;
+    std::optional<std::int32_t> lastTerminalPid = std::nullopt;
+    std::optional<std::int32_t> claudePid = std::nullopt;
+    std::optional<std::string> iTermSessionId = std::nullopt;
+    std::optional<Timestamp> lastTranscriptMtime = std::nullopt;
+    std::optional<Timestamp> lastStoppedAt = std::nullopt;
+    std::optional<std::string> firstUserPrompt = std::nullopt;
+    std::optional<std::string> lastUserMessage = std::nullopt;
+    std::optional<std::string> lastAssistantMessage = std::nullopt;
+    std::optional<std::string> lastModel = std::nullopt;
+    // Oldest first, at most SessionStore::historyLimit entries.
+    std::vector<HistoryEntry> history;
+};
+
+}  // namespace halvane

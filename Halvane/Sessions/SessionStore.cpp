@@ -1,0 +1,272 @@
+#include "Halvane/Sessions/SessionStore.h"
+
+#include <QUuid>
+#include <algorithm>
+#include <nlohmann/json.hpp>
+
+#include "Halvane/Sessions/AllowRules.h"
+#include "Halvane/Sessions/HooksInstaller.h"
+#include "HalvaneProtocol/WireTime.h"
+
+namespace halvane {
+
+namespace {
+
+constexpr std::size_t bashSummaryLength = 60;
+
+HookDecision decision(HookDecision::Decision verdict) {
+    return HookDecision{verdict, std::nullopt, std::nullopt};
+}
+
+// The first count characters (code points) of UTF-8 text.
+std::string prefixCharacters(const std::string& text, std::size_t count) {
+    std::size_t characters = 0;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        const bool startsCharacter = (byte & 0xC0) != 0x80;
+        if (startsCharacter && characters++ == count) {
+            return text.substr(0, at);
+        }
+    }
+    return text;
+}
+
+// "/a/b/c.txt" → "c.txt"; trailing slashes are ignored, "/" stays "/".
+std::string lastPathComponent(const std::string& path) {
+    const std::size_t end = path.find_last_not_of('/');
+    if (end == std::string::npos) {
+        return path.empty() ? path : "/";
+    }
+    const std::size_t slash = path.rfind('/', end);
+    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+    return path.substr(start, end + 1 - start);
+}
+
+std::optional<std::string> stringField(const std::optional<std::string>& toolInput,
+                                       const char* key) {
+    if (!toolInput) {
+        return std::nullopt;
+    }
+    const nlohmann::json input = nlohmann::json::parse(*toolInput, nullptr, false);
+    if (!input.is_object()) {
+        return std::nullopt;
+    }
+    const auto field = input.find(key);
+    if (field == input.end() || !field->is_string()) {
+        return std::nullopt;
+    }
+    return field->get<std::string>();
+}
+
+template <typename Key>
+std::vector<Session> newestFirst(const std::map<std::string, Session>& sessions,
+                                 bool (*include)(const Session&), Key key) {
+    std::vector<Session> selected;
+    for (const auto& [id, session] : sessions) {
+        if (include(session)) {
+            selected.push_back(session);
+        }
+    }
+    std::stable_sort(selected.begin(), selected.end(),
+                     [&key](const Session& a, const Session& b) { return key(a) > key(b); });
+    return selected;
+}
+
+}  // namespace
+
+SessionStore::SessionStore(SoundPlayer& sounds, const Preferences& preferences, Clock clock,
+                           std::chrono::milliseconds justFinishedFor, QObject* parent)
+    : QObject(parent),
+      m_sounds(sounds),
+      m_preferences(preferences),
+      m_clock(std::move(clock)),
+      m_justFinishedFor(justFinishedFor) {}
+
+SessionStore::~SessionStore() = default;
+
+void SessionStore::handle(const HookEvent& event, Respond respond) {
+    const Timestamp eventTime = timeFromWire(event.timestamp);
+    Session session;
+    if (const auto found = m_sessions.find(event.sessionId); found != m_sessions.end()) {
+        session = found->second;
+    } else {
+        session.id = event.sessionId;
+        session.status = Status::idle();
+    }
+    session.cwd = event.cwd;
+    session.lastEvent = eventTime;
+    // An event without terminal details never forgets the ones known already.
+    if (event.terminalBundleId) {
+        session.lastTerminalBundleId = event.terminalBundleId;
+    }
+    if (event.terminalPid) {
+        session.lastTerminalPid = event.terminalPid;
+    }
+    if (event.claudePid) {
+        session.claudePid = event.claudePid;
+    }
+    if (event.iTermSessionId) {
+        session.iTermSessionId = event.iTermSessionId;
+    }
+    session.history.push_back(
+        HistoryEntry{QUuid::createUuid(), eventTime, event.kind, event.tool, summarize(event)});
+    if (session.history.size() > historyLimit) {
+        session.history.erase(session.history.begin(),
+                              session.history.end() - static_cast<std::ptrdiff_t>(historyLimit));
+    }
+
+    switch (event.kind) {
+        case HookEvent::Kind::notification:
+            store(std::move(session));
+            if (respond) {
+                respond(decision(HookDecision::Decision::passthrough));
+            }
+            return;
+        case HookEvent::Kind::stop: {
+            const Timestamp now = m_clock.now();
+            session.status = Status::idle();
+            session.justFinishedAt = now;
+            session.lastStoppedAt = now;
+            if (m_preferences.soundsEnabled()) {
+                m_sounds.play(SoundPlayer::Sound::glass);
+            }
+            scheduleJustFinishedClear(session.id);
+            store(std::move(session));
+            if (respond) {
+                respond(decision(HookDecision::Decision::passthrough));
+            }
+            return;
+        }
+        case HookEvent::Kind::permissionRequest:
+            if (AllowRules::matchesAllowRule(event, m_allowPatterns)) {
+                session.status = Status::working();
+                store(std::move(session));
+                if (respond) {
+                    respond(decision(HookDecision::Decision::approve));
+                }
+                return;
+            }
+            session.status = Status::waitingForUser(
+                PendingPrompt{QUuid::createUuid(), event, std::move(respond)});
+            session.justFinishedAt = std::nullopt;
+            store(std::move(session));
+            return;
+    }
+}
+
+void SessionStore::resolve(const std::string& sessionId, const HookDecision& answer) {
+    const auto found = m_sessions.find(sessionId);
+    if (found == m_sessions.end() || !found->second.status.isWaitingForUser()) {
+        return;
+    }
+    // Copied out: the callback may reach back into the store.
+    const PendingPrompt prompt = *found->second.status.prompt();
+    if (prompt.respond) {
+        prompt.respond(answer);
+    }
+    const auto again = m_sessions.find(sessionId);
+    if (again == m_sessions.end()) {
+        return;
+    }
+    // Only the prompt just answered turns into work; a newer one keeps waiting.
+    const PendingPrompt* held = again->second.status.prompt();
+    if (held == nullptr || held->id != prompt.id) {
+        return;
+    }
+    Session session = again->second;
+    session.status = Status::working();
+    store(std::move(session));
+}
+
+void SessionStore::resolveAlways(const std::string& sessionId) {
+    const auto found = m_sessions.find(sessionId);
+    if (found == m_sessions.end() || !found->second.status.isWaitingForUser()) {
+        return;
+    }
+    if (const auto pattern = AllowRules::allowPattern(found->second.status.prompt()->event)) {
+        // false only means the file already holds the rule or cannot take it;
+        // the request is approved either way.
+        HooksInstaller::addAllowRule(*pattern);
+        if (std::find(m_allowPatterns.begin(), m_allowPatterns.end(), *pattern) ==
+            m_allowPatterns.end()) {
+            m_allowPatterns.push_back(*pattern);
+            emit changed();
+        }
+    }
+    resolve(sessionId, decision(HookDecision::Decision::approve));
+}
+
+std::vector<Session> SessionStore::pending() const {
+    return newestFirst(
+        m_sessions, [](const Session& s) { return s.status.isWaitingForUser(); },
+        [](const Session& s) { return s.lastEvent; });
+}
+
+std::vector<Session> SessionStore::justFinished() const {
+    return newestFirst(
+        m_sessions, [](const Session& s) { return s.justFinishedAt.has_value(); },
+        [](const Session& s) { return s.justFinishedAt.value_or(Timestamp::min()); });
+}
+
+std::vector<Session> SessionStore::allSorted() const {
+    return newestFirst(
+        m_sessions, [](const Session&) { return true; },
+        [](const Session& s) { return s.lastEvent; });
+}
+
+void SessionStore::reloadAllowPatterns() {
+    std::vector<std::string> patterns = HooksInstaller::currentAllowPatterns();
+    if (patterns == m_allowPatterns) {
+        return;
+    }
+    m_allowPatterns = std::move(patterns);
+    emit changed();
+}
+
+std::string SessionStore::summarize(const HookEvent& event) {
+    switch (event.kind) {
+        case HookEvent::Kind::permissionRequest: {
+            if (!event.tool) {
+                return "Permission requested";
+            }
+            if (*event.tool == "Bash") {
+                if (const auto command = stringField(event.toolInput, "command")) {
+                    return "Bash: " + prefixCharacters(*command, bashSummaryLength);
+                }
+            }
+            if (const auto path = stringField(event.toolInput, "file_path")) {
+                return *event.tool + " " + lastPathComponent(*path);
+            }
+            return *event.tool;
+        }
+        case HookEvent::Kind::notification:
+            return event.message.value_or("Notification");
+        case HookEvent::Kind::stop:
+            return "Session ended";
+    }
+    return {};
+}
+
+void SessionStore::store(Session session) {
+    const std::string id = session.id;
+    m_sessions.insert_or_assign(id, std::move(session));
+    emit changed();
+}
+
+void SessionStore::scheduleJustFinishedClear(const std::string& sessionId) {
+    std::erase_if(m_justFinishedClears, [](const auto& task) { return !task->isActive(); });
+    auto& task = m_justFinishedClears.emplace_back(std::make_unique<DelayedTask>(this));
+    task->start(m_justFinishedFor, [this, sessionId] { clearJustFinished(sessionId); });
+}
+
+void SessionStore::clearJustFinished(const std::string& sessionId) {
+    const auto found = m_sessions.find(sessionId);
+    if (found == m_sessions.end() || !found->second.justFinishedAt) {
+        return;
+    }
+    Session session = found->second;
+    session.justFinishedAt = std::nullopt;
+    store(std::move(session));
+}
+
+}  // namespace halvane

@@ -1,0 +1,245 @@
+#include <QSignalSpy>
+#include <fstream>
+#include <iterator>
+
+#include "Halvane/Sessions/HooksInstaller.h"
+#include "SessionStoreFixture.h"
+
+using namespace halvane;
+using test::SessionStoreTest;
+using Decision = HookDecision::Decision;
+using Kind = SessionStatus::Kind;
+
+namespace {
+
+HookDecision answer(Decision decision) {
+    return HookDecision{decision, std::nullopt, std::nullopt};
+}
+
+}  // namespace
+
+TEST_F(SessionStoreTest, FirstNotificationCreatesAnIdleSessionAnsweredPassthroughAtOnce) {
+    QSignalSpy changes(&store, &SessionStore::changed);
+    HookEvent first = notification("a", 42);
+    first.message = "Claude needs your attention";
+    store.handle(first, recorder());
+
+    ASSERT_EQ(answers, std::vector{answer(Decision::passthrough)});
+    EXPECT_EQ(changes.count(), 1);
+    const Session& made = session("a");
+    EXPECT_EQ(made.cwd, "/work/a");
+    EXPECT_EQ(made.status.kind(), Kind::idle);
+    EXPECT_EQ(made.lastEvent, at(42));
+    EXPECT_FALSE(made.justFinishedAt || made.lastStoppedAt || made.claudePid);
+    ASSERT_EQ(made.history.size(), 1U);
+    EXPECT_EQ(made.history[0].summary, "Claude needs your attention");
+    EXPECT_EQ(made.history[0].kind, HookEvent::Kind::notification);
+    EXPECT_EQ(made.history[0].timestamp, at(42));
+}
+
+TEST_F(SessionStoreTest, UncoveredRequestWaitsUntilResolvedThenWorksWhateverTheAnswer) {
+    store.handle(stop("a"), ignored());
+    const HookEvent asked = request("a", "Bash", R"({"command":"make"})");
+    store.handle(asked, recorder());
+    EXPECT_TRUE(answers.empty());
+    ASSERT_EQ(session("a").status.kind(), Kind::waitingForUser);
+    EXPECT_EQ(session("a").status.prompt()->event, asked);
+    EXPECT_FALSE(session("a").justFinishedAt) << "a waiting prompt ends the finished flash";
+
+    store.resolve("a", answer(Decision::deny));
+    EXPECT_EQ(answers, std::vector{answer(Decision::deny)});
+    EXPECT_EQ(session("a").status.kind(), Kind::working);
+
+    QSignalSpy changes(&store, &SessionStore::changed);
+    store.resolve("a", answer(Decision::approve));
+    store.resolve("nobody", answer(Decision::approve));
+    store.resolveAlways("a");
+    EXPECT_EQ(answers.size(), 1U) << "a prompt is answered once";
+    EXPECT_EQ(changes.count(), 0) << "nothing to resolve is no change";
+}
+
+TEST_F(SessionStoreTest, CoveredRequestIsApprovedAtOnceAndWorks) {
+    std::ofstream(claudeFolder / "settings.json")
+        << R"json({"permissions":{"allow":["Bash(git:*)"]}})json";
+    store.reloadAllowPatterns();
+    store.handle(request("a", "Bash", R"({"command":"git status"})"), recorder());
+    EXPECT_EQ(answers, std::vector{answer(Decision::approve)});
+    EXPECT_EQ(session("a").status.kind(), Kind::working);
+
+    store.handle(request("a", "Bash", R"({"command":"git status; rm -rf ~"})"), recorder());
+    EXPECT_EQ(answers.size(), 1U);
+    EXPECT_EQ(session("a").status.kind(), Kind::waitingForUser);
+}
+
+TEST_F(SessionStoreTest, StopIsIdleFinishedAtReceiveTimeAndAnsweredPassthrough) {
+    now = at(9000);
+    store.handle(stop("a", 100), recorder());
+    EXPECT_EQ(answers, std::vector{answer(Decision::passthrough)});
+    const Session& stopped = session("a");
+    EXPECT_EQ(stopped.status.kind(), Kind::idle);
+    EXPECT_EQ(stopped.justFinishedAt, at(9000));
+    EXPECT_EQ(stopped.lastStoppedAt, at(9000));
+    EXPECT_EQ(stopped.lastEvent, at(100));
+    EXPECT_EQ(stopped.history.back().summary, "Session ended");
+}
+
+TEST_F(SessionStoreTest, ReplacedOrOverwrittenPromptsAreNeverAnsweredByTheStore) {
+    std::vector<HookDecision> first;
+    store.handle(request("a", "Edit", "{}"),
+                 [&first](const HookDecision& decision) { first.push_back(decision); });
+    store.handle(request("a", "Write", "{}"), recorder());
+    ASSERT_EQ(session("a").status.prompt()->event.tool, "Write");
+    store.resolve("a", answer(Decision::approve));
+    EXPECT_TRUE(first.empty());
+    EXPECT_EQ(answers, std::vector{answer(Decision::approve)});
+
+    answers.clear();
+    store.handle(request("b", "Edit", "{}"), recorder());
+    store.handle(stop("b"), ignored());
+    EXPECT_EQ(session("b").status.kind(), Kind::idle);
+    store.resolve("b", answer(Decision::approve));
+    EXPECT_TRUE(answers.empty());
+}
+
+TEST_F(SessionStoreTest, HistoryKeepsTheNewestTwentyOldestFirst) {
+    for (int i = 1; i <= 21; ++i) {
+        HookEvent numbered = notification("a", i);
+        numbered.message = "event " + std::to_string(i);
+        store.handle(numbered, ignored());
+    }
+    const auto& history = session("a").history;
+    ASSERT_EQ(history.size(), SessionStore::historyLimit);
+    EXPECT_EQ(history.front().summary, "event 2");
+    EXPECT_EQ(history.back().summary, "event 21");
+    EXPECT_NE(history.front().id, history.back().id);
+}
+
+TEST_F(SessionStoreTest, EventsUpdateCwdAndTimeAlwaysButTerminalFieldsOnlyWhenPresent) {
+    HookEvent located = notification("a", 500);
+    located.terminalBundleId = "org.gnome.Terminal";
+    located.terminalPid = 77;
+    located.claudePid = 88;
+    located.iTermSessionId = "w0t0p0";
+    store.handle(located, ignored());
+
+    HookEvent bare = notification("a", 400);
+    bare.cwd = "/elsewhere";
+    store.handle(bare, ignored());
+    EXPECT_EQ(session("a").cwd, "/elsewhere");
+    EXPECT_EQ(session("a").lastEvent, at(400)) << "even an older timestamp is taken";
+    EXPECT_EQ(session("a").lastTerminalBundleId, "org.gnome.Terminal");
+    EXPECT_EQ(session("a").lastTerminalPid, 77);
+    EXPECT_EQ(session("a").claudePid, 88);
+    EXPECT_EQ(session("a").iTermSessionId, "w0t0p0");
+
+    HookEvent moved = notification("a", 600);
+    moved.terminalBundleId = "org.kde.konsole";
+    moved.claudePid = 99;
+    store.handle(moved, ignored());
+    EXPECT_EQ(session("a").lastTerminalBundleId, "org.kde.konsole");
+    EXPECT_EQ(session("a").claudePid, 99);
+    EXPECT_EQ(session("a").lastTerminalPid, 77);
+}
+
+TEST_F(SessionStoreTest, ListsPutTheNewestFirstAndKeepIdOrderOnTies) {
+    store.handle(request("c", "Edit", "{}", 300), ignored());
+    store.handle(request("a", "Edit", "{}", 300), ignored());
+    store.handle(notification("d", 900), ignored());
+    store.handle(request("b", "Edit", "{}", 100), ignored());
+    store.handle(notification("e", 300), ignored());
+    EXPECT_EQ(ids(store.pending()), (std::vector<std::string>{"a", "c", "b"}));
+    EXPECT_EQ(ids(store.allSorted()), (std::vector<std::string>{"d", "a", "c", "e", "b"}));
+
+    now = at(10);
+    store.handle(stop("x", 1), ignored());
+    now = at(30);
+    store.handle(stop("y", 1), ignored());
+    now = at(20);
+    store.handle(stop("z", 1), ignored());
+    EXPECT_EQ(ids(store.justFinished()), (std::vector<std::string>{"y", "z", "x"}));
+}
+
+TEST_F(SessionStoreTest, SummariesNameWhatWasAsked) {
+    const std::string command(100, 'x');
+    const auto summary = [](HookEvent event) { return SessionStore::summarize(event); };
+    EXPECT_EQ(summary(request("a", "Bash", R"({"command":")" + command + R"("})")),
+              "Bash: " + command.substr(0, 60));
+    EXPECT_EQ(summary(request("a", "Bash", R"({"command":"ls"})")), "Bash: ls");
+    // Sixty characters, not sixty bytes: no character is cut in half.
+    const std::string accented = R"({"command":")" + std::string(59, 'e') + "\u00e9\u00e9\"}";
+    EXPECT_EQ(summary(request("a", "Bash", accented)), "Bash: " + std::string(59, 'e') + "\u00e9");
+    EXPECT_EQ(summary(request("a", "Edit", R"({"file_path":"/a/b/c.txt"})")), "Edit c.txt");
+    EXPECT_EQ(summary(request("a", "Bash", R"({"file_path":"/a/run.sh"})")), "Bash run.sh");
+    EXPECT_EQ(summary(request("a", "Write", R"({"file_path":"/a/dir/"})")), "Write dir");
+    EXPECT_EQ(summary(request("a", "Edit", "not json")), "Edit");
+    EXPECT_EQ(summary(request("a", "Edit", R"({"file_path":7})")), "Edit");
+    HookEvent toolless = request("a", "x", "{}");
+    toolless.tool.reset();
+    EXPECT_EQ(summary(toolless), "Permission requested");
+    EXPECT_EQ(summary(notification("a")), "Notification");
+    EXPECT_EQ(summary(stop("a")), "Session ended");
+}
+
+TEST_F(SessionStoreTest, AlwaysWritesTheRuleOnceAndApprovesLikeRequestsFromThenOn) {
+    store.handle(request("a", "Bash", R"({"command":"  ls   -la"})"), recorder());
+    store.resolveAlways("a");
+    EXPECT_EQ(answers, std::vector{answer(Decision::approve)});
+    EXPECT_EQ(session("a").status.kind(), Kind::working);
+    EXPECT_EQ(store.allowPatterns(), std::vector<std::string>{"Bash(ls:*)"});
+    EXPECT_EQ(HooksInstaller::currentAllowPatterns(), std::vector<std::string>{"Bash(ls:*)"});
+
+    store.handle(request("b", "Bash", R"({"command":"ls /tmp"})"), recorder());
+    EXPECT_EQ(answers.size(), 2U);
+    EXPECT_EQ(session("b").status.kind(), Kind::working);
+}
+
+TEST_F(SessionStoreTest, AlwaysForAKnownRuleAddsNoDuplicate) {
+    // Asked before the rule was loaded, so it waits.
+    store.handle(request("a", "Edit", "{}"), recorder());
+    const std::string settings = R"({"permissions":{"allow":["Edit"]}})";
+    std::ofstream(claudeFolder / "settings.json") << settings;
+    store.reloadAllowPatterns();
+    store.resolveAlways("a");
+    EXPECT_EQ(answers, std::vector{answer(Decision::approve)});
+    EXPECT_EQ(store.allowPatterns(), std::vector<std::string>{"Edit"});
+    std::ifstream file(claudeFolder / "settings.json");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), settings);
+}
+
+TEST_F(SessionStoreTest, AlwaysWithoutADerivableRuleStillApproves) {
+    HookEvent toolless = request("a", "x", "{}");
+    toolless.tool.reset();
+    store.handle(toolless, recorder());
+    store.resolveAlways("a");
+    EXPECT_EQ(answers, std::vector{answer(Decision::approve)});
+    EXPECT_TRUE(store.allowPatterns().empty());
+    EXPECT_FALSE(std::filesystem::exists(claudeFolder / "settings.json"));
+}
+
+TEST_F(SessionStoreTest, ReloadTakesTheFileListOrNothingAndSignalsOnlyChanges) {
+    QSignalSpy changes(&store, &SessionStore::changed);
+    store.reloadAllowPatterns();
+    EXPECT_EQ(changes.count(), 0) << "no file, no rules, nothing changed";
+    std::ofstream(claudeFolder / "settings.json") << R"({"permissions":{"allow":["Read","Edit"]}})";
+    store.reloadAllowPatterns();
+    store.reloadAllowPatterns();
+    EXPECT_EQ(store.allowPatterns(), (std::vector<std::string>{"Read", "Edit"}));
+    EXPECT_EQ(changes.count(), 1);
+    std::ofstream(claudeFolder / "settings.json") << R"({"permissions":{"allow":["Read",1]}})";
+    store.reloadAllowPatterns();
+    EXPECT_TRUE(store.allowPatterns().empty());
+}
+
+TEST_F(SessionStoreTest, EveryStopChimesUnlessSoundsAreTurnedOff) {
+    store.handle(notification("a"), ignored());
+    store.handle(request("a", "Edit", "{}"), ignored());
+    EXPECT_TRUE(sounds.played.empty());
+    store.handle(stop("a"), ignored());
+    store.handle(stop("a"), ignored());
+    EXPECT_EQ(sounds.played, (std::vector{SoundPlayer::Sound::glass, SoundPlayer::Sound::glass}));
+
+    preferences.setSoundsEnabled(false);
+    store.handle(stop("a"), ignored());
+    EXPECT_EQ(sounds.played.size(), 2U);
+    EXPECT_TRUE(session("a").justFinishedAt) << "silence changes only the sound";
+}
