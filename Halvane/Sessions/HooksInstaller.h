@@ -13,12 +13,18 @@ namespace halvane::HooksInstaller {
 
 // The relay next to the running executable, when it exists and is executable.
 std::optional<std::string> hookBinaryPath();
+// Where the running executable is taken to be: by default the process's own
+// (/proc/self/exe, else its first command-line argument). Tests point it into
+// a folder of their own to play an application that was installed or moved.
+void setExecutablePathForTesting(std::optional<std::filesystem::path> path);
 std::filesystem::path backupURL();
 
 bool isInstalled();
 // "installed hooks → <path>", "ok: hooks already installed",
 // "skip: halvane-hook not found next to app binary" or
-// "failed to write settings: <reason>".
+// "failed to write settings: <reason>". Claude Code runs the hook command
+// through a shell, so the relay's path is written shell-quoted when it holds
+// characters a shell would split or expand.
 std::string installIfNeeded();
 bool uninstall();
 bool restoreBackup();

@@ -1,0 +1,388 @@
+#include "Halvane/Sessions/HooksInstaller.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <string_view>
+
+#include "Halvane/Platform/posix/Log.h"
+#include "Halvane/Platform/posix/ProcfsProcessTable.h"
+#include "Halvane/Sessions/ClaudePaths.h"
+#include "Halvane/Sessions/ClaudeSettingsFile.h"
+
+namespace halvane::HooksInstaller {
+
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+// Every operation serves these events, in this order.
+constexpr std::array<std::string_view, 3> hookEvents = {"PreToolUse", "Notification", "Stop"};
+constexpr std::string_view managedKey = "halvane-managed";
+constexpr std::string_view relayName = "halvane-hook";
+constexpr std::string_view writeFailure = "failed to write settings: ";
+
+std::optional<fs::path>& executableOverride() {
+    static std::optional<fs::path> path;
+    return path;
+}
+
+std::string expandTilde(const std::string& argument) {
+    if (argument == "~" || argument.rfind("~/", 0) == 0) {
+        if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
+            return home + argument.substr(1);
+        }
+    }
+    return argument;
+}
+
+std::optional<fs::path> runningExecutable() {
+    if (executableOverride()) {
+        return executableOverride();
+    }
+    if (const auto path = ProcfsProcessTable().executablePath(::getpid())) {
+        return fs::path(*path);
+    }
+    // Without procfs, argv[0] is all that says where we were started from.
+    const char* argument = program_invocation_name;
+    if (argument == nullptr || *argument == '\0') {
+        return std::nullopt;
+    }
+    std::error_code error;
+    const fs::path absolute = fs::absolute(expandTilde(argument), error);
+    if (error) {
+        return std::nullopt;
+    }
+    return absolute.lexically_normal();
+}
+
+bool isExecutableFile(const fs::path& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+           ::access(path.c_str(), X_OK) == 0;
+}
+
+bool isManaged(const json& group) {
+    if (!group.is_object()) {
+        return false;
+    }
+    const auto marker = group.find(managedKey);
+    return marker != group.end() && marker->is_boolean() && marker->get<bool>();
+}
+
+// Claude Code runs a hook's command through /bin/sh -c, so a relay in a
+// folder whose name holds a space or a shell character must be quoted, or the
+// hook would fail and every request would go ahead unseen. Ordinary paths stay
+// bare.
+std::string commandFor(const std::string& relay) {
+    const bool plain = !relay.empty() && std::all_of(relay.begin(), relay.end(), [](char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+               std::string_view("/._-+,:@%=").find(c) != std::string_view::npos;
+    });
+    if (plain) {
+        return relay;
+    }
+    std::string quoted = "'";
+    for (const char c : relay) {
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    }
+    return quoted + "'";
+}
+
+// Only the first hook of a group is examined: that is the one we write.
+bool isCurrentGroup(const json& group, const std::string& relay) {
+    if (!isManaged(group)) {
+        return false;
+    }
+    const auto hooks = group.find("hooks");
+    if (hooks == group.end() || !hooks->is_array() || hooks->empty()) {
+        return false;
+    }
+    if (!std::all_of(hooks->begin(), hooks->end(),
+                     [](const json& hook) { return hook.is_object(); })) {
+        return false;
+    }
+    const auto command = hooks->front().find("command");
+    return command != hooks->front().end() && command->is_string() &&
+           command->get<std::string>() == commandFor(relay);
+}
+
+bool holdsCurrentGroup(const json& groups, const std::string& relay) {
+    return groups.is_array() && std::any_of(groups.begin(), groups.end(), [&](const json& group) {
+               return isCurrentGroup(group, relay);
+           });
+}
+
+json managedGroup(const std::string& relay) {
+    return json{
+        {managedKey, true},
+        {"hooks", json::array({json{{"type", "command"}, {"command", commandFor(relay)}}})}};
+}
+
+// The user's own entries of one event, in their order, without ours.
+json withoutManaged(const json& groups) {
+    json kept = json::array();
+    for (const json& group : groups) {
+        if (!isManaged(group)) {
+            kept.push_back(group);
+        }
+    }
+    return kept;
+}
+
+bool isStringArray(const json& value) {
+    return value.is_array() && std::all_of(value.begin(), value.end(),
+                                           [](const json& entry) { return entry.is_string(); });
+}
+
+ClaudeSettingsFile settingsFile() {
+    return ClaudeSettingsFile(ClaudePaths::settingsFile());
+}
+
+// The read-modify-write paths that answer only true or false still leave a
+// trace of a failed write, which would otherwise vanish without a word.
+bool wrote(const ClaudeSettingsFile& file, const json& settings, std::string_view operation) {
+    if (const auto failure = file.write(settings)) {
+        log::system("HooksInstaller." + std::string(operation) + " failed: " + *failure);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void setExecutablePathForTesting(std::optional<std::filesystem::path> path) {
+    executableOverride() = std::move(path);
+}
+
+std::optional<std::string> hookBinaryPath() {
+    const auto executable = runningExecutable();
+    if (!executable) {
+        return std::nullopt;
+    }
+    const fs::path relay = executable->parent_path() / relayName;
+    if (!isExecutableFile(relay)) {
+        return std::nullopt;
+    }
+    return relay.string();
+}
+
+std::filesystem::path backupURL() {
+    fs::path backup = ClaudePaths::settingsFile();
+    backup += ".halvane-backup";
+    return backup;
+}
+
+bool isInstalled() {
+    const auto relay = hookBinaryPath();
+    if (!relay) {
+        return false;
+    }
+    const auto contents = settingsFile().read();
+    if (contents.state != ClaudeSettingsFile::State::object) {
+        return false;
+    }
+    const auto hooks = contents.object.find("hooks");
+    if (hooks == contents.object.end() || !hooks->is_object()) {
+        return false;
+    }
+    return std::all_of(hookEvents.begin(), hookEvents.end(), [&](std::string_view event) {
+        const auto groups = hooks->find(event);
+        return groups != hooks->end() && holdsCurrentGroup(*groups, *relay);
+    });
+}
+
+std::string installIfNeeded() {
+    const auto relay = hookBinaryPath();
+    if (!relay) {
+        return "skip: halvane-hook not found next to app binary";
+    }
+    const ClaudeSettingsFile file = settingsFile();
+    auto contents = file.read();
+    if (contents.state == ClaudeSettingsFile::State::unusable) {
+        return std::string(writeFailure) + contents.problem;
+    }
+    json& settings = contents.object;
+    // Whatever we cannot read as hooks is the user's data too: refuse rather
+    // than replace it.
+    json hooks = json::object();
+    if (const auto found = settings.find("hooks"); found != settings.end()) {
+        if (!found->is_object()) {
+            return std::string(writeFailure) + "\"hooks\" in " + file.path().string() +
+                   " is not an object";
+        }
+        hooks = *found;
+    }
+    bool needsWrite = false;
+    for (const std::string_view event : hookEvents) {
+        json groups = json::array();
+        if (const auto found = hooks.find(event); found != hooks.end()) {
+            if (!found->is_array()) {
+                return std::string(writeFailure) + "\"hooks\" → \"" + std::string(event) +
+                       "\" in " + file.path().string() + " is not a list";
+            }
+            groups = *found;
+        }
+        if (!holdsCurrentGroup(groups, *relay)) {
+            needsWrite = true;
+        }
+        json updated = withoutManaged(groups);
+        updated.push_back(managedGroup(*relay));
+        hooks[event] = std::move(updated);
+    }
+    if (!needsWrite) {
+        return "ok: hooks already installed";
+    }
+    // The backup keeps the file as it was before our first edit, so it is
+    // made once and never replaced.
+    if (contents.state == ClaudeSettingsFile::State::object) {
+        const fs::path backup = backupURL();
+        struct stat present {};
+        if (::lstat(backup.c_str(), &present) != 0 && errno == ENOENT) {
+            if (const auto failure = file.copyTo(backup)) {
+                log::system("HooksInstaller.installIfNeeded made no backup: " + *failure);
+            }
+        }
+    }
+    settings["hooks"] = std::move(hooks);
+    if (const auto failure = file.write(settings)) {
+        return std::string(writeFailure) + *failure;
+    }
+    return "installed hooks → " + *relay;
+}
+
+bool uninstall() {
+    const ClaudeSettingsFile file = settingsFile();
+    auto contents = file.read();
+    if (contents.state != ClaudeSettingsFile::State::object) {
+        return false;
+    }
+    json& settings = contents.object;
+    const auto found = settings.find("hooks");
+    if (found == settings.end() || !found->is_object()) {
+        return false;
+    }
+    json& hooks = *found;
+    bool changed = false;
+    for (const std::string_view event : hookEvents) {
+        const auto groups = hooks.find(event);
+        if (groups == hooks.end() || !groups->is_array()) {
+            continue;
+        }
+        json kept = withoutManaged(*groups);
+        if (kept.size() == groups->size()) {
+            continue;
+        }
+        changed = true;
+        if (kept.empty()) {
+            hooks.erase(groups);
+        } else {
+            *groups = std::move(kept);
+        }
+    }
+    if (!changed) {
+        return false;
+    }
+    if (hooks.empty()) {
+        settings.erase(found);
+    }
+    return wrote(file, settings, "uninstall");
+}
+
+bool restoreBackup() {
+    const fs::path backup = backupURL();
+    struct stat present {};
+    if (::lstat(backup.c_str(), &present) != 0) {
+        return false;
+    }
+    // One rename replaces the settings: at every moment one of the two files
+    // exists. A symbolic link keeps pointing where it did; its target is what
+    // gets restored.
+    if (const auto failure = settingsFile().replaceWith(backup)) {
+        log::system("HooksInstaller.restoreBackup failed: " + *failure);
+        return false;
+    }
+    return true;
+}
+
+bool addAllowRule(const std::string& pattern) {
+    const ClaudeSettingsFile file = settingsFile();
+    auto contents = file.read();
+    if (contents.state == ClaudeSettingsFile::State::unusable) {
+        return false;
+    }
+    json& settings = contents.object;
+    json permissions = json::object();
+    if (const auto found = settings.find("permissions"); found != settings.end()) {
+        if (!found->is_object()) {
+            return false;
+        }
+        permissions = *found;
+    }
+    // Entries we do not understand stay where they are; only a list we could
+    // not append to without dropping them is refused.
+    json allow = json::array();
+    if (const auto found = permissions.find("allow"); found != permissions.end()) {
+        if (!found->is_array()) {
+            return false;
+        }
+        allow = *found;
+    }
+    if (std::find(allow.begin(), allow.end(), json(pattern)) != allow.end()) {
+        return false;
+    }
+    allow.push_back(pattern);
+    permissions["allow"] = std::move(allow);
+    settings["permissions"] = std::move(permissions);
+    return wrote(file, settings, "addAllowRule");
+}
+
+std::vector<std::string> currentAllowPatterns() {
+    const auto contents = settingsFile().read();
+    if (contents.state != ClaudeSettingsFile::State::object) {
+        return {};
+    }
+    const auto permissions = contents.object.find("permissions");
+    if (permissions == contents.object.end() || !permissions->is_object()) {
+        return {};
+    }
+    const auto allow = permissions->find("allow");
+    if (allow == permissions->end() || !isStringArray(*allow)) {
+        return {};
+    }
+    return allow->get<std::vector<std::string>>();
+}
+
+bool removeAllowRule(const std::string& pattern) {
+    const ClaudeSettingsFile file = settingsFile();
+    auto contents = file.read();
+    if (contents.state != ClaudeSettingsFile::State::object) {
+        return false;
+    }
+    const auto permissions = contents.object.find("permissions");
+    if (permissions == contents.object.end() || !permissions->is_object()) {
+        return false;
+    }
+    const auto allow = permissions->find("allow");
+    if (allow == permissions->end() || !isStringArray(*allow)) {
+        return false;
+    }
+    json kept = json::array();
+    for (const json& entry : *allow) {
+        if (entry.get_ref<const std::string&>() != pattern) {
+            kept.push_back(entry);
+        }
+    }
+    if (kept.size() == allow->size()) {
+        return false;
+    }
+    *allow = std::move(kept);
+    return wrote(file, contents.object, "removeAllowRule");
+}
+
+}  // namespace halvane::HooksInstaller

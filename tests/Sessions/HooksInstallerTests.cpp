@@ -1,0 +1,364 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "ChildProcess.h"
+#include "HooksInstallerFixture.h"
+#include "LogCapture.h"
+
+namespace fs = std::filesystem;
+namespace HooksInstaller = halvane::HooksInstaller;
+using halvane::test::contentsOf;
+using halvane::test::put;
+using nlohmann::json;
+
+namespace {
+
+constexpr const char* failedPrefix = "failed to write settings: ";
+
+ino_t inodeOf(const fs::path& path) {
+    struct stat info {};
+    EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+    return info.st_ino;
+}
+
+json managedGroup(const std::string& relay) {
+    return json{{"halvane-managed", true},
+                {"hooks", json::array({json{{"type", "command"}, {"command", relay}}})}};
+}
+
+json userGroup(const std::string& matcher, const std::string& command) {
+    return json{{"matcher", matcher},
+                {"hooks", json::array({json{{"type", "command"}, {"command", command}}})}};
+}
+
+// The managed groups of one event, wherever they sit.
+int managedCount(const json& groups) {
+    int count = 0;
+    for (const json& group : groups) {
+        count += group.value("halvane-managed", false) ? 1 : 0;
+    }
+    return count;
+}
+
+using HooksInstallerTest = halvane::test::HooksInstallerFixture;
+
+}  // namespace
+
+TEST_F(HooksInstallerTest, FindsTheRelayOnlyAsAnExecutableFileNextToTheExecutable) {
+    EXPECT_EQ(HooksInstaller::hookBinaryPath(), m_relay);
+
+    fs::permissions(m_relay, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(HooksInstaller::hookBinaryPath(), std::nullopt);
+    fs::remove(m_relay);
+    EXPECT_EQ(HooksInstaller::hookBinaryPath(), std::nullopt);
+    fs::create_directory(m_relay);
+    EXPECT_EQ(HooksInstaller::hookBinaryPath(), std::nullopt);
+
+    // Without an override it is the running executable's folder: the test
+    // binaries are built next to the real relay.
+    HooksInstaller::setExecutablePathForTesting(std::nullopt);
+    EXPECT_EQ(HooksInstaller::hookBinaryPath(),
+              (fs::path(halvane::test::binaryDirectory()) / "halvane-hook").string());
+}
+
+TEST_F(HooksInstallerTest, KeepsItsBackupBesideTheSettingsInClaudesFolder) {
+    EXPECT_EQ(HooksInstaller::backupURL(), m_backup);
+    ::unsetenv("CLAUDE_CONFIG_DIR");
+    EXPECT_EQ(HooksInstaller::backupURL(),
+              fs::path(std::getenv("HOME")) / ".claude" / "settings.json.halvane-backup");
+}
+
+TEST_F(HooksInstallerTest, InstallsIntoAFreshFolderWithOnlyTheHooksAndNoBackup) {
+    EXPECT_FALSE(HooksInstaller::isInstalled());
+    EXPECT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + m_relay);
+
+    const std::string group =
+        "      {\n"
+        "        \"halvane-managed\": true,\n"
+        "        \"hooks\": [\n"
+        "          {\n"
+        "            \"command\": \"" +
+        m_relay +
+        "\",\n"
+        "            \"type\": \"command\"\n"
+        "          }\n"
+        "        ]\n"
+        "      }\n";
+    EXPECT_EQ(contentsOf(m_settings), "{\n  \"hooks\": {\n    \"Notification\": [\n" + group +
+                                          "    ],\n    \"PreToolUse\": [\n" + group +
+                                          "    ],\n    \"Stop\": [\n" + group + "    ]\n  }\n}\n");
+    EXPECT_FALSE(fs::exists(m_backup));
+    EXPECT_TRUE(HooksInstaller::isInstalled());
+}
+
+TEST_F(HooksInstallerTest, InstallsUnderHomeWhenNoConfigFolderIsSet) {
+    ::unsetenv("CLAUDE_CONFIG_DIR");
+    const fs::path home = std::getenv("HOME");
+    fs::remove_all(home / ".claude");
+    EXPECT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + m_relay);
+    EXPECT_TRUE(HooksInstaller::isInstalled());
+    EXPECT_EQ(json::parse(contentsOf(home / ".claude" / "settings.json"))["hooks"]["Stop"],
+              json::array({managedGroup(m_relay)}));
+    fs::remove_all(home / ".claude");
+}
+
+TEST_F(HooksInstallerTest, KeepsTheUsersGroupsFirstAndEveryOtherKey) {
+    const json original = {
+        {"model", "opus"},
+        {"env", {{"DEBUG", "1"}}},
+        {"hooks",
+         {{"PreToolUse", json::array({userGroup("Bash", "/usr/local/bin/audit")})},
+          {"PostToolUse", json::array({userGroup("Edit", "/usr/local/bin/fmt")})}}}};
+    const std::string originalText = original.dump();
+    put(m_settings, originalText);
+
+    EXPECT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + m_relay);
+    json expected = original;
+    expected["hooks"]["PreToolUse"].push_back(managedGroup(m_relay));
+    expected["hooks"]["Notification"] = json::array({managedGroup(m_relay)});
+    expected["hooks"]["Stop"] = json::array({managedGroup(m_relay)});
+    EXPECT_EQ(settings(), expected);
+    EXPECT_EQ(contentsOf(m_backup), originalText);
+
+    // A second run finds everything in place and does not touch the file.
+    const std::string installed = contentsOf(m_settings);
+    const ino_t inode = inodeOf(m_settings);
+    EXPECT_EQ(HooksInstaller::installIfNeeded(), "ok: hooks already installed");
+    EXPECT_EQ(contentsOf(m_settings), installed);
+    EXPECT_EQ(inodeOf(m_settings), inode);
+}
+
+TEST_F(HooksInstallerTest, AMovedAppReplacesItsGroupsWithTheNewPath) {
+    put(m_settings, json{{"hooks", {{"Stop", json::array({userGroup("", "/bin/true")})}}}}.dump());
+    ASSERT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + m_relay);
+    ASSERT_TRUE(HooksInstaller::isInstalled());
+
+    fs::rename(m_root / "app", m_root / "moved");
+    HooksInstaller::setExecutablePathForTesting(m_root / "moved" / "halvane");
+    const std::string moved = (m_root / "moved" / "halvane-hook").string();
+    EXPECT_FALSE(HooksInstaller::isInstalled());
+
+    EXPECT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + moved);
+    const json hooks = settings()["hooks"];
+    for (const char* event : {"PreToolUse", "Notification", "Stop"}) {
+        EXPECT_EQ(managedCount(hooks[event]), 1) << event;
+        EXPECT_EQ(hooks[event].back(), managedGroup(moved)) << event;
+    }
+    EXPECT_EQ(hooks["Stop"].front(), userGroup("", "/bin/true"));
+    EXPECT_TRUE(HooksInstaller::isInstalled());
+}
+
+TEST_F(HooksInstallerTest, QuotesARelayPathTheShellWouldSplit) {
+    // Claude Code hands the command to /bin/sh -c.
+    const std::string relay = makeApp("Joe's apps/$HOME & co");
+    HooksInstaller::setExecutablePathForTesting(fs::path(relay).parent_path() / "halvane");
+    EXPECT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + relay);
+    const std::string command = settings()["hooks"]["Stop"][0]["hooks"][0]["command"];
+    EXPECT_NE(command, relay);
+    const auto run = halvane::test::runChild({"/bin/sh", "-c", command});
+    EXPECT_EQ(run.exitStatus, 0) << run.standardError;
+    EXPECT_EQ(run.standardOutput, "{}\n");
+
+    EXPECT_TRUE(HooksInstaller::isInstalled());
+    EXPECT_EQ(HooksInstaller::installIfNeeded(), "ok: hooks already installed");
+}
+
+TEST_F(HooksInstallerTest, ReplacesAStaleManagedGroupAndLeavesLookalikesAlone) {
+    const json stale = managedGroup("/opt/old/halvane-hook");
+    json notOurs = managedGroup("/opt/other/hook");
+    notOurs["halvane-managed"] = "true";
+    put(m_settings,
+        json{{"hooks",
+              {{"PreToolUse", json::array({stale, userGroup("Bash", "/bin/audit"), notOurs})}}}}
+            .dump());
+
+    EXPECT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + m_relay);
+    EXPECT_EQ(settings()["hooks"]["PreToolUse"],
+              json::array({userGroup("Bash", "/bin/audit"), notOurs, managedGroup(m_relay)}));
+}
+
+TEST_F(HooksInstallerTest, NeverOverwritesAFileItCannotEdit) {
+    struct Case {
+        std::string text;
+        std::string reason;
+    };
+    const std::string path = m_settings.string();
+    const Case cases[] = {
+        {"{\"model\": \"opus\",}", ""},
+        {"[\"hooks\"]", path + " holds a JSON array, not an object"},
+        {"\"hooks\"", path + " holds a JSON string, not an object"},
+        {R"({"hooks": ["PreToolUse"]})", "\"hooks\" in " + path + " is not an object"},
+        {R"({"hooks": {"Stop": {"command": "x"}}})",
+         "\"hooks\" → \"Stop\" in " + path + " is not a list"},
+    };
+    for (const Case& test : cases) {
+        SCOPED_TRACE(test.text);
+        put(m_settings, test.text);
+        const std::string result = HooksInstaller::installIfNeeded();
+        EXPECT_EQ(result.rfind(failedPrefix, 0), 0u) << result;
+        if (!test.reason.empty()) {
+            EXPECT_EQ(result, failedPrefix + test.reason);
+        } else {
+            EXPECT_NE(result.find(path + " is not valid JSON (parse error"), std::string::npos)
+                << result;
+        }
+        EXPECT_FALSE(HooksInstaller::uninstall());
+        EXPECT_FALSE(HooksInstaller::isInstalled());
+        EXPECT_FALSE(HooksInstaller::removeAllowRule("Bash"));
+        EXPECT_EQ(contentsOf(m_settings), test.text);
+        EXPECT_FALSE(fs::exists(m_backup));
+    }
+}
+
+TEST_F(HooksInstallerTest, SkipsWithoutARelayAndChangesNothing) {
+    fs::remove(m_relay);
+    EXPECT_EQ(HooksInstaller::installIfNeeded(), "skip: halvane-hook not found next to app binary");
+    EXPECT_FALSE(fs::exists(m_claude));
+    EXPECT_FALSE(HooksInstaller::isInstalled());
+}
+
+TEST_F(HooksInstallerTest, EditsTheTargetOfALinkedSettingsFileAndKeepsItsMode) {
+    const fs::path real = m_root / "dotfiles" / "claude-settings.json";
+    put(real, R"({"model": "opus"})");
+    fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_directories(m_claude);
+    fs::create_symlink("../dotfiles/claude-settings.json", m_settings);
+
+    EXPECT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + m_relay);
+    EXPECT_TRUE(HooksInstaller::addAllowRule("Edit"));
+    EXPECT_TRUE(fs::is_symlink(m_settings));
+    EXPECT_EQ(fs::read_symlink(m_settings), "../dotfiles/claude-settings.json");
+    EXPECT_EQ(fs::status(real).permissions() & fs::perms::mask,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_TRUE(HooksInstaller::isInstalled());
+    EXPECT_EQ(json::parse(contentsOf(real))["model"], "opus");
+
+    // The backup is a plain copy of what the link led to.
+    EXPECT_FALSE(fs::is_symlink(m_backup));
+    EXPECT_EQ(contentsOf(m_backup), R"({"model": "opus"})");
+
+    // Restoring puts the old settings where the link points, not in its place.
+    EXPECT_TRUE(HooksInstaller::restoreBackup());
+    EXPECT_TRUE(fs::is_symlink(m_settings));
+    EXPECT_EQ(contentsOf(real), R"({"model": "opus"})");
+    EXPECT_FALSE(fs::exists(m_backup));
+}
+
+TEST_F(HooksInstallerTest, MakesTheBackupOnceAndNeverOverwritesIt) {
+    const std::string original = "{\"model\": \"sonnet\"}\n";
+    put(m_settings, original);
+    ASSERT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + m_relay);
+    ASSERT_EQ(contentsOf(m_backup), original);
+
+    ASSERT_TRUE(HooksInstaller::uninstall());
+    ASSERT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + m_relay);
+    fs::rename(m_root / "app", m_root / "moved");
+    HooksInstaller::setExecutablePathForTesting(m_root / "moved" / "halvane");
+    ASSERT_EQ(HooksInstaller::installIfNeeded(),
+              "installed hooks → " + (m_root / "moved" / "halvane-hook").string());
+    EXPECT_EQ(contentsOf(m_backup), original);
+}
+
+TEST_F(HooksInstallerTest, UninstallRemovesOnlyItsOwnGroups) {
+    EXPECT_FALSE(HooksInstaller::uninstall());  // no file at all
+
+    put(m_settings, R"({"model": "opus"})");
+    EXPECT_FALSE(HooksInstaller::uninstall());  // no hooks
+    ASSERT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + m_relay);
+    EXPECT_TRUE(HooksInstaller::uninstall());
+    EXPECT_EQ(settings(), json({{"model", "opus"}}));
+    EXPECT_TRUE(fs::exists(m_backup));
+
+    const std::string untouched = contentsOf(m_settings);
+    EXPECT_FALSE(HooksInstaller::uninstall());
+    EXPECT_EQ(contentsOf(m_settings), untouched);
+
+    const json users = {{"PreToolUse", json::array({userGroup("Bash", "/bin/audit")})},
+                        {"PostToolUse", json::array({userGroup("Edit", "/bin/fmt")})}};
+    put(m_settings, json{{"hooks", users}}.dump());
+    ASSERT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + m_relay);
+    EXPECT_TRUE(HooksInstaller::uninstall());
+    EXPECT_EQ(settings(), json({{"hooks", users}}));
+    EXPECT_FALSE(HooksInstaller::isInstalled());
+}
+
+TEST_F(HooksInstallerTest, IsInstalledOnlyWhenEveryEventHasTheCurrentGroup) {
+    ASSERT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + m_relay);
+    json edited = settings();
+    edited["hooks"].erase("Notification");
+    put(m_settings, edited.dump());
+    EXPECT_FALSE(HooksInstaller::isInstalled());
+
+    edited = settings();
+    edited["hooks"]["Notification"] = json::array({managedGroup(m_relay)});
+    edited["hooks"]["Stop"][0]["hooks"].push_back("not a hook");
+    put(m_settings, edited.dump());
+    EXPECT_FALSE(HooksInstaller::isInstalled());
+    EXPECT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + m_relay);
+    EXPECT_TRUE(HooksInstaller::isInstalled());
+}
+
+TEST_F(HooksInstallerTest, RestoreBringsBackTheOriginalInOneStep) {
+    put(m_settings, R"({"model": "opus"})");
+    EXPECT_FALSE(HooksInstaller::restoreBackup());
+    EXPECT_EQ(contentsOf(m_settings), R"({"model": "opus"})");
+
+    ASSERT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + m_relay);
+    EXPECT_TRUE(HooksInstaller::restoreBackup());
+    EXPECT_EQ(contentsOf(m_settings), R"({"model": "opus"})");
+    EXPECT_FALSE(fs::exists(m_backup));
+    EXPECT_FALSE(HooksInstaller::isInstalled());
+    EXPECT_FALSE(HooksInstaller::restoreBackup());
+
+    // Someone watching the folder must always find a settings file.
+    std::atomic<bool> done = false;
+    std::atomic<int> missing = 0;
+    std::thread watcher([&] {
+        while (!done) {
+            if (::access(m_settings.c_str(), F_OK) != 0) {
+                ++missing;
+            }
+        }
+    });
+    for (int round = 0; round < 300; ++round) {
+        put(m_backup, "{\"round\": " + std::to_string(round) + "}");
+        ASSERT_TRUE(HooksInstaller::restoreBackup());
+    }
+    done = true;
+    watcher.join();
+    EXPECT_EQ(missing, 0);
+    EXPECT_EQ(contentsOf(m_settings), "{\"round\": 299}");
+}
+
+TEST_F(HooksInstallerTest, AFailedRestoreIsLoggedAndKeepsBothFiles) {
+    put(m_backup, R"({"model": "opus"})");
+    // Whatever is in the settings file's place that is not a file stays put.
+    fs::create_directories(m_settings / "inside");
+    const halvane::test::LogCapture log;
+    EXPECT_FALSE(HooksInstaller::restoreBackup());
+    EXPECT_EQ(contentsOf(m_backup), R"({"model": "opus"})");
+    EXPECT_TRUE(fs::exists(m_settings / "inside"));
+
+    // A backup that cannot be moved leaves the settings as they are.
+    fs::remove_all(m_settings);
+    fs::remove(m_backup);
+    put(m_settings, "{}");
+    fs::create_directories(m_backup);
+    EXPECT_FALSE(HooksInstaller::restoreBackup());
+    EXPECT_EQ(contentsOf(m_settings), "{}");
+
+    EXPECT_EQ(log.lines(),
+              (std::vector<std::string>{
+                  "HooksInstaller.restoreBackup failed: " + m_settings.string() +
+                      " is not a regular file",
+                  "HooksInstaller.restoreBackup failed: cannot move " + m_backup.string() + " to " +
+                      m_settings.string() + ": Not a directory"}));
+}
