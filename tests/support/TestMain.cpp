@@ -22,5 +22,9 @@ int main(int argc, char** argv) {
     ::setenv("XDG_CACHE_HOME", at(".cache").c_str(), 1);
     ::setenv("XDG_STATE_HOME", at(".local/state").c_str(), 1);
     ::unsetenv("CLAUDE_CONFIG_DIR");
+    // Without a session bus, D-Bus clients under a test X server would start
+    // one per display that outlives the test; tests that need a bus start
+    // their own.
+    ::setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/halvane-test-bus", 0);
     return RUN_ALL_TESTS();
 }

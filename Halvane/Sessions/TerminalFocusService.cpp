@@ -1,0 +1,154 @@
+#include "Halvane/Sessions/TerminalFocusService.h"
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QTimer>
+#include <filesystem>
+
+#include "Halvane/Platform/TabSelector.h"
+#include "Halvane/Platform/WindowSystem.h"
+#include "Halvane/Platform/posix/MultiplexerFocus.h"
+#include "Halvane/Platform/posix/ProcessTable.h"
+#include "Halvane/Platform/posix/UnixSocket.h"
+#include "HalvaneProtocol/Injection.h"
+#include "HalvaneProtocol/TerminalBundles.h"
+
+namespace halvane::TerminalFocusService {
+
+namespace {
+
+Platform& platform() {
+    static Platform installed;
+    return installed;
+}
+
+constexpr int ancestorLimit = 10;
+
+bool alive(std::int32_t pid) {
+    return platform().processes->info(pid).has_value();
+}
+
+// The window showing a tmux client belongs to the terminal the client runs
+// in, a few parents up.
+bool raiseWindowAbove(std::int32_t pid) {
+    for (int step = 0; step < ancestorLimit && pid > 1; ++step) {
+        if (platform().windows->activateWindowOfPid(pid)) {
+            return true;
+        }
+        const auto info = platform().processes->info(pid);
+        if (!info) {
+            return false;
+        }
+        pid = info->parentPid;
+    }
+    return false;
+}
+
+std::optional<std::int32_t> runningTerminal(const Session& session) {
+    if (session.lastTerminalPid && alive(*session.lastTerminalPid)) {
+        return session.lastTerminalPid;
+    }
+    if (!session.lastTerminalBundleId) {
+        return std::nullopt;
+    }
+    for (const std::int32_t pid : platform().processes->allPids()) {
+        const auto info = platform().processes->info(pid);
+        if (info && terminalBundleForProcessName(info->name) == *session.lastTerminalBundleId) {
+            return pid;
+        }
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> socketPathFor(const std::string& sessionId) {
+    if (!injectionSocketPath(sessionId)) {
+        return std::nullopt;
+    }
+    const std::string path = platform().injectionSocketPrefix + sessionId + ".sock";
+    if (!unix_socket::fitsAddress(path)) {
+        return std::nullopt;
+    }
+    return path;
+}
+
+}  // namespace
+
+void install(Platform services) {
+    platform() = std::move(services);
+}
+
+void jump(const Session& session) {
+    Platform& services = platform();
+    if (services.processes == nullptr || services.windows == nullptr) {
+        return;
+    }
+    if (session.claudePid) {
+        const MultiplexerFocus multiplexers(*services.processes);
+        if (const auto focused = multiplexers.focusAgent(*session.claudePid)) {
+            const auto host = focused->hostPid ? focused->hostPid : session.lastTerminalPid;
+            const bool raised = host && raiseWindowAbove(*host);
+            if (focused->selected || raised) {
+                return;
+            }
+        }
+    }
+    const auto terminal = runningTerminal(session);
+    if (!terminal) {
+        services.windows->beep();
+        return;
+    }
+    services.windows->activateWindowOfPid(*terminal);
+    if (services.tabs == nullptr) {
+        return;
+    }
+    const std::string needle = std::filesystem::path(session.cwd).filename().string();
+    const std::int32_t pid = *terminal;
+    QTimer::singleShot(services.tabSearchDelay, QCoreApplication::instance(), [pid, needle] {
+        if (TabSelector* tabs = platform().tabs) {
+            tabs->selectTab(pid, needle);
+        }
+    });
+}
+
+bool injectViaDaemon(const std::string& sessionId, const std::string& text) {
+    const auto path = socketPathFor(sessionId);
+    struct stat info {};
+    if (!path || ::lstat(path->c_str(), &info) != 0) {
+        return false;
+    }
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return false;
+    }
+    const sockaddr_un address = unix_socket::address(*path);
+    bool sent = false;
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
+        // Another user's socket in /tmp is no daemon of ours: never hand it text.
+        const auto owner = unix_socket::peerUid(fd);
+        if (owner && *owner == ::geteuid()) {
+            const std::string message = text + "\n";
+            sent = ::send(fd, message.data(), message.size(), MSG_NOSIGNAL) ==
+                   static_cast<ssize_t>(message.size());
+        }
+    }
+    ::close(fd);
+    return sent;
+}
+
+void sendKeystrokes(const std::string& text, const Session& session) {
+    const bool delivered = injectViaDaemon(session.id, text);
+    jump(session);
+    if (delivered || platform().windows == nullptr) {
+        return;
+    }
+    QTimer::singleShot(platform().typingDelay, QCoreApplication::instance(), [text] {
+        if (WindowSystem* windows = platform().windows) {
+            windows->typeTextAndReturn(text);
+        }
+    });
+}
+
+}  // namespace halvane::TerminalFocusService

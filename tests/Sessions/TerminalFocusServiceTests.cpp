@@ -1,0 +1,176 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <map>
+
+#include "ChildProcess.h"
+#include "FakeProcessTable.h"
+#include "Halvane/Platform/TabSelector.h"
+#include "Halvane/Platform/WindowSystem.h"
+#include "Halvane/Platform/posix/MultiplexerFocus.h"
+#include "Halvane/Sessions/TerminalFocusService.h"
+#include "QtTestEnvironment.h"
+#include "ScriptedServer.h"
+#include "TempDir.h"
+
+using namespace halvane;
+using namespace halvane::test;
+
+namespace {
+
+class RecordingWindows final : public WindowSystem {
+public:
+    bool trusted() override { return true; }
+    bool activateWindowOfPid(std::int32_t pid) override {
+        activated.push_back(pid);
+        return windowOwners.count(pid) != 0;
+    }
+    bool typeTextAndReturn(const std::string& text) override {
+        typed.push_back(text);
+        return true;
+    }
+    void beep() override { ++beeps; }
+
+    std::set<std::int32_t> windowOwners;
+    std::vector<std::int32_t> activated;
+    std::vector<std::string> typed;
+    int beeps = 0;
+};
+
+class RecordingTabs final : public TabSelector {
+public:
+    bool selectTab(std::int32_t pid, const std::string& needle) override {
+        requests.emplace_back(pid, needle);
+        return true;
+    }
+    std::vector<std::pair<std::int32_t, std::string>> requests;
+};
+
+class TerminalFocus : public ::testing::Test {
+protected:
+    void SetUp() override {
+        qtApplication();
+        TerminalFocusService::Platform platform;
+        platform.processes = &m_processes;
+        platform.windows = &m_windows;
+        platform.tabs = &m_tabs;
+        platform.injectionSocketPrefix = (m_dir / "inject-").string();
+        platform.tabSearchDelay = std::chrono::milliseconds(5);
+        platform.typingDelay = std::chrono::milliseconds(5);
+        TerminalFocusService::install(platform);
+    }
+    void TearDown() override { TerminalFocusService::install({}); }
+
+    Session session(const std::string& id = "s1") {
+        Session result;
+        result.id = id;
+        result.cwd = "/home/ada/src/engine";
+        return result;
+    }
+
+    TempDir m_dir{"focus"};
+    FakeProcessTable m_processes;
+    RecordingWindows m_windows;
+    RecordingTabs m_tabs;
+};
+
+}  // namespace
+
+TEST_F(TerminalFocus, ASessionWithoutAnyTerminalOnlyBeeps) {
+    TerminalFocusService::jump(session());
+    EXPECT_EQ(m_windows.beeps, 1);
+    EXPECT_TRUE(m_windows.activated.empty());
+}
+
+TEST_F(TerminalFocus, RaisesTheLiveTerminalAndPressesTheProjectTab) {
+    m_processes.add(300, 1, "gnome-terminal-server");
+    m_windows.windowOwners.insert(300);
+    Session target = session();
+    target.lastTerminalPid = 300;
+    TerminalFocusService::jump(target);
+    EXPECT_EQ(m_windows.activated, std::vector<std::int32_t>{300});
+    ASSERT_TRUE(waitUntil([&] { return !m_tabs.requests.empty(); }));
+    EXPECT_EQ(m_tabs.requests.front(), std::make_pair(300, std::string("engine")));
+    EXPECT_EQ(m_windows.beeps, 0);
+}
+
+TEST_F(TerminalFocus, AGoneTerminalIsFoundAgainByItsBundleIdentifier) {
+    m_processes.add(410, 1, "bash");
+    m_processes.add(420, 1, "konsole");
+    Session target = session();
+    target.lastTerminalPid = 399;  // ended since
+    target.lastTerminalBundleId = "org.kde.konsole";
+    TerminalFocusService::jump(target);
+    EXPECT_EQ(m_windows.activated, std::vector<std::int32_t>{420});
+    EXPECT_EQ(m_windows.beeps, 0);
+}
+
+TEST_F(TerminalFocus, RepliesGoThroughTheDaemonWithoutTyping) {
+    const std::string path = (m_dir / "inject-s1.sock").string();
+    ScriptedServer daemon(path, ScriptedServer::Reply::closeWithoutAnswer);
+    m_processes.add(300, 1, "xterm");
+    Session target = session();
+    target.lastTerminalPid = 300;
+    TerminalFocusService::sendKeystrokes("1\\r", target);
+    ASSERT_TRUE(waitUntil([&] { return daemon.requests().size() == 1; }));
+    // The daemon reads the escapes itself, so they travel unchanged.
+    EXPECT_EQ(daemon.requests().front(), "1\\r");
+    EXPECT_EQ(m_windows.activated, std::vector<std::int32_t>{300});
+    QTest::qWait(30);
+    EXPECT_TRUE(m_windows.typed.empty());
+}
+
+TEST_F(TerminalFocus, WithoutADaemonTheTextIsTypedLiterallyAfterTheJump) {
+    m_processes.add(300, 1, "xterm");
+    Session target = session();
+    target.lastTerminalPid = 300;
+    TerminalFocusService::sendKeystrokes("say \"hi\" \\r", target);
+    ASSERT_TRUE(waitUntil([&] { return !m_windows.typed.empty(); }));
+    EXPECT_EQ(m_windows.typed.front(), "say \"hi\" \\r");
+    EXPECT_EQ(m_windows.activated, std::vector<std::int32_t>{300});
+}
+
+TEST_F(TerminalFocus, UnsafeSessionIdsAreNeverInjected) {
+    EXPECT_FALSE(TerminalFocusService::injectViaDaemon("../s1", "x"));
+    EXPECT_FALSE(TerminalFocusService::injectViaDaemon("..", "x"));
+    EXPECT_FALSE(TerminalFocusService::injectViaDaemon("missing", "x"));
+}
+
+TEST(MultiplexerFocusParsing, FindsThePaneByItsTty) {
+    const std::string listing = "/dev/pts/3 %0\n/dev/pts/30 %4\n/dev/pts/7 %2\n";
+    EXPECT_EQ(MultiplexerFocus::paneForTty(listing, "/dev/pts/3"), "%0");
+    EXPECT_EQ(MultiplexerFocus::paneForTty(listing, "/dev/pts/7"), "%2");
+    EXPECT_EQ(MultiplexerFocus::paneForTty(listing, "/dev/pts/8"), std::nullopt);
+}
+
+TEST_F(TerminalFocus, SelectsTheAgentsTmuxPaneEvenWithoutItsTty) {
+    if (::access("/usr/bin/tmux", X_OK) != 0) {
+        GTEST_SKIP() << "tmux is not installed";
+    }
+    const std::string socket = (m_dir / "tmux.sock").string();
+    const auto tmux = [&](std::vector<std::string> arguments) {
+        arguments.insert(arguments.begin(), {"/usr/bin/tmux", "-S", socket});
+        return runChild(arguments);
+    };
+    ASSERT_EQ(tmux({"new-session", "-d", "-s", "work", "-x", "80", "-y", "10"}).exitStatus, 0);
+    ASSERT_EQ(tmux({"new-window", "-t", "work"}).exitStatus, 0);
+    ASSERT_EQ(tmux({"new-window", "-t", "work"}).exitStatus, 0);
+    // The agent runs in the second window's pane; the third is selected now.
+    const std::string listing =
+        tmux({"list-panes", "-a", "-F", "#{window_index} #{pane_id}"}).standardOutput;
+    const auto at = listing.find("1 %");
+    ASSERT_NE(at, std::string::npos) << listing;
+    const std::string agentPane = listing.substr(at + 2, listing.find('\n', at) - at - 2);
+    auto& agent = m_processes.add(500, 1, "claude");
+    agent.environment["TMUX"] = socket + ",1,0";
+    agent.environment["TMUX_PANE"] = agentPane;
+
+    Session target = session();
+    target.claudePid = 500;
+    TerminalFocusService::jump(target);
+    EXPECT_EQ(tmux({"display-message", "-p", "-t", "work", "#{window_index}"}).standardOutput,
+              "1\n");
+    EXPECT_EQ(m_windows.beeps, 0);
+    tmux({"kill-server"});
+}

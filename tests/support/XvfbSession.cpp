@@ -1,0 +1,127 @@
+#include "XvfbSession.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+
+#include "ChildProcess.h"
+
+namespace halvane::test {
+
+namespace {
+
+pid_t start(const std::vector<std::string>& argv, int keepFd = -1) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        // However the test binary ends, its servers end with it.
+        ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+        const int null = ::open("/dev/null", O_RDWR);
+        ::dup2(null, 0);
+        ::dup2(null, 1);
+        ::dup2(null, 2);
+        if (keepFd >= 0) {
+            ::fcntl(keepFd, F_SETFD, 0);
+        }
+        std::vector<char*> arguments;
+        for (const auto& argument : argv) {
+            arguments.push_back(const_cast<char*>(argument.c_str()));
+        }
+        arguments.push_back(nullptr);
+        ::execvp(arguments[0], arguments.data());
+        ::_exit(127);
+    }
+    return pid;
+}
+
+void stop(pid_t pid) {
+    if (pid > 0) {
+        ::kill(pid, SIGTERM);
+        ::waitpid(pid, nullptr, 0);
+    }
+}
+
+}  // namespace
+
+XvfbSession::XvfbSession(bool withWindowManager, const std::string& screen) {
+    if (::access("/usr/bin/Xvfb", X_OK) != 0) {
+        m_why = "Xvfb is not installed (package xvfb)";
+        return;
+    }
+    int report[2];
+    if (::pipe2(report, O_CLOEXEC) != 0) {
+        m_why = "pipe failed";
+        return;
+    }
+    // -displayfd: the server picks a free display and writes its number.
+    m_server = start({"Xvfb", "-displayfd", std::to_string(report[1]), "-screen", "0", screen,
+                      "-nolisten", "tcp", "+extension", "XTEST"},
+                     report[1]);
+    ::close(report[1]);
+    std::string number;
+    pollfd wait{report[0], POLLIN, 0};
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (std::chrono::steady_clock::now() < deadline && number.find('\n') == std::string::npos) {
+        if (::poll(&wait, 1, 100) > 0) {
+            char buffer[16];
+            const ssize_t count = ::read(report[0], buffer, sizeof buffer);
+            if (count <= 0) {
+                break;
+            }
+            number.append(buffer, static_cast<std::size_t>(count));
+        }
+    }
+    ::close(report[0]);
+    if (number.find('\n') == std::string::npos) {
+        m_why = "Xvfb did not start";
+        stop(m_server);
+        m_server = -1;
+        return;
+    }
+    m_display = ":" + number.substr(0, number.find('\n'));
+    if (const char* previous = std::getenv("DISPLAY")) {
+        m_hadDisplay = true;
+        m_previousDisplay = previous;
+    }
+    ::setenv("DISPLAY", m_display.c_str(), 1);
+
+    if (withWindowManager) {
+        if (::access("/usr/bin/openbox", X_OK) != 0) {
+            m_why = "openbox is not installed (package openbox)";
+            return;
+        }
+        m_windowManager = start({"openbox", "--sm-disable"});
+        // The window manager is ready once it has claimed the screen.
+        const auto managed = [] {
+            return runChild({"/usr/bin/xprop", "-root", "_NET_SUPPORTING_WM_CHECK"})
+                       .standardOutput.find("window id") != std::string::npos;
+        };
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (!managed() && std::chrono::steady_clock::now() < limit) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        if (!managed()) {
+            m_why = "openbox did not take the screen (is x11-utils' xprop installed?)";
+            return;
+        }
+    }
+    m_ready = true;
+}
+
+XvfbSession::~XvfbSession() {
+    stop(m_windowManager);
+    stop(m_server);
+    if (m_hadDisplay) {
+        ::setenv("DISPLAY", m_previousDisplay.c_str(), 1);
+    } else {
+        ::unsetenv("DISPLAY");
+    }
+}
+
+}  // namespace halvane::test
