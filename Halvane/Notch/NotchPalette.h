@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QColor>
+
+// The colours of the notch's dark visual language: a warm orange accent on
+// black glass. Each is made once, on first use.
+namespace halvane::NotchPalette {
+
+const QColor& accent();
+const QColor& cardFill();
+const QColor& cardStroke();
+const QColor& codeFill();
+const QColor& codeStroke();
+const QColor& mutedText();
+const QColor& dimText();
+const QColor& chipFill();
+
+// The desktop's semantic colours as they look on a dark background, for the
+// places that say "green", "red" or "orange" rather than a palette colour.
+const QColor& systemGreen();
+const QColor& systemRed();
+const QColor& systemOrange();
+
+// `color` with its opacity multiplied by `opacity`, as layered translucency does.
+QColor withOpacity(const QColor& color, qreal opacity);
+
+}  // namespace halvane::NotchPalette
