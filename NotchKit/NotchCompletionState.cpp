@@ -1,0 +1,13 @@
+#include "NotchCompletionState.h"
+
+namespace notchkit {
+
+void NotchCompletionState::finish() {
+    if (m_finished) {
+        return;
+    }
+    m_finished = true;
+    emit finished();
+}
+
+}  // namespace notchkit

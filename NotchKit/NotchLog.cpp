@@ -1,0 +1,3 @@
+#include "NotchLog.h"
+
+Q_LOGGING_CATEGORY(notchKitLog, "notchkit", QtInfoMsg)

@@ -1,0 +1,150 @@
+// The ready-made info content: which labels go where, how it converts, and
+// how its views adapt to the slot they are drawn in.
+#include <QLabel>
+
+#include "CompactLeadingView.h"
+#include "CompactTrailingView.h"
+#include "InfoView.h"
+#include "NotchContentView.h"
+#include "NotchInfo.h"
+#include "NotchInfoLabelView.h"
+#include "NotchPanel.h"
+#include "NotchProgressRing.h"
+#include "PresenterFixture.h"
+
+using namespace notchkit;
+using namespace notchkit::test;
+
+namespace {
+
+class Info : public PresenterFixture {
+protected:
+    static NotchInfo::Content basic() {
+        NotchInfo::Content content;
+        content.icon = NotchInfo::Label::systemName(QStringLiteral("sparkle"));
+        content.title = QStringLiteral("Done");
+        content.description = QStringLiteral("All good");
+        return content;
+    }
+    static bool settled(NotchInfo& info) {
+        return waitFor([&] {
+            auto* panel = info.internalPresenter()->panel();
+            return panel != nullptr && !panel->contentView()->isAnimating();
+        });
+    }
+};
+
+}  // namespace
+
+TEST_F(Info, WithoutALeadingLabelTheIconTakesTheWingAndConversionsGoStraightAcross) {
+    useNotch();
+    NotchInfo info(basic(), NotchHoverBehavior::none(), NotchStyle::automatic(), quickTimings());
+    EXPECT_TRUE(info.shouldSkipHideWhenConverting());
+    auto* leading =
+        qobject_cast<CompactLeadingView*>(info.internalPresenter()->compactLeadingContent());
+    ASSERT_NE(leading, nullptr);
+    ASSERT_NE(leading->labelView(), nullptr);
+    EXPECT_EQ(leading->labelView()->label(), *info.icon());
+
+    std::vector<NotchState> seen;
+    QObject::connect(info.internalPresenter(), &NotchPresenter::stateChanged,
+                     [&](NotchState state) { seen.push_back(state); });
+    ASSERT_TRUE(finished(info.compact(screen())));
+    ASSERT_TRUE(finished(info.expand(screen())));
+    EXPECT_EQ(seen, (std::vector{NotchState::compact, NotchState::expanded}));
+    ASSERT_TRUE(finished(info.hide()));
+    EXPECT_EQ(info.internalPresenter()->panel(), nullptr);
+}
+
+TEST_F(Info, AGivenLeadingLabelTakesTheWingAndConversionsHideBriefly) {
+    useNotch();
+    auto content = basic();
+    content.compactLeading = NotchInfo::Label::systemName(QStringLiteral("bolt.fill"));
+    content.compactTrailing = NotchInfo::Label::systemName(QStringLiteral("checkmark"));
+    NotchInfo info(content, NotchHoverBehavior::none(), NotchStyle::automatic(), quickTimings());
+    EXPECT_FALSE(info.shouldSkipHideWhenConverting());
+    auto* leading =
+        qobject_cast<CompactLeadingView*>(info.internalPresenter()->compactLeadingContent());
+    auto* trailing =
+        qobject_cast<CompactTrailingView*>(info.internalPresenter()->compactTrailingContent());
+    EXPECT_EQ(leading->labelView()->label().symbolName(), QStringLiteral("bolt.fill"));
+    EXPECT_EQ(trailing->labelView()->label().symbolName(), QStringLiteral("checkmark"));
+
+    std::vector<NotchState> seen;
+    QObject::connect(info.internalPresenter(), &NotchPresenter::stateChanged,
+                     [&](NotchState state) { seen.push_back(state); });
+    ASSERT_TRUE(finished(info.compact(screen())));
+    ASSERT_TRUE(finished(info.expand(screen())));
+    ASSERT_TRUE(waitFor([&] { return seen.size() == 3; }));
+    EXPECT_EQ(seen, (std::vector{NotchState::compact, NotchState::hidden, NotchState::expanded}));
+}
+
+TEST_F(Info, CardShowsTheTextsInWhiteOnTheNotchAndFollowsChanges) {
+    useNotch();
+    NotchInfo info(basic(), NotchHoverBehavior::none(), NotchStyle::automatic(), quickTimings());
+    auto* card = qobject_cast<InfoView*>(info.internalPresenter()->expandedContent());
+    ASSERT_NE(card, nullptr);
+    ASSERT_TRUE(finished(info.expand(screen())));
+    EXPECT_EQ(card->titleText(), QStringLiteral("Done"));
+    EXPECT_EQ(card->descriptionText(), QStringLiteral("All good"));
+    EXPECT_EQ(card->titleColor(), QColor(Qt::white));
+    EXPECT_NEAR(card->descriptionColor().alphaF(), 0.5, 0.01);
+    EXPECT_EQ(card->iconView()->foreground(), QColor(Qt::white));
+
+    info.setTitle(QStringLiteral("Deployed"));
+    info.setDescription(std::nullopt);
+    info.setTextColor(QColor(255, 200, 0));
+    EXPECT_EQ(card->titleText(), QStringLiteral("Deployed"));
+    EXPECT_TRUE(card->descriptionText().isEmpty());
+    EXPECT_EQ(card->titleColor(), QColor(255, 200, 0));
+    EXPECT_NEAR(card->descriptionColor().alphaF(), 0.5, 0.01);
+}
+
+TEST_F(Info, OnTheFloatingCardTextsTakeThePaletteColours) {
+    NotchInfo info(basic(), NotchHoverBehavior::none(), NotchStyle::automatic(), quickTimings());
+    auto* card = qobject_cast<InfoView*>(info.internalPresenter()->expandedContent());
+    ASSERT_TRUE(finished(info.expand(screen())));
+    EXPECT_EQ(card->titleColor(), card->palette().color(QPalette::WindowText));
+    EXPECT_NE(card->iconView()->foreground(), QColor(Qt::white));
+}
+
+TEST_F(Info, ProgressRingIsThinnerInAWingAndFillsToItsValue) {
+    useNotch();
+    auto progress = std::make_shared<NotchBinding>(0.6);
+    auto content = basic();
+    content.icon = NotchInfo::Label::progress(progress, QColor(Qt::green));
+    NotchInfo info(content, NotchHoverBehavior::none(), NotchStyle::automatic(), quickTimings());
+    auto* leading =
+        qobject_cast<CompactLeadingView*>(info.internalPresenter()->compactLeadingContent());
+    auto* card = qobject_cast<InfoView*>(info.internalPresenter()->expandedContent());
+    NotchProgressRing* wingRing = leading->labelView()->progressRing();
+    NotchProgressRing* cardRing = card->iconView()->progressRing();
+    ASSERT_NE(wingRing, nullptr);
+    ASSERT_NE(cardRing, nullptr);
+
+    EXPECT_FALSE(wingRing->isLoaded());
+    ASSERT_TRUE(finished(info.compact(screen())));
+    EXPECT_DOUBLE_EQ(wingRing->thickness(), 3);
+    EXPECT_DOUBLE_EQ(cardRing->thickness(), 4);
+    EXPECT_TRUE(wingRing->isLoaded());
+    ASSERT_TRUE(waitFor([&] { return wingRing->displayedFraction() == 0.6; }));
+
+    progress->setValue(0.9);
+    ASSERT_TRUE(waitFor([&] { return wingRing->displayedFraction() == 0.9; }));
+}
+
+TEST_F(Info, ChangingALabelSwapsWhatTheWingShows) {
+    useNotch();
+    NotchInfo info(basic(), NotchHoverBehavior::none(), NotchStyle::automatic(), quickTimings());
+    auto* trailing =
+        qobject_cast<CompactTrailingView*>(info.internalPresenter()->compactTrailingContent());
+    EXPECT_EQ(trailing->labelView(), nullptr);
+    EXPECT_EQ(trailing->sizeHint(), QSize(0, 0));
+    ASSERT_TRUE(finished(info.compact(screen())));
+    info.setCompactTrailing(NotchInfo::Label::systemName(QStringLiteral("xmark")));
+    ASSERT_NE(trailing->labelView(), nullptr);
+    EXPECT_EQ(trailing->labelView()->label().symbolName(), QStringLiteral("xmark"));
+    EXPECT_GT(trailing->sizeHint().width(), 0);
+    ASSERT_TRUE(waitFor([&] { return !trailing->isAnimating(); }));
+    EXPECT_TRUE(trailing->labelView()->isVisible());
+}

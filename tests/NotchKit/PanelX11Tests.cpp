@@ -1,0 +1,214 @@
+// The panel on a real X server with a window manager: its window type and
+// states as other programs see them, an input shape that matches the visible
+// surface, and clicks beside the surface reaching the window underneath.
+#include <gtest/gtest.h>
+
+#include <xcb/shape.h>
+#include <xcb/xcb.h>
+
+#include <QEvent>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QWindow>
+
+#include <unistd.h>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ChildProcess.h"
+#include "GuiTestSupport.h"
+#include "NotchContentView.h"
+#include "NotchPanel.h"
+#include "NotchPresenter.h"
+#include "NotchScreen.h"
+#include "XvfbSession.h"
+
+using namespace notchkit;
+using namespace notchkit::test;
+
+namespace {
+
+// Reads window properties over a connection of the test's own.
+class XProbe final {
+public:
+    XProbe() : m_connection(xcb_connect(nullptr, nullptr)) {}
+    ~XProbe() { xcb_disconnect(m_connection); }
+
+    xcb_window_t root() { return xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root; }
+
+    xcb_atom_t atom(const char* name) {
+        const auto cookie =
+            xcb_intern_atom(m_connection, 0, static_cast<uint16_t>(strlen(name)), name);
+        std::unique_ptr<xcb_intern_atom_reply_t, decltype(&std::free)> reply(
+            xcb_intern_atom_reply(m_connection, cookie, nullptr), &std::free);
+        return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    }
+
+    std::vector<uint32_t> property(xcb_window_t window, const char* name) {
+        const auto cookie = xcb_get_property(m_connection, 0, window, atom(name),
+                                             XCB_GET_PROPERTY_TYPE_ANY, 0, 1024);
+        std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> reply(
+            xcb_get_property_reply(m_connection, cookie, nullptr), &std::free);
+        if (!reply || reply->format != 32) {
+            return {};
+        }
+        const auto* values = static_cast<const uint32_t*>(xcb_get_property_value(reply.get()));
+        return {values, values + xcb_get_property_value_length(reply.get()) / 4};
+    }
+
+    bool hasAtom(xcb_window_t window, const char* property, const char* value) {
+        const auto values = this->property(window, property);
+        const xcb_atom_t wanted = atom(value);
+        return std::find(values.begin(), values.end(), wanted) != values.end();
+    }
+
+    QRegion inputShape(xcb_window_t window) {
+        const auto cookie = xcb_shape_get_rectangles(m_connection, window, XCB_SHAPE_SK_INPUT);
+        std::unique_ptr<xcb_shape_get_rectangles_reply_t, decltype(&std::free)> reply(
+            xcb_shape_get_rectangles_reply(m_connection, cookie, nullptr), &std::free);
+        QRegion region;
+        if (!reply) {
+            return region;
+        }
+        const auto* rects = xcb_shape_get_rectangles_rectangles(reply.get());
+        for (int i = 0; i < xcb_shape_get_rectangles_rectangles_length(reply.get()); ++i) {
+            region += QRect(rects[i].x, rects[i].y, rects[i].width, rects[i].height);
+        }
+        return region;
+    }
+
+private:
+    xcb_connection_t* m_connection;
+};
+
+// A plain window that counts the clicks it receives.
+class Underneath final : public QWidget {
+public:
+    Underneath() : QWidget(nullptr, Qt::FramelessWindowHint) {}
+    int presses = 0;
+
+protected:
+    void mousePressEvent(QMouseEvent*) override { ++presses; }
+};
+
+// Counts the presses that reach the panel.
+class PressCounter final : public QObject {
+public:
+    int presses = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonPress) {
+            ++presses;
+        }
+        return false;
+    }
+};
+
+halvane::test::XvfbSession* session = nullptr;
+
+bool click(const QPoint& at) {
+    const auto result =
+        halvane::test::runChild({"/usr/bin/xdotool", "mousemove", "--sync", std::to_string(at.x()),
+                                 std::to_string(at.y()), "click", "1"});
+    return result.exitStatus == 0;
+}
+
+class PanelX11 : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        session = new halvane::test::XvfbSession(true, "1280x800x24");
+        if (session->ready()) {
+            ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+            ::setenv(NotchScreen::notchVariable, "200x32", 1);
+            guiApplication();
+        }
+    }
+
+    void SetUp() override {
+        if (!session->ready()) {
+            GTEST_SKIP() << session->why();
+        }
+        if (::access("/usr/bin/xdotool", X_OK) != 0) {
+            GTEST_SKIP() << "xdotool is not installed (package xdotool)";
+        }
+        ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
+        m_presenter = std::make_unique<NotchPresenter>(
+            NotchHoverBehavior::none(), NotchStyle::automatic(),
+            [] {
+                auto* label = new QLabel(QStringLiteral("expanded"));
+                label->setFixedSize(300, 80);
+                return label;
+            },
+            nullptr, nullptr);
+        const auto done = m_presenter->expand(QGuiApplication::primaryScreen());
+        ASSERT_TRUE(waitFor([&] { return done.isFinished(); }));
+        ASSERT_TRUE(waitFor([&] { return !panel()->contentView()->isAnimating(); }));
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(panel(), 15000));
+    }
+
+    NotchPanel* panel() const { return m_presenter->panel(); }
+    xcb_window_t window() const { return static_cast<xcb_window_t>(panel()->winId()); }
+    QRectF surface() const { return panel()->contentView()->surfacePath().boundingRect(); }
+
+    std::unique_ptr<NotchPresenter> m_presenter;
+    XProbe m_probe;
+};
+
+}  // namespace
+
+TEST_F(PanelX11, IsAUtilityWindowAboveOthersOnEveryDesktop) {
+    EXPECT_TRUE(m_probe.hasAtom(window(), "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_UTILITY"));
+    EXPECT_TRUE(
+        waitFor([&] { return m_probe.hasAtom(window(), "_NET_WM_STATE", "_NET_WM_STATE_ABOVE"); }));
+    // Every desktop; a window manager that knows the sticky state reports it too.
+    EXPECT_TRUE(waitFor([&] {
+        return m_probe.property(window(), "_NET_WM_DESKTOP") == std::vector<uint32_t>{0xFFFFFFFF};
+    }));
+    if (m_probe.hasAtom(m_probe.root(), "_NET_SUPPORTED", "_NET_WM_STATE_STICKY")) {
+        EXPECT_TRUE(waitFor(
+            [&] { return m_probe.hasAtom(window(), "_NET_WM_STATE", "_NET_WM_STATE_STICKY"); }));
+    }
+    EXPECT_TRUE(m_probe.hasAtom(window(), "_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR"));
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    EXPECT_EQ(panel()->geometry(),
+              QRect(screen.width() / 4, 0, screen.width() / 2, screen.height() / 2));
+}
+
+TEST_F(PanelX11, InputShapeIsTheVisibleSurface) {
+    const QRegion shape = m_probe.inputShape(window());
+    ASSERT_FALSE(shape.isEmpty());
+    EXPECT_TRUE(shape.contains(surface().center().toPoint()));
+    EXPECT_FALSE(shape.contains(QPoint(2, panel()->height() - 2)));
+    EXPECT_FALSE(shape.contains(QPointF(surface().center().x(), surface().bottom() + 8).toPoint()));
+    EXPECT_LE(shape.boundingRect().width(), surface().width() + 1);
+}
+
+TEST_F(PanelX11, ClicksBesideTheSurfaceReachTheWindowBelowAndOnItFocusThePanel) {
+    Underneath below;
+    // Not the whole screen: the window manager would take that for a full-screen
+    // window and stack it above everything.
+    below.setGeometry(QGuiApplication::primaryScreen()->geometry().adjusted(0, 0, 0, -100));
+    below.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&below, 15000));
+    panel()->raise();
+    PressCounter onPanel;
+    panel()->windowHandle()->installEventFilter(&onPanel);
+
+    // Inside the panel's frame, well clear of the card.
+    const QPoint beside = panel()->mapToGlobal(QPoint(10, panel()->height() - 10));
+    ASSERT_TRUE(click(beside));
+    ASSERT_TRUE(waitFor([&] { return below.presses == 1; }));
+    EXPECT_EQ(onPanel.presses, 0);
+
+    const QPoint onCard =
+        panel()->mapToGlobal(QPointF(surface().center().x(), surface().bottom() - 6).toPoint());
+    ASSERT_TRUE(click(onCard));
+    ASSERT_TRUE(waitFor([&] { return onPanel.presses == 1; }));
+    EXPECT_EQ(below.presses, 1);
+    // A click is the user asking for the panel: it takes the keyboard focus.
+    EXPECT_TRUE(waitFor([&] { return panel()->isActiveWindow(); }));
+}
