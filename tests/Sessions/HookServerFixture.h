@@ -1,0 +1,76 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "Halvane/Sessions/HookServer.h"
+#include "HookServerHarness.h"
+#include "LogCapture.h"
+#include "TempDir.h"
+
+namespace halvane::test {
+
+inline HookServerLimits limits(
+    std::chrono::milliseconds decisionWait,
+    std::chrono::milliseconds requestReadTimeout = std::chrono::seconds(20),
+    std::size_t maxConnections = 64) {
+    return HookServerLimits{decisionWait, requestReadTimeout, maxConnections};
+}
+
+// A server on a socket in a fresh folder, a fake model, and the log lines.
+class HookServerTest : public ::testing::Test {
+protected:
+    void SetUp() override { qtApplication(); }
+
+    void TearDown() override {
+        if (HasFailure()) {
+            for (const auto& line : m_log.lines()) {
+                std::printf("log: %s\n", line.c_str());
+            }
+        }
+    }
+
+    std::unique_ptr<HookServer> startServer(HookServerLimits limits = {std::chrono::seconds(20),
+                                                                       std::chrono::seconds(20),
+                                                                       64}) {
+        auto server = std::make_unique<HookServer>(m_sessions, socketPath(), limits);
+        const auto error = server->start();
+        EXPECT_FALSE(error) << error->description;
+        return server;
+    }
+
+    std::string socketPath() const { return (m_dir / "h.sock").string(); }
+
+    std::size_t logLinesStartingWith(const std::string& prefix) const {
+        std::size_t count = 0;
+        for (const auto& line : m_log.lines()) {
+            count += line.rfind(prefix, 0) == 0 ? 1 : 0;
+        }
+        return count;
+    }
+
+    // Polls without running the main thread's events, for states that must be
+    // reached while the model stays untouched.
+    template <typename Condition>
+    static bool pollUntil(Condition condition) {
+        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+        while (!condition()) {
+            if (std::chrono::steady_clock::now() > limit) {
+                return false;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return true;
+    }
+
+    LogCapture m_log;
+    TempDir m_dir{"hooksrv"};
+    std::shared_ptr<FakeSessions> m_sessions = std::make_shared<FakeSessions>();
+};
+
+}  // namespace halvane::test
