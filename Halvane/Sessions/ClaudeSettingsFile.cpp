@@ -129,7 +129,11 @@ std::optional<fs::path> stage(const fs::path& beside, std::string_view bytes,
     fs::path staged;
     int fd = -1;
     for (int attempt = 0; attempt < maximumNameAttempts && fd < 0; ++attempt) {
-        staged = folder / ("." + beside.filename().string() + ".halvane-" + randomSuffix());
+        std::string name = ".";
+        name += beside.filename().string();
+        name += ".halvane-";
+        name += randomSuffix();
+        staged = folder / name;
         fd = ::open(staged.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST) {
             break;

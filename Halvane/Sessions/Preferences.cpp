@@ -32,6 +32,51 @@ void Preferences::setSoundsEnabled(bool enabled) {
     setValue(soundsEnabledKey, enabled);
 }
 
+bool Preferences::onboardingCompleted() const {
+    return boolValue(onboardingCompletedKey, false);
+}
+
+void Preferences::setOnboardingCompleted(bool completed) {
+    setValue(onboardingCompletedKey, completed);
+}
+
+void Preferences::removeOnboardingCompleted() {
+    remove(onboardingCompletedKey);
+}
+
+bool Preferences::hasOnboardingResumeAt() const {
+    return m_settings->contains(QLatin1String(onboardingResumeAtKey));
+}
+
+std::optional<int> Preferences::onboardingResumeAt() const {
+    const QVariant value = m_settings->value(QLatin1String(onboardingResumeAtKey));
+    if (!value.isValid()) {
+        return std::nullopt;
+    }
+    bool isNumber = false;
+    const int step = value.toString().trimmed().toInt(&isNumber);
+    if (!isNumber) {
+        return std::nullopt;
+    }
+    return step;
+}
+
+void Preferences::setOnboardingResumeAt(int step) {
+    setValue(onboardingResumeAtKey, step);
+}
+
+void Preferences::removeOnboardingResumeAt() {
+    remove(onboardingResumeAtKey);
+}
+
+bool Preferences::automaticChecksEnabled() const {
+    return boolValue(automaticChecksKey, true);
+}
+
+void Preferences::setAutomaticChecksEnabled(bool enabled) {
+    setValue(automaticChecksKey, enabled);
+}
+
 bool Preferences::boolValue(const char* key, bool fallback) const {
     const QVariant value = m_settings->value(QLatin1String(key));
     // A value edited by hand into something that is not a Boolean counts as unset.
@@ -45,8 +90,17 @@ bool Preferences::boolValue(const char* key, bool fallback) const {
     return fallback;
 }
 
-void Preferences::setValue(const char* key, bool value) {
+void Preferences::setValue(const char* key, const QVariant& value) {
     m_settings->setValue(QLatin1String(key), value);
+    save();
+}
+
+void Preferences::remove(const char* key) {
+    m_settings->remove(QLatin1String(key));
+    save();
+}
+
+void Preferences::save() {
     // Written at once, so a crash or a second instance never sees an old value.
     m_settings->sync();
     if (m_settings->status() != QSettings::NoError) {

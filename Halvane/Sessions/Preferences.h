@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <memory>
+#include <optional>
 
 class QSettings;
 
@@ -13,6 +14,9 @@ namespace halvane {
 class Preferences final {
 public:
     static constexpr const char* soundsEnabledKey = "soundsEnabled";
+    static constexpr const char* onboardingCompletedKey = "onboarding.completed";
+    static constexpr const char* onboardingResumeAtKey = "onboarding.resumeAt";
+    static constexpr const char* automaticChecksKey = "SUEnableAutomaticChecks";
 
     Preferences();
     explicit Preferences(const QString& filePath);
@@ -27,9 +31,28 @@ public:
     bool soundsEnabled() const;
     void setSoundsEnabled(bool enabled);
 
+    // Set once the first-run flow has been finished; off when absent.
+    bool onboardingCompleted() const;
+    void setOnboardingCompleted(bool completed);
+    void removeOnboardingCompleted();
+
+    // Present while an onboarding interrupted by a restart waits to be
+    // resumed. Whatever it holds counts as present; only a whole number is a
+    // step to resume at.
+    bool hasOnboardingResumeAt() const;
+    std::optional<int> onboardingResumeAt() const;
+    void setOnboardingResumeAt(int step);
+    void removeOnboardingResumeAt();
+
+    // Background update checks; on until the user turns them off.
+    bool automaticChecksEnabled() const;
+    void setAutomaticChecksEnabled(bool enabled);
+
 private:
     bool boolValue(const char* key, bool fallback) const;
-    void setValue(const char* key, bool value);
+    void setValue(const char* key, const QVariant& value);
+    void remove(const char* key);
+    void save();
 
     std::unique_ptr<QSettings> m_settings;
 };
