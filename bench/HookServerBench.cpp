@@ -3,6 +3,7 @@
 // permission request costs while it is held open.
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -15,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -145,12 +147,30 @@ bool roundTrip(const std::string& path, const std::string& request) {
     return total > 0;
 }
 
-// Round trips per second with `clients` clients each going as fast as it can
-// for `duration`, while the main thread runs the event loop.
-double throughput(const std::string& path, int clients, std::chrono::milliseconds duration) {
+struct Rate {
+    double perSecond = 0;
+    // Processor time of the whole process (clients included) per round trip;
+    // other load on the machine hardly moves it, unlike the rate.
+    double cpuMicroseconds = 0;
+};
+
+double processCpuSeconds() {
+    rusage usage{};
+    ::getrusage(RUSAGE_SELF, &usage);
+    const auto seconds = [](const timeval& time) {
+        return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
+    };
+    return seconds(usage.ru_utime) + seconds(usage.ru_stime);
+}
+
+// Round trips with `clients` clients each going as fast as it can for
+// `duration`, while the main thread runs the event loop.
+Rate throughput(const std::string& path, int clients, std::chrono::milliseconds duration) {
     std::atomic<long> completed{0};
     std::atomic<long> failed{0};
-    const auto end = Clock::now() + duration;
+    const auto started = Clock::now();
+    const double cpuStarted = processCpuSeconds();
+    const auto end = started + duration;
     std::vector<std::thread> threads;
     QEventLoop loop;
     for (int index = 0; index < clients; ++index) {
@@ -161,7 +181,6 @@ double throughput(const std::string& path, int clients, std::chrono::millisecond
             }
         });
     }
-    const auto started = Clock::now();
     std::thread coordinator([&] {
         for (auto& thread : threads) {
             thread.join();
@@ -171,10 +190,12 @@ double throughput(const std::string& path, int clients, std::chrono::millisecond
     loop.exec();
     coordinator.join();
     const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
+    const double cpu = processCpuSeconds() - cpuStarted;
     if (failed > 0) {
-        std::fprintf(stdout, "  warning: %ld round trips without an answer\n", failed.load());
+        std::printf("  warning: %ld round trips without an answer\n", failed.load());
     }
-    return static_cast<double>(completed) / seconds;
+    const auto count = static_cast<double>(completed.load());
+    return Rate{count / seconds, cpu * 1e6 / count};
 }
 
 long residentKiB() {
@@ -203,7 +224,7 @@ double median(std::vector<double> values) {
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     const std::chrono::milliseconds duration(argc > 1 ? std::atoi(argv[1]) : 1000);
-    constexpr int rounds = 3;
+    constexpr int rounds = 5;
     constexpr int heldRequests = 200;
 
     // The server logs every connection; keep the figures readable.
@@ -219,30 +240,34 @@ int main(int argc, char** argv) {
     const std::string serverPath = std::string(folder) + "/halvane.sock";
 
     auto sessions = std::make_shared<BenchSessions>();
-    halvane::HookServer server(sessions, serverPath);
-    if (const auto error = server.start()) {
+    auto server = std::make_unique<halvane::HookServer>(sessions, serverPath);
+    if (const auto error = server->start()) {
         std::printf("hook-server: cannot start: %s\n", error->description.c_str());
         return 1;
     }
 
-    std::printf(
-        "hook-server: notification round trips per second, median of %d rounds of %lld ms\n",
-        rounds, static_cast<long long>(duration.count()));
-    std::printf("  %-8s %12s %12s %8s\n", "clients", "echo", "HookServer", "ratio");
+    std::printf("hook-server: notification round trips, median of %d rounds of %lld ms each\n",
+                rounds, static_cast<long long>(duration.count()));
+    std::printf("  %-8s %10s %13s %7s %24s\n", "clients", "echo/s", "HookServer/s", "ratio",
+                "cpu us/trip echo, ours");
     for (const int clients : {1, 16, 64}) {
-        std::vector<double> echoRates, serverRates;
+        std::vector<double> echoRates, serverRates, echoCpu, serverCpu;
         // Interleaved so that machine noise hits both alike.
         for (int round = 0; round < rounds; ++round) {
             {
                 EchoServer echo(echoPath);
-                echoRates.push_back(throughput(echoPath, clients, duration));
+                const Rate rate = throughput(echoPath, clients, duration);
+                echoRates.push_back(rate.perSecond);
+                echoCpu.push_back(rate.cpuMicroseconds);
             }
-            serverRates.push_back(throughput(serverPath, clients, duration));
+            const Rate rate = throughput(serverPath, clients, duration);
+            serverRates.push_back(rate.perSecond);
+            serverCpu.push_back(rate.cpuMicroseconds);
         }
         const double echoRate = median(echoRates);
         const double serverRate = median(serverRates);
-        std::printf("  %-8d %12.0f %12.0f %8.2f\n", clients, echoRate, serverRate,
-                    serverRate / echoRate);
+        std::printf("  %-8d %10.0f %13.0f %7.2f %16.1f, %6.1f\n", clients, echoRate, serverRate,
+                    serverRate / echoRate, median(echoCpu), median(serverCpu));
     }
 
     // Memory: settle with a few answered requests first so that thread stacks
@@ -258,7 +283,7 @@ int main(int argc, char** argv) {
         }
         ::close(fd);
     }
-    runUntil([&] { return server.activeConnections() == 0; });
+    runUntil([&] { return server->activeConnections() == 0; });
     const long before = residentKiB();
     std::vector<int> open;
     for (int index = 0; index < heldRequests; ++index) {
@@ -275,7 +300,8 @@ int main(int argc, char** argv) {
     for (const int fd : open) {
         ::close(fd);
     }
-    runUntil([&] { return server.activeConnections() == 0; });
+    runUntil([&] { return server->activeConnections() == 0; });
+    server.reset();
     ::rmdir(folder);
     return 0;
 }

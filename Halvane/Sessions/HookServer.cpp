@@ -1,15 +1,14 @@
 #include "Halvane/Sessions/HookServer.h"
 
-#include <fcntl.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
-#include <sys/time.h>
 #include <unistd.h>
 
 #include <QObject>
+#include <atomic>
 #include <cerrno>
 #include <condition_variable>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <system_error>
@@ -35,16 +34,6 @@ HookServerError failure(int code, const std::string& step, int cause) {
     return {code, errorText(code) + " (" + step + ": " + errorText(cause) + ")"};
 }
 
-void setSendTimeout(int fd, std::chrono::milliseconds timeout) {
-    const auto wholeSeconds = std::chrono::duration_cast<std::chrono::seconds>(timeout);
-    const auto micros =
-        std::chrono::duration_cast<std::chrono::microseconds>(timeout - wholeSeconds);
-    timeval value{};
-    value.tv_sec = static_cast<time_t>(wholeSeconds.count());
-    value.tv_usec = static_cast<suseconds_t>(micros.count());
-    ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &value, sizeof value);
-}
-
 }  // namespace
 
 // What the accept thread and the connection workers share with the server.
@@ -56,9 +45,8 @@ struct HookServer::Shared {
     // Valid while any connection is registered: the server deletes it only
     // after the last worker has let go.
     QObject* mainThread = nullptr;
-    // A byte written here wakes the accept loop for shutdown.
-    int wakeRead = -1;
-    int wakeWrite = -1;
+    // Set before the listening socket is shut down to end the accept loop.
+    std::atomic<bool> stopping{false};
 
     std::mutex mutex;
     std::condition_variable allReleased;
@@ -79,8 +67,9 @@ HookServer::HookServer(std::shared_ptr<HookEventHandler> sessions, std::string p
 
 HookServer::~HookServer() {
     if (m_acceptThread.joinable()) {
-        const char wake = 0;
-        (void)!::write(m_shared->wakeWrite, &wake, 1);
+        // A blocked accept returns once the listening socket is shut down.
+        m_shared->stopping = true;
+        ::shutdown(m_serverFD, SHUT_RD);
         m_acceptThread.join();
     }
     {
@@ -97,10 +86,6 @@ HookServer::~HookServer() {
         ::close(m_serverFD);
         removeOwnSocketFile();
     }
-    if (m_shared->wakeRead >= 0) {
-        ::close(m_shared->wakeRead);
-        ::close(m_shared->wakeWrite);
-    }
     m_mainThread.reset();
 }
 
@@ -110,9 +95,7 @@ std::optional<HookServerError> HookServer::start() {
     }
     ::unlink(m_path.c_str());
 
-    // Non-blocking, so an accept after a connection vanished between poll and
-    // accept returns instead of blocking shutdown.
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
         return failure(EIO, "socket", errno);
     }
@@ -127,20 +110,17 @@ std::optional<HookServerError> HookServer::start() {
         m_socketDevice = bound.st_dev;
         m_socketInode = bound.st_ino;
     }
-    int wake[2] = {-1, -1};
-    if (::listen(fd, listenBacklog) != 0 || ::pipe2(wake, O_CLOEXEC) != 0) {
+    if (::listen(fd, listenBacklog) != 0) {
         const int cause = errno;
         ::close(fd);
         removeOwnSocketFile();
         return failure(EIO, "listen", cause);
     }
-    m_shared->wakeRead = wake[0];
-    m_shared->wakeWrite = wake[1];
     m_serverFD = fd;
     log::system("Halvane: hook server listening on " + m_path);
 
     try {
-        m_acceptThread = std::thread(&HookServer::acceptLoop, m_shared, fd);
+        m_acceptThread = std::thread(&HookServer::acceptLoop, m_shared, fd, std::ref(m_workers));
     } catch (const std::system_error& error) {
         m_serverFD = -1;
         ::close(fd);
@@ -155,31 +135,28 @@ std::size_t HookServer::activeConnections() const {
     return m_shared->connections.size();
 }
 
-void HookServer::acceptLoop(const std::shared_ptr<Shared>& shared, int serverFD) {
+void HookServer::acceptLoop(const std::shared_ptr<Shared>& shared, int serverFD,
+                            WorkerThreads& workers) {
     log::system("Halvane: acceptLoop started, serverFD=" + std::to_string(serverFD));
     for (;;) {
-        pollfd ready[2] = {{serverFD, POLLIN, 0}, {shared->wakeRead, POLLIN, 0}};
-        if (::poll(ready, 2, -1) < 0) {
-            continue;
-        }
-        if (ready[1].revents != 0) {
-            return;
-        }
-        if (ready[0].revents == 0) {
-            continue;
-        }
         errno = 0;
         const int fd = ::accept4(serverFD, nullptr, nullptr, SOCK_CLOEXEC);
         const int acceptErrno = errno;
+        if (shared->stopping) {
+            if (fd >= 0) {
+                ::close(fd);
+            }
+            return;
+        }
         log::system("Halvane: accept returned fd=" + std::to_string(fd) +
                     " errno=" + std::to_string(acceptErrno));
         if (fd >= 0) {
-            admit(shared, fd);
+            admit(shared, fd, workers);
         }
     }
 }
 
-void HookServer::admit(const std::shared_ptr<Shared>& shared, int fd) {
+void HookServer::admit(const std::shared_ptr<Shared>& shared, int fd, WorkerThreads& workers) {
     // The socket lives in /tmp where any local user can reach it; only our
     // own user may ask us anything. Close before reading a byte.
     const std::optional<uid_t> peer = unix_socket::peerUid(fd);
@@ -206,14 +183,10 @@ void HookServer::admit(const std::shared_ptr<Shared>& shared, int fd) {
         return;
     }
 
-    // The reply is one short line, but a client that stops reading must not
-    // be able to hold a worker in send either.
-    setSendTimeout(fd, shared->limits.requestReadTimeout);
-    try {
-        std::thread(&HookServer::serveConnection, shared, fd, holder).detach();
-    } catch (const std::system_error& error) {
+    const int error = workers.run([shared, fd, holder] { serveConnection(shared, fd, holder); });
+    if (error != 0) {
         log::system("Halvane: closed connection fd=" + std::to_string(fd) +
-                    ", no thread to serve it: " + error.code().message());
+                    ", no thread to serve it: " + errorText(error));
         release(*shared, fd);
     }
 }
@@ -245,6 +218,8 @@ void HookServer::serveConnection(const std::shared_ptr<Shared>& shared, int fd,
         Qt::QueuedConnection);
 
     const HookDecision decision = holder->await(shared->limits.decisionWait);
+    // One short line into an empty send buffer: this never blocks, even for
+    // a client that does not read.
     writeMessage(fd, decision.encode());
     release(*shared, fd);
 }

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "Halvane/Sessions/HookEventHandler.h"
+#include "Halvane/Sessions/WorkerThreads.h"
 #include "HalvaneProtocol/SocketPath.h"
 
 class QObject;
@@ -24,8 +25,9 @@ struct HookServerLimits {
     // An unanswered permission request gets passthrough after this, well
     // before the relay's own 30 s limit.
     std::chrono::milliseconds decisionWait{25000};
-    // The relay writes its event as soon as it connects; a client that stays
-    // silent this long is closed, so it cannot hold a worker for ever.
+    // The relay writes its event as soon as it connects; a request not
+    // complete within this is dropped, so a client that stays silent or
+    // trickles bytes cannot hold a worker for ever.
     std::chrono::milliseconds requestReadTimeout{5000};
     // Connections served at once, each holding one thread. Every tool call
     // of every session waits here while undecided, so this is generous;
@@ -43,7 +45,8 @@ struct HookServerError {
 // event, hands the decoded event to the session model on the main thread and
 // writes back one decision line.
 //
-// Threads: one for the accept loop, one per connection. Construct, start and
+// Threads: one for the accept loop, one per connection being served (kept a
+// while for the next connection, see WorkerThreads). Construct, start and
 // destroy the server on the main thread; handle() is always called there.
 // The server holds the model strongly for its whole life; the threads share
 // only an internal state block, never the server itself. The product never
@@ -72,8 +75,9 @@ public:
 private:
     struct Shared;
 
-    static void acceptLoop(const std::shared_ptr<Shared>& shared, int serverFD);
-    static void admit(const std::shared_ptr<Shared>& shared, int fd);
+    static void acceptLoop(const std::shared_ptr<Shared>& shared, int serverFD,
+                           WorkerThreads& workers);
+    static void admit(const std::shared_ptr<Shared>& shared, int fd, WorkerThreads& workers);
     static void serveConnection(const std::shared_ptr<Shared>& shared, int fd,
                                 const std::shared_ptr<DecisionHolder>& holder);
     static void release(Shared& shared, int fd);
@@ -89,6 +93,8 @@ private:
     // Identity of the socket file we bound, so shutdown removes only our own.
     dev_t m_socketDevice = 0;
     ino_t m_socketInode = 0;
+    // One per connection being served; outlives the accept thread.
+    WorkerThreads m_workers;
     std::thread m_acceptThread;
 };
 

@@ -13,23 +13,29 @@ std::string readRequestLine(int fd, std::chrono::milliseconds limit) {
     const Clock::time_point deadline = Clock::now() + limit;
     std::string message;
     char buffer[4096];
+    // The relay writes its whole line right after connecting, so the bytes
+    // are usually there already: look before waiting.
+    bool wait = false;
     for (;;) {
-        const auto left =
-            std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        if (left <= 0) {
-            return message;
-        }
-        pollfd ready{fd, POLLIN, 0};
-        const int polled = ::poll(&ready, 1, static_cast<int>(left));
-        if (polled < 0 && errno == EINTR) {
-            continue;
-        }
-        if (polled <= 0) {
-            return message;
+        if (wait) {
+            const auto left =
+                std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+            if (left <= 0) {
+                return message;
+            }
+            pollfd ready{fd, POLLIN, 0};
+            const int polled = ::poll(&ready, 1, static_cast<int>(left));
+            if (polled < 0 && errno == EINTR) {
+                continue;
+            }
+            if (polled <= 0) {
+                return message;
+            }
         }
         // Look first, then take exactly up to the line feed.
         const ssize_t seen = ::recv(fd, buffer, sizeof buffer, MSG_PEEK | MSG_DONTWAIT);
         if (seen < 0 && (errno == EINTR || errno == EAGAIN)) {
+            wait = errno == EAGAIN;
             continue;
         }
         if (seen <= 0) {

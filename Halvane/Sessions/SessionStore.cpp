@@ -4,8 +4,13 @@
 #include <algorithm>
 #include <nlohmann/json.hpp>
 
+#include "Halvane/Platform/posix/Log.h"
 #include "Halvane/Sessions/AllowRules.h"
+#include "Halvane/Sessions/Graphemes.h"
 #include "Halvane/Sessions/HooksInstaller.h"
+#include "Halvane/Sessions/QuotedList.h"
+#include "Halvane/Sessions/SessionReconciler.h"
+#include "HalvaneProtocol/Utf8.h"
 #include "HalvaneProtocol/WireTime.h"
 
 namespace halvane {
@@ -13,6 +18,7 @@ namespace halvane {
 namespace {
 
 constexpr std::size_t bashSummaryLength = 60;
+constexpr std::size_t loggedIdLength = 8;
 
 HookDecision decision(HookDecision::Decision verdict) {
     return HookDecision{verdict, std::nullopt, std::nullopt};
@@ -56,6 +62,14 @@ std::optional<std::string> stringField(const std::optional<std::string>& toolInp
         return std::nullopt;
     }
     return field->get<std::string>();
+}
+
+// The first characters of a session id for a log line.
+std::string shortId(const std::string& id) {
+    if (!isValidUtf8(id)) {
+        return id.substr(0, loggedIdLength);
+    }
+    return id.substr(0, Graphemes::cutPoint(id, loggedIdLength).value_or(id.size()));
 }
 
 template <typename Key>
@@ -245,6 +259,60 @@ std::string SessionStore::summarize(const HookEvent& event) {
             return "Session ended";
     }
     return {};
+}
+
+std::vector<RunningClaude> SessionStore::runningClaudes(const ProcessTable& processes) {
+    return ProcessDiscovery::runningClaudes(processes);
+}
+
+std::set<std::string> SessionStore::runningClaudeCwds(const ProcessTable& processes) {
+    return ProcessDiscovery::runningClaudeCwds(processes);
+}
+
+TerminalHost SessionStore::detectTerminal(std::int32_t forClaudePid,
+                                          const ProcessTable& processes) {
+    return ProcessDiscovery::detectTerminal(processes, forClaudePid);
+}
+
+void SessionStore::reconcileDiscovered(const std::vector<DiscoveredSession>& discovered) {
+    const Timestamp now = m_clock.now();
+    bool modified = false;
+    std::set<std::string> found;
+    for (const DiscoveredSession& record : discovered) {
+        found.insert(record.sessionId);
+        const auto known = m_sessions.find(record.sessionId);
+        if (known == m_sessions.end()) {
+            m_sessions.emplace(record.sessionId, SessionReconciler::sessionFrom(record));
+            modified = true;
+        } else {
+            modified = SessionReconciler::update(known->second, record, now) || modified;
+        }
+    }
+    const auto dropped = std::erase_if(m_sessions, [&found](const auto& item) {
+        return !item.second.status.isWaitingForUser() && !found.contains(item.first);
+    });
+    if (modified || dropped > 0) {
+        emit changed();
+    }
+}
+
+void SessionStore::pruneDeadProcesses() {
+    const std::set<std::string> alive = runningClaudeCwds(*m_processes);
+    bool removed = false;
+    for (auto it = m_sessions.begin(); it != m_sessions.end();) {
+        const Session& session = it->second;
+        if (session.status.isWaitingForUser() || alive.contains(session.cwd)) {
+            ++it;
+            continue;
+        }
+        log::error("Prune: removing session " + shortId(session.id) + " cwd=" + session.cwd +
+                   " (not in alive=" + quotedList(alive) + ")");
+        it = m_sessions.erase(it);
+        removed = true;
+    }
+    if (removed) {
+        emit changed();
+    }
 }
 
 void SessionStore::store(Session session) {

@@ -4,16 +4,22 @@
 #include <chrono>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "Halvane/Platform/SoundPlayer.h"
+#include "Halvane/Platform/posix/ProcessTable.h"
 #include "Halvane/Sessions/Clock.h"
 #include "Halvane/Sessions/DelayedTask.h"
+#include "Halvane/Sessions/DiscoveredSession.h"
 #include "Halvane/Sessions/HookEventHandler.h"
 #include "Halvane/Sessions/Preferences.h"
+#include "Halvane/Sessions/ProcessDiscovery.h"
+#include "Halvane/Sessions/RunningClaude.h"
 #include "Halvane/Sessions/Session.h"
 #include "Halvane/Sessions/SessionStatus.h"
+#include "Halvane/Sessions/TerminalHost.h"
 
 namespace halvane {
 
@@ -57,6 +63,27 @@ public:
     // The history line for an event.
     static std::string summarize(const HookEvent& event);
 
+    // The claude processes running now, with their folders and terminals.
+    static std::vector<RunningClaude> runningClaudes(
+        const ProcessTable& processes = ProcessDiscovery::systemProcessTable());
+    static std::set<std::string> runningClaudeCwds(
+        const ProcessTable& processes = ProcessDiscovery::systemProcessTable());
+    static TerminalHost detectTerminal(
+        std::int32_t forClaudePid,
+        const ProcessTable& processes = ProcessDiscovery::systemProcessTable());
+
+    // Merges a scan's sessions, then drops every session the scan did not
+    // find, except those waiting for the user.
+    void reconcileDiscovered(const std::vector<DiscoveredSession>& discovered);
+    // Drops every session without a claude process in its folder, except
+    // those waiting for the user.
+    void pruneDeadProcesses();
+
+    // The process table discovery reads: the machine's, unless a test hands
+    // in its own, which must then outlive the store.
+    const ProcessTable& processTable() const { return *m_processes; }
+    void setProcessTable(const ProcessTable& processes) { m_processes = &processes; }
+
 signals:
     void changed();
 
@@ -71,6 +98,7 @@ private:
     std::chrono::milliseconds m_justFinishedFor;
     std::map<std::string, Session> m_sessions;
     std::vector<std::string> m_allowPatterns;
+    const ProcessTable* m_processes = &ProcessDiscovery::systemProcessTable();
     // One clear per stop: a later stop never postpones an earlier stop's clear.
     std::vector<std::unique_ptr<DelayedTask>> m_justFinishedClears;
 };

@@ -3,6 +3,8 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <future>
+#include <thread>
 #include <vector>
 
 #include "HookServerFixture.h"
@@ -155,4 +157,29 @@ TEST_F(HookServerTest, AnotherUsersConnectionIsClosedWithoutBeingRead) {
 
     auto own = exchange(socketPath(), notificationLine("s-own"));
     EXPECT_EQ(await(own).bytes, passthroughLine);
+}
+
+TEST_F(HookServerTest, AClientTricklingBytesIsCutOffAtTheReadTimeOut) {
+    const auto server = startServer(limits(20s, 300ms));
+    const std::string line = notificationLine("s-trickle");
+    auto reply = std::async(std::launch::async, [&] {
+        const int fd = connectTo(socketPath());
+        // Each gap is far shorter than the read time-out, the whole line far
+        // longer: only a limit on the whole read ends this.
+        for (const char byte : line) {
+            if (::send(fd, &byte, 1, MSG_NOSIGNAL) != 1) {
+                break;
+            }
+            std::this_thread::sleep_for(20ms);
+        }
+        ClientReply answer = readToEnd(fd);
+        ::close(fd);
+        return answer;
+    });
+    EXPECT_EQ(await(reply).bytes, "");
+    EXPECT_TRUE(m_sessions->events.empty());
+    EXPECT_EQ(
+        logLinesStartingWith("Halvane: received " + std::to_string(line.size() - 1) + " bytes"),
+        0u);
+    EXPECT_EQ(logLinesStartingWith("Halvane: decode error: "), 1u);
 }

@@ -7,6 +7,9 @@
 #include <nlohmann/json.hpp>
 
 #include "ChildProcess.h"
+#include "FakeSoundPlayer.h"
+#include "Halvane/Sessions/Preferences.h"
+#include "Halvane/Sessions/SessionStore.h"
 #include "HookServerFixture.h"
 
 using namespace halvane;
@@ -129,4 +132,28 @@ TEST_F(HookServerWithRelay, ARelayOfAnotherUserIsNotHeard) {
     EXPECT_TRUE(m_sessions->events.empty());
     EXPECT_EQ(logLinesStartingWith("Halvane: received "), 0u);
     EXPECT_EQ(logLinesStartingWith("Halvane: closed connection fd="), 1u);
+}
+
+TEST_F(HookServerWithRelay, TheSessionStoreAnswersTheRelay) {
+    TempDir claudeFolder("claude");
+    ::setenv("CLAUDE_CONFIG_DIR", claudeFolder.path().c_str(), 1);
+    FakeSoundPlayer sounds;
+    Preferences preferences(QString::fromStdString((m_dir / "halvane.conf").string()));
+    const auto store = std::make_shared<SessionStore>(sounds, preferences);
+    {
+        HookServer server(store, socketPath(), limits(20s));
+        ASSERT_FALSE(server.start());
+
+        auto note = relay(hookInput("Notification", "e2e-store"));
+        EXPECT_EQ(finished(note).standardOutput, "{}\n");
+        ASSERT_EQ(store->sessions().count("e2e-store"), 1u);
+
+        auto request = relay(hookInput("PreToolUse", "e2e-store"));
+        ASSERT_TRUE(waitUntil([&] { return store->pending().size() == 1; }));
+        EXPECT_EQ(store->pending()[0].id, "e2e-store");
+        store->resolve("e2e-store", HookDecision{HookDecision::Decision::deny, "Not today"});
+        EXPECT_EQ(finished(request).standardOutput, R"({"decision":"block","reason":"Not today"})");
+        EXPECT_TRUE(store->pending().empty());
+    }
+    ::unsetenv("CLAUDE_CONFIG_DIR");
 }

@@ -152,6 +152,14 @@ TEST_F(HookServerTest, ARequestEndedByClosingTheWriteSideIsAnswered) {
     EXPECT_EQ(m_sessions->events[0].sessionId, "s-eof");
 }
 
+TEST_F(HookServerTest, OnlyTheFirstLineIsTheRequest) {
+    const auto server = startServer();
+    auto reply = exchange(socketPath(), notificationLine("s-first") + notificationLine("s-second"));
+    EXPECT_EQ(await(reply).bytes, passthroughLine);
+    ASSERT_EQ(m_sessions->events.size(), 1u);
+    EXPECT_EQ(m_sessions->events[0].sessionId, "s-first");
+}
+
 TEST_F(HookServerTest, AStaleFileAtThePathIsReplaced) {
     // A regular file, then a socket left behind by a process that died.
     std::ofstream(socketPath()) << "left over";

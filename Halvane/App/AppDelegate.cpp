@@ -1,0 +1,77 @@
+#include "Halvane/App/AppDelegate.h"
+
+#include "Halvane/App/AppLaunchSnapshot.h"
+#include "Halvane/App/Shell/FirstRun.h"
+#include "Halvane/App/Shell/OnboardingFlow.h"
+#include "Halvane/Notch/NotchController.h"
+#include "Halvane/Platform/posix/Log.h"
+#include "Halvane/Sessions/HookServer.h"
+#include "Halvane/Sessions/HooksInstaller.h"
+#include "Halvane/Sessions/SessionScanner.h"
+#include "Halvane/Sessions/SessionStore.h"
+#include "Halvane/Sessions/TerminalFocusService.h"
+
+namespace halvane {
+
+AppDelegate::AppDelegate() : AppDelegate(Options()) {}
+
+AppDelegate::AppDelegate(Options options, QObject* parent)
+    : QObject(parent), m_options(std::move(options)) {}
+
+AppDelegate::~AppDelegate() = default;
+
+void AppDelegate::applicationDidFinishLaunching() {
+    if (m_sessions) {
+        return;
+    }
+    installDesktopServices();
+    recordLaunchSnapshot();
+    startSessions();
+    startNotch();
+    runFirstRunDecision();
+    startScanner();
+    startHookServer();
+}
+
+void AppDelegate::installDesktopServices() {
+    TerminalFocusService::install({&m_processes, &m_windows, &m_tabs});
+}
+
+void AppDelegate::recordLaunchSnapshot() {
+    AppLaunchSnapshot::setAccessibilityWasGranted(m_windows.trusted());
+}
+
+void AppDelegate::startSessions() {
+    m_sessions = std::make_shared<SessionStore>(m_sounds, m_preferences);
+    m_sessions->reloadAllowPatterns();
+}
+
+void AppDelegate::startNotch() {
+    m_notchController = std::make_unique<NotchController>(*m_sessions);
+    m_notchController->start();
+}
+
+void AppDelegate::runFirstRunDecision() {
+    const auto decision = FirstRun::decide(m_preferences, [this] {
+        return OnboardingFlow::everythingAlreadySetUp([this] { return m_windows.trusted(); });
+    });
+    if (decision == FirstRun::Action::installHooks) {
+        log::system("Halvane: " + HooksInstaller::installIfNeeded());
+        return;
+    }
+    log::system("Halvane: first run: onboarding is needed before the hooks are installed");
+}
+
+void AppDelegate::startScanner() {
+    m_scanner = std::make_unique<SessionScanner>(*m_sessions);
+    m_scanner->start();
+}
+
+void AppDelegate::startHookServer() {
+    m_server = std::make_unique<HookServer>(m_sessions, m_options.socketPath);
+    if (const auto error = m_server->start()) {
+        log::system("Halvane: failed to start hook server: " + error->description);
+    }
+}
+
+}  // namespace halvane

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QObject>
+
+#include <memory>
+#include <string>
+
+#include "Halvane/Platform/linux/AtspiTabSelector.h"
+#include "Halvane/Platform/linux/CanberraSoundPlayer.h"
+#include "Halvane/Platform/linux/XdoWindowSystem.h"
+#include "Halvane/Platform/posix/ProcfsProcessTable.h"
+#include "Halvane/Sessions/Preferences.h"
+#include "HalvaneProtocol/SocketPath.h"
+
+namespace halvane {
+
+class HookServer;
+class NotchController;
+class SessionScanner;
+class SessionStore;
+
+// Builds every long-lived object of the application, in order, once the
+// event loop is about to run, and keeps them for the life of the process.
+class AppDelegate final : public QObject {
+    Q_OBJECT
+
+public:
+    struct Options {
+        // Where the hook server listens; tests and benchmarks move it.
+        std::string socketPath = halvane::socketPath;
+    };
+
+    // Listens on the product's socket path.
+    AppDelegate();
+    explicit AppDelegate(Options options, QObject* parent = nullptr);
+    ~AppDelegate() override;
+
+    // The launch: trust snapshot, session model, notch, first-run decision,
+    // scanner, hook server. Called once.
+    void applicationDidFinishLaunching();
+
+    SessionStore* sessions() const { return m_sessions.get(); }
+    NotchController* notchController() const { return m_notchController.get(); }
+    SessionScanner* scanner() const { return m_scanner.get(); }
+    // Kept even when it could not start.
+    HookServer* server() const { return m_server.get(); }
+    Preferences& preferences() { return m_preferences; }
+    WindowSystem& windows() { return m_windows; }
+    SoundPlayer& sounds() { return m_sounds; }
+
+private:
+    void installDesktopServices();
+    void recordLaunchSnapshot();
+    void startSessions();
+    void startNotch();
+    void runFirstRunDecision();
+    void startScanner();
+    void startHookServer();
+
+    Options m_options;
+    Preferences m_preferences;
+    CanberraSoundPlayer m_sounds;
+    ProcfsProcessTable m_processes;
+    XdoWindowSystem m_windows;
+    AtspiTabSelector m_tabs;
+    // Declared in start-up order, so they go in the reverse one: the server
+    // first, the store last.
+    std::shared_ptr<SessionStore> m_sessions;
+    std::unique_ptr<NotchController> m_notchController;
+    std::unique_ptr<SessionScanner> m_scanner;
+    std::unique_ptr<HookServer> m_server;
+};
+
+}  // namespace halvane

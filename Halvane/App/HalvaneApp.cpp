@@ -1,0 +1,96 @@
+#include "Halvane/App/HalvaneApp.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+
+#include <cstdlib>
+
+#include "Halvane/App/NotchKitBridge.h"
+#include "Halvane/App/TrayMenu.h"
+
+namespace halvane {
+
+void HalvaneApp::choosePlatform() {
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    const char* x11 = std::getenv("DISPLAY");
+    if (wayland != nullptr && *wayland != '\0' && x11 != nullptr && *x11 != '\0') {
+        ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    }
+}
+
+HalvaneApp::Arguments HalvaneApp::parseArguments(int argc, const char* const* argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) {
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    }
+    return parseArguments(arguments);
+}
+
+HalvaneApp::Arguments HalvaneApp::parseArguments(const QStringList& arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Halvane: Claude Code's sessions and permission prompts in a panel at "
+                       "the top of the screen."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help and exit."));
+    const QCommandLineOption version(QStringLiteral("version"),
+                                     QStringLiteral("Show the version and exit."));
+    const QCommandLineOption socket(
+        QStringLiteral("socket"),
+        QStringLiteral("Listen for hook events at <path> instead of %1 (for tests; the "
+                       "relay always uses %1).")
+            .arg(QString::fromLatin1(halvane::socketPath)),
+        QStringLiteral("path"));
+    parser.addOptions({help, version, socket});
+
+    Arguments result;
+    if (!parser.parse(arguments)) {
+        result.exitText =
+            "halvane: " + parser.errorText().toStdString() + " (try 'halvane --help')";
+        result.exitStatus = 2;
+        return result;
+    }
+    if (parser.isSet(help)) {
+        result.exitText = "Usage: halvane [options]\n" +
+                          parser.applicationDescription().toStdString() + "\n\nOptions:\n" +
+                          "  -h, --help       " + help.description().toStdString() + "\n" +
+                          "  --version        " + version.description().toStdString() + "\n" +
+                          "  --socket <path>  " + socket.description().toStdString() + "\n";
+        return result;
+    }
+    if (parser.isSet(version)) {
+        result.exitText = std::string("halvane ") + HALVANE_VERSION + "\n";
+        return result;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        result.exitText = "halvane: unexpected argument '" +
+                          parser.positionalArguments().first().toStdString() +
+                          "' (try 'halvane --help')";
+        result.exitStatus = 2;
+        return result;
+    }
+    if (parser.isSet(socket)) {
+        result.delegate.socketPath = parser.value(socket).toStdString();
+    }
+    return result;
+}
+
+HalvaneApp::HalvaneApp(Arguments arguments, QObject* parent)
+    : QObject(parent), m_delegate(std::move(arguments.delegate)) {
+    QApplication::setApplicationName(QStringLiteral("Halvane"));
+    QApplication::setApplicationVersion(QStringLiteral(HALVANE_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("halvane"));
+    NotchKitBridge::install();
+    // A tray application: closing a window never ends it.
+    QApplication::setQuitOnLastWindowClosed(false);
+    m_tray = std::make_unique<TrayMenu>([] { QCoreApplication::quit(); });
+}
+
+HalvaneApp::~HalvaneApp() = default;
+
+void HalvaneApp::launch() {
+    m_tray->show();
+    m_delegate.applicationDidFinishLaunching();
+}
+
+}  // namespace halvane

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "Halvane/App/AppDelegate.h"
+
+namespace halvane {
+
+class TrayMenu;
+
+// The application as the desktop sees it: a tray icon with its menu and no
+// window of its own, and the delegate that builds everything else.
+class HalvaneApp final : public QObject {
+    Q_OBJECT
+
+public:
+    // What the command line asked for.
+    struct Arguments {
+        AppDelegate::Options delegate;
+        // Text to print and exit with instead of running (help, version, a
+        // usage error).
+        std::optional<std::string> exitText;
+        int exitStatus = 0;
+    };
+
+    // Under Wayland the notch could not place itself, so the app runs
+    // through XWayland when both displays are there. Call before the
+    // application object exists.
+    static void choosePlatform();
+    // Read before the application object exists, so --help works without a display.
+    static Arguments parseArguments(int argc, const char* const* argv);
+    static Arguments parseArguments(const QStringList& arguments);
+
+    explicit HalvaneApp(Arguments arguments, QObject* parent = nullptr);
+    ~HalvaneApp() override;
+
+    // Shows the tray and runs the delegate's launch.
+    void launch();
+
+    AppDelegate& delegate() { return m_delegate; }
+    TrayMenu& tray() { return *m_tray; }
+
+private:
+    AppDelegate m_delegate;
+    std::unique_ptr<TrayMenu> m_tray;
+};
+
+}  // namespace halvane

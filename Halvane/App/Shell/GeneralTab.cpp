@@ -1,0 +1,78 @@
+#include "Halvane/App/Shell/GeneralTab.h"
+
+#include <QVBoxLayout>
+
+#include "Halvane/App/Shell/LaunchAgentService.h"
+#include "Halvane/App/Shell/OnboardingButton.h"
+#include "Halvane/App/Shell/OnboardingFeedback.h"
+#include "Halvane/App/Shell/ShellServices.h"
+#include "Halvane/App/Shell/ToggleSwitch.h"
+#include "Halvane/Notch/SettingRow.h"
+#include "Halvane/Sessions/Preferences.h"
+
+namespace halvane {
+
+GeneralTab::GeneralTab(const ShellServices& services, OnboardingFeedback& feedback,
+                       std::function<void()> replayOnboarding, QWidget* parent)
+    : QWidget(parent), m_services(services), m_feedback(feedback) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    const bool sounds = services.preferences.soundsEnabled();
+    m_sounds = new ToggleSwitch(sounds);
+    m_soundsRow = new SettingRow(
+        "speaker.wave.2.fill"_sym, QStringLiteral("8-bit sounds"),
+        QStringLiteral("Play a chime when Claude finishes a task or asks for permission."), sounds,
+        m_sounds, this);
+    const bool login = LaunchAgentService::isInstalled();
+    m_login = new ToggleSwitch(login);
+    m_loginRow = new SettingRow("power"_sym, QStringLiteral("Start at login"),
+                                QStringLiteral("Always have Halvane running, ready to react."),
+                                login, m_login, this);
+    m_replay = new OnboardingButton(QStringLiteral("Replay"), OnboardingButton::Style::secondary);
+    auto* replayRow = new SettingRow(
+        "arrow.counterclockwise"_sym, QStringLiteral("Replay onboarding"),
+        QStringLiteral("Run the welcome flow again from the start."), false, m_replay, this);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(10);
+    column->addWidget(m_soundsRow);
+    column->addWidget(m_loginRow);
+    column->addWidget(replayRow);
+    column->addStretch(1);
+
+    connect(m_sounds, &ToggleSwitch::clicked, this, [this](bool on) {
+        m_services.preferences.setSoundsEnabled(on);
+        m_soundsRow->setStatusOn(on);
+    });
+    connect(m_login, &ToggleSwitch::clicked, this, &GeneralTab::loginToggled);
+    connect(m_replay, &OnboardingButton::clicked, this, std::move(replayOnboarding));
+}
+
+void GeneralTab::loginToggled(bool on) {
+    if (on) {
+        LaunchAgentService::install();
+    } else {
+        LaunchAgentService::uninstall();
+    }
+    refresh();
+    if (on && LaunchAgentService::isInstalled()) {
+        m_feedback.success();
+    }
+}
+
+void GeneralTab::refresh() {
+    const bool sounds = m_services.preferences.soundsEnabled();
+    m_sounds->setChecked(sounds);
+    m_soundsRow->setStatusOn(sounds);
+    // The entry on disk is the truth: a failed install leaves the switch off.
+    const bool login = LaunchAgentService::isInstalled();
+    m_login->setChecked(login);
+    m_loginRow->setStatusOn(login);
+}
+
+void GeneralTab::showEvent(QShowEvent* event) {
+    refresh();
+    QWidget::showEvent(event);
+}
+
+}  // namespace halvane

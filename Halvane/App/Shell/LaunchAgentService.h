@@ -1,0 +1,39 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+// Start at login through the desktop's autostart folder: an entry
+// app.halvane.agent.desktop in $XDG_CONFIG_HOME/autostart (~/.config/autostart)
+// that starts the executable that installed it. The entry's existence is the
+// only record of the choice.
+namespace halvane::LaunchAgentService {
+
+inline constexpr const char* kEntryName = "app.halvane.agent.desktop";
+
+std::filesystem::path entryPath();
+bool isInstalled();
+
+// Writes the entry for the running executable, replacing any earlier one in
+// one rename. False, with a "LaunchAgent install failed: " line in the system
+// log, when it cannot be written; an earlier entry then stays as it was.
+bool install();
+// The same for another executable; install() passes the running one.
+bool install(const std::filesystem::path& executable);
+// Removes the entry; true also when there was none.
+bool uninstall();
+
+// The entry's text for `executable`.
+std::string desktopEntry(const std::string& executable);
+// `argument` as one argument of a desktop entry's Exec key, quoted and
+// escaped so a launcher hands it to the program unchanged.
+std::string execArgument(const std::string& argument);
+// The Exec key's value (before the entry's own string escapes) that starts
+// `executable`.
+std::string execLine(const std::string& executable);
+
+// The absolute path of the running executable, when it can be told.
+std::optional<std::filesystem::path> runningExecutable();
+
+}  // namespace halvane::LaunchAgentService

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QWidget>
+
+#include "Halvane/Notch/SymbolName.h"
+
+namespace halvane {
+
+// One symbol drawn at a point size in a colour, as a widget for layouts.
+class SymbolIcon final : public QWidget {
+    Q_OBJECT
+
+public:
+    SymbolIcon(SymbolName name, qreal pointSize, const QColor& color, QWidget* parent = nullptr,
+               QFont::Weight weight = QFont::DemiBold);
+
+    SymbolName name() const { return m_name; }
+    void setName(SymbolName name);
+    void setColor(const QColor& color);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    SymbolName m_name;
+    qreal m_pointSize;
+    QColor m_color;
+    QFont::Weight m_weight;
+};
+
+}  // namespace halvane

@@ -1,0 +1,24 @@
+// Halvane, the desktop companion for Claude Code.
+#include <QApplication>
+
+#include <cstdio>
+
+#include "Halvane/App/HalvaneApp.h"
+#include "Halvane/Platform/posix/Log.h"
+
+int main(int argc, char** argv) {
+    auto arguments = halvane::HalvaneApp::parseArguments(argc, argv);
+    if (arguments.exitText) {
+        if (arguments.exitStatus == 0) {
+            std::fputs(arguments.exitText->c_str(), stdout);
+        } else {
+            halvane::log::error(*arguments.exitText);
+        }
+        return arguments.exitStatus;
+    }
+    halvane::HalvaneApp::choosePlatform();
+    QApplication application(argc, argv);
+    halvane::HalvaneApp app(std::move(arguments));
+    app.launch();
+    return QApplication::exec();
+}

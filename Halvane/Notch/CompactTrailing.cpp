@@ -1,0 +1,198 @@
+#include "CompactTrailing.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "Halvane/Notch/NotchPalette.h"
+#include "Halvane/Notch/SymbolGlyphs.h"
+#include "Halvane/Notch/WorkingChip.h"
+#include "Halvane/Sessions/SessionStore.h"
+
+namespace halvane {
+
+namespace {
+
+constexpr qreal kBellDimmest = 0.35;
+
+const notchkit::Animation& chipFade() {
+    static const notchkit::Animation fade = notchkit::Animation::easeOut(
+        std::chrono::duration<double>(CompactTrailing::kChipFade).count());
+    return fade;
+}
+
+}  // namespace
+
+CompactTrailing::CompactTrailing(SessionStore& sessions, std::function<void()> onTap,
+                                 QWidget* parent)
+    : QWidget(parent),
+      m_sessions(sessions),
+      m_onTap(std::move(onTap)),
+      m_chip(new WorkingChip(this)) {
+    setAttribute(Qt::WA_TranslucentBackground);
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    setCursor(Qt::PointingHandCursor);
+    connect(&m_sessions, &SessionStore::changed, this, &CompactTrailing::sync);
+    connect(&m_driver, &notchkit::AnimationDriver::tick, this, &CompactTrailing::onTick);
+    m_sign = currentSign();
+    m_chipPresence.reset(m_sign == Sign::working ? 1 : 0);
+    m_chip->setOpacity(m_chipPresence.value());
+    m_chip->setVisible(m_sign == Sign::working);
+}
+
+bool CompactTrailing::hasWorkingSession() const {
+    const auto& sessions = m_sessions.sessions();
+    return std::any_of(sessions.begin(), sessions.end(), [](const auto& entry) {
+        return entry.second.status.kind() == SessionStatus::Kind::working;
+    });
+}
+
+CompactTrailing::Sign CompactTrailing::currentSign() const {
+    if (!m_sessions.pending().empty()) {
+        return Sign::bell;
+    }
+    if (hasWorkingSession()) {
+        return Sign::working;
+    }
+    return m_sessions.justFinished().empty() ? Sign::quiet : Sign::finished;
+}
+
+qreal CompactTrailing::bellOpacityAt(qreal progress) {
+    // Fades to its dimmest half-way and back, easing both ways.
+    const qreal wave = (1 + std::cos(2 * std::numbers::pi * progress)) / 2;
+    return kBellDimmest + (1 - kBellDimmest) * wave;
+}
+
+void CompactTrailing::sync() {
+    const Sign sign = currentSign();
+    if (sign == m_sign) {
+        return;
+    }
+    m_sign = sign;
+    const double target = sign == Sign::working ? 1 : 0;
+    if (isVisible()) {
+        m_chipPresence.setTarget(target, chipFade(), m_driver.now());
+    } else {
+        m_chipPresence.reset(target);
+    }
+    m_chip->setOpacity(m_chipPresence.value());
+    m_chip->setVisible(m_chipPresence.value() > 0 || sign == Sign::working);
+    updateDriver();
+    updateGeometry();
+    update();
+}
+
+void CompactTrailing::updateDriver() {
+    if (isVisible() && (m_sign == Sign::bell || m_chipPresence.isAnimating())) {
+        m_driver.start();
+    } else {
+        m_driver.stop();
+    }
+}
+
+void CompactTrailing::onTick(double now) {
+    m_chipPresence.advance(now);
+    m_chip->setOpacity(m_chipPresence.value());
+    m_chip->setVisible(m_chipPresence.value() > 0 || m_sign == Sign::working);
+    updateDriver();
+    update();
+}
+
+QSize CompactTrailing::sizeHint() const {
+    if (m_sign == Sign::working) {
+        return m_chip->sizeHint();
+    }
+    const QSizeF symbol = SymbolGlyphs::size(kSymbolPointSize);
+    return QSize(static_cast<int>(std::ceil(symbol.width())),
+                 static_cast<int>(std::ceil(symbol.height())));
+}
+
+void CompactTrailing::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    const QSize chip = m_chip->sizeHint();
+    m_chip->setGeometry(0, (height() - chip.height()) / 2, chip.width(), chip.height());
+}
+
+void CompactTrailing::paintEvent(QPaintEvent*) {
+    if (m_sign == Sign::working) {
+        return;
+    }
+    QPainter painter(this);
+    // Cross-fades with the chip as it leaves.
+    painter.setOpacity(1 - m_chipPresence.value());
+    const QSizeF size = SymbolGlyphs::size(kSymbolPointSize);
+    const QRectF box(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), size);
+    switch (m_sign) {
+        case Sign::bell: {
+            const double period = std::chrono::duration<double>(kBellPulsePeriod).count();
+            const double cycle = std::fmod(m_driver.now(), period) / period;
+            painter.setOpacity(painter.opacity() * bellOpacityAt(cycle));
+            SymbolGlyphs::draw(painter, "bell.badge.fill"_sym, box, kSymbolPointSize, QFont::Normal,
+                               NotchPalette::systemOrange());
+            break;
+        }
+        case Sign::finished:
+            SymbolGlyphs::draw(painter, "checkmark.circle.fill"_sym, box, kSymbolPointSize,
+                               QFont::Normal, NotchPalette::systemGreen());
+            break;
+        case Sign::quiet:
+            SymbolGlyphs::draw(painter, "ellipsis"_sym, box, kSymbolPointSize, QFont::Normal,
+                               QColor::fromRgbF(1, 1, 1, 0.6f));
+            break;
+        case Sign::working:
+            break;
+    }
+}
+
+void CompactTrailing::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    updateDriver();
+}
+
+void CompactTrailing::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    m_chipPresence.reset(m_chipPresence.target());
+    m_chip->setOpacity(m_chipPresence.value());
+    m_chip->setVisible(m_sign == Sign::working);
+    updateDriver();
+}
+
+void CompactTrailing::mousePressEvent(QMouseEvent* event) {
+    event->setAccepted(event->button() == Qt::LeftButton);
+}
+
+void CompactTrailing::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) &&
+        m_onTap) {
+        m_onTap();
+    }
+}
+
+std::string_view rawValue(CompactTrailing::Sign sign) {
+    switch (sign) {
+        case CompactTrailing::Sign::bell:
+            return "bell";
+        case CompactTrailing::Sign::working:
+            return "working";
+        case CompactTrailing::Sign::finished:
+            return "finished";
+        case CompactTrailing::Sign::quiet:
+            return "quiet";
+    }
+    return "quiet";
+}
+
+std::optional<CompactTrailing::Sign> compactTrailingSignFromRaw(std::string_view raw) {
+    for (const auto sign : {CompactTrailing::Sign::bell, CompactTrailing::Sign::working,
+                            CompactTrailing::Sign::finished, CompactTrailing::Sign::quiet}) {
+        if (rawValue(sign) == raw) {
+            return sign;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace halvane

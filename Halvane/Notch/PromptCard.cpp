@@ -1,0 +1,296 @@
+#include "PromptCard.h"
+
+#include <QDir>
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include "Halvane/Notch/CardContent.h"
+#include "Halvane/Notch/CardHeader.h"
+#include "Halvane/Notch/CodeBlock.h"
+#include "Halvane/Notch/IconBadge.h"
+#include "Halvane/Notch/NotchActionButton.h"
+#include "Halvane/Notch/NotchCardBackground.h"
+#include "Halvane/Notch/NotchFonts.h"
+#include "Halvane/Notch/NotchPalette.h"
+#include "Halvane/Notch/NotchText.h"
+#include "Halvane/Notch/PromptCodeLines.h"
+#include "Halvane/Notch/QuestionOptionButton.h"
+#include "Halvane/Notch/SuggestionChip.h"
+#include "Halvane/Sessions/TerminalFocusService.h"
+
+namespace halvane {
+
+namespace {
+
+constexpr int kCardPadding = 14;
+constexpr int kSectionSpacing = 12;
+constexpr int kBodySpacing = 8;
+constexpr int kDiffLineSpacing = 2;
+constexpr int kMessageLines = 4;
+
+HookDecision decision(HookDecision::Decision verdict,
+                      std::optional<std::string> reason = std::nullopt,
+                      std::optional<std::string> picked = std::nullopt) {
+    return HookDecision{verdict, std::move(reason), std::move(picked)};
+}
+
+QVBoxLayout* column(QWidget* host, int spacing) {
+    auto* layout = new QVBoxLayout(host);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(spacing);
+    return layout;
+}
+
+}  // namespace
+
+PromptCard::PromptCard(Session session, PendingPrompt prompt, int pendingCount,
+                       DecisionHandler onDecision, std::function<void()> onAlways, QWidget* parent,
+                       Clock clock)
+    : QWidget(parent),
+      m_session(std::move(session)),
+      m_prompt(std::move(prompt)),
+      m_pendingCount(pendingCount),
+      m_onDecision(std::move(onDecision)),
+      m_onAlways(std::move(onAlways)),
+      m_clock(std::move(clock)),
+      m_paths{QString::fromStdString(m_session.cwd), QDir::homePath()} {
+    setAttribute(Qt::WA_TranslucentBackground);
+    const HookEvent& event = m_prompt.event;
+    m_header = new CardHeader(
+        PromptCardText::headerTitle(event),
+        PromptCardText::headerSubtitle(event, m_session.lastModel, m_pendingCount, m_paths),
+        PromptCardText::timeAgo(m_session.lastEvent, m_clock.now()),
+        {NotchFonts::rounded(11, QFont::Medium), 1, 2});
+
+    auto* content = new CardContent;
+    QVBoxLayout* layout = column(content, kSectionSpacing);
+    layout->setContentsMargins(kCardPadding, kCardPadding, kCardPadding, kCardPadding);
+    layout->addWidget(m_header);
+    if (PromptCardText::hasBody(event)) {
+        if (QWidget* body = buildBody()) {
+            layout->addWidget(body);
+        }
+    }
+    layout->addWidget(buildActionRow());
+    content->addGlow(m_header->badge(), m_header->badgeGlow(), m_header->badge()->corner());
+    for (NotchActionButton* button : m_buttons) {
+        if (const auto glow = button->glow()) {
+            content->addGlow(button, *glow, NotchButtonStyle::kCornerRadius);
+        }
+    }
+
+    auto* outer = column(this, 0);
+    outer->addWidget(new NotchCardBackground(content));
+
+    m_ageTimer.setInterval(kAgeRefresh);
+    connect(&m_ageTimer, &QTimer::timeout, this, &PromptCard::refreshAge);
+}
+
+QWidget* PromptCard::buildBody() {
+    const HookEvent& event = m_prompt.event;
+    auto* body = new QWidget;
+    QVBoxLayout* layout = column(body, kBodySpacing);
+    if (event.message) {
+        auto* message = new NotchText(QString::fromStdString(*event.message),
+                                      NotchFonts::rounded(12), QColor::fromRgbF(1, 1, 1, 0.85f));
+        message->setMaxLines(kMessageLines);
+        layout->addWidget(message);
+    }
+    if (event.tool) {
+        if (QWidget* section = buildToolSection(PromptCardText::parseJSON(event.toolInput))) {
+            layout->addWidget(section);
+        }
+    }
+    if (event.kind == HookEvent::Kind::notification && event.suggestions &&
+        !event.suggestions->empty()) {
+        auto* row = new QHBoxLayout;
+        row->setSpacing(6);
+        for (const std::string& suggestion : *event.suggestions) {
+            auto* chip = new SuggestionChip(QString::fromStdString(suggestion));
+            connect(chip, &QAbstractButton::clicked, this,
+                    [this, text = chip->suggestion()] { pickSuggestion(text); });
+            m_suggestions.push_back(chip);
+            row->addWidget(chip);
+        }
+        row->addStretch(1);
+        layout->addLayout(row);
+    }
+    if (layout->isEmpty()) {
+        delete body;
+        return nullptr;
+    }
+    return body;
+}
+
+QWidget* PromptCard::buildToolSection(const nlohmann::json& input) {
+    const std::string& tool = *m_prompt.event.tool;
+    if (tool == "AskUserQuestion") {
+        const auto labels = PromptCardText::askQuestionOptions(input);
+        if (!labels) {
+            return nullptr;
+        }
+        auto* section = new QWidget;
+        QVBoxLayout* layout = column(section, kBodySpacing);
+        // The options alone do not say what is asked; a message would.
+        if (const auto question = PromptCardText::askQuestionText(input);
+            question && !m_prompt.event.message) {
+            auto* text = new NotchText(*question, NotchFonts::rounded(12, QFont::Medium),
+                                       QColor::fromRgbF(1, 1, 1, 0.92f));
+            text->setMaxLines(kMessageLines);
+            layout->addWidget(text);
+        }
+        auto* options = new QVBoxLayout;
+        options->setSpacing(6);
+        for (int index = 0; index < labels->size(); ++index) {
+            auto* option = new QuestionOptionButton(index, labels->at(index));
+            connect(option, &QAbstractButton::clicked, this, [this, index] { choose(index); });
+            m_options.push_back(option);
+            options->addWidget(option);
+        }
+        layout->addLayout(options);
+        return section;
+    }
+    if (tool == "Edit" || tool == "MultiEdit" || tool == "Write") {
+        const auto lines = PromptCodeLines::diffLines(tool, input, m_session.cwd);
+        // Nothing to compare (the input could not be read): no empty well.
+        return lines.empty() ? nullptr : (m_codeBlock = new CodeBlock(lines, kDiffLineSpacing));
+    }
+    if (tool == "Bash") {
+        auto* section = new QWidget;
+        QVBoxLayout* layout = column(section, 6);
+        if (const auto lines = PromptCodeLines::commandLines(input); !lines.empty()) {
+            m_codeBlock = new CodeBlock(lines, kDiffLineSpacing);
+            layout->addWidget(m_codeBlock);
+        }
+        if (const auto description = PromptCodeLines::commandDescription(input)) {
+            auto* text =
+                new NotchText(*description, NotchFonts::rounded(11), NotchPalette::mutedText());
+            text->setMaxLines(0);
+            layout->addWidget(text);
+        }
+        if (layout->isEmpty()) {
+            delete section;
+            return nullptr;
+        }
+        return section;
+    }
+    if (const auto path = PromptCardText::filePath(input)) {
+        m_codeBlock =
+            new CodeBlock({PromptCodeLines::pathLine(PromptCardText::shortPath(*path, m_paths))},
+                          kDiffLineSpacing);
+        return m_codeBlock;
+    }
+    return nullptr;
+}
+
+QWidget* PromptCard::buildActionRow() {
+    auto* row = new QWidget;
+    auto* layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+    for (const PromptAction& action : PromptCardText::actionButtons(m_prompt.event)) {
+        auto* button = new NotchActionButton(action.label, action.style, action.shortcut,
+                                             [this, kind = action.kind] { perform(kind); });
+        if (action.kind == PromptAction::Kind::always) {
+            button->setToolTip(PromptCardText::alwaysTooltip(m_prompt.event));
+        }
+        m_buttons.push_back(button);
+        layout->addWidget(button, 0, Qt::AlignVCenter);
+    }
+    layout->addStretch(1);
+    return row;
+}
+
+void PromptCard::perform(PromptAction::Kind kind) {
+    if (!isEnabled()) {
+        return;
+    }
+    // Answering rebuilds the notch around this card, so work from copies.
+    const DecisionHandler decide = m_onDecision;
+    const Session session = m_session;
+    switch (kind) {
+        case PromptAction::Kind::approve:
+            decide(decision(HookDecision::Decision::approve));
+            return;
+        case PromptAction::Kind::deny:
+            decide(decision(HookDecision::Decision::deny, "User denied"));
+            return;
+        case PromptAction::Kind::always: {
+            const auto always = m_onAlways;
+            always();
+            return;
+        }
+        case PromptAction::Kind::jump:
+            TerminalFocusService::jump(session);
+            decide(decision(HookDecision::Decision::passthrough));
+            return;
+        case PromptAction::Kind::dismiss:
+            decide(decision(HookDecision::Decision::passthrough));
+            return;
+    }
+}
+
+void PromptCard::choose(int index) {
+    if (!isEnabled()) {
+        return;
+    }
+    const DecisionHandler decide = m_onDecision;
+    const Session session = m_session;
+    decide(decision(HookDecision::Decision::approve));
+    TerminalFocusService::sendKeystrokes(PromptCardText::optionReply(index), session);
+}
+
+void PromptCard::pickSuggestion(const QString& suggestion) {
+    if (!isEnabled()) {
+        return;
+    }
+    const DecisionHandler decide = m_onDecision;
+    const Session session = m_session;
+    const std::string text = suggestion.toStdString();
+    TerminalFocusService::sendKeystrokes(PromptCardText::suggestionReply(text), session);
+    decide(decision(HookDecision::Decision::passthrough, std::nullopt, text));
+}
+
+void PromptCard::retire() {
+    for (NotchActionButton* button : m_buttons) {
+        button->releaseShortcut();
+    }
+    setEnabled(false);
+    m_ageTimer.stop();
+}
+
+void PromptCard::setLastEvent(Timestamp lastEvent) {
+    m_session.lastEvent = lastEvent;
+    refreshAge();
+}
+
+void PromptCard::refreshAge() {
+    m_header->trailing()->setText(PromptCardText::timeAgo(m_session.lastEvent, m_clock.now()));
+}
+
+QSize PromptCard::sizeHint() const {
+    const int width = QWidget::sizeHint().width();
+    return QSize(width, heightForWidth(width));
+}
+
+int PromptCard::heightForWidth(int width) const {
+    // A layout without wrapping text has one height whatever the width.
+    const QLayout* column = layout();
+    return column->hasHeightForWidth() ? column->totalHeightForWidth(width)
+                                       : column->totalSizeHint().height();
+}
+
+void PromptCard::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    refreshAge();
+    if (isEnabled()) {
+        m_ageTimer.start();
+    }
+}
+
+void PromptCard::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    m_ageTimer.stop();
+}
+
+}  // namespace halvane

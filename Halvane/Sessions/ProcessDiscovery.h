@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "Halvane/Platform/posix/ProcessTable.h"
+#include "Halvane/Sessions/RunningClaude.h"
+#include "Halvane/Sessions/TerminalHost.h"
+
+namespace halvane::ProcessDiscovery {
+
+// How many ancestors of an agent are looked at for its terminal.
+constexpr int terminalSearchDepth = 10;
+
+// The machine's own process table.
+const ProcessTable& systemProcessTable();
+
+// The claude processes now running, in the table's order: a process whose
+// name contains "claude", or whose executable's lower-cased path contains
+// "/claude", that has a parent other than init and a readable working
+// directory.
+std::vector<RunningClaude> runningClaudes(const ProcessTable& processes);
+// The working directories of runningClaudes(), each once.
+std::set<std::string> runningClaudeCwds(const ProcessTable& processes);
+// The nearest of the agent's first ten ancestors that is a known terminal.
+// The agent itself is never taken for its terminal.
+TerminalHost detectTerminal(const ProcessTable& processes, std::int32_t forClaudePid);
+
+}  // namespace halvane::ProcessDiscovery

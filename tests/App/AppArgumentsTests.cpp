@@ -1,0 +1,89 @@
+// The command line and the choice of display platform.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+#include <string>
+
+#include "Halvane/App/HalvaneApp.h"
+
+namespace halvane {
+namespace {
+
+HalvaneApp::Arguments parse(const QStringList& arguments) {
+    return HalvaneApp::parseArguments(QStringList{"halvane"} + arguments);
+}
+
+TEST(HalvaneAppArgumentsTest, ListensOnTheProductsSocketUnlessToldOtherwise) {
+    const auto plain = parse({});
+    EXPECT_FALSE(plain.exitText);
+    EXPECT_EQ(plain.delegate.socketPath, "/tmp/halvane.sock");
+
+    const auto moved = parse({"--socket", "/tmp/elsewhere.sock"});
+    EXPECT_FALSE(moved.exitText);
+    EXPECT_EQ(moved.delegate.socketPath, "/tmp/elsewhere.sock");
+}
+
+TEST(HalvaneAppArgumentsTest, HelpAndVersionPrintAndSucceed) {
+    const auto help = parse({"--help"});
+    ASSERT_TRUE(help.exitText);
+    EXPECT_EQ(help.exitStatus, 0);
+    EXPECT_NE(help.exitText->find("--socket <path>"), std::string::npos);
+
+    const auto version = parse({"--version"});
+    ASSERT_TRUE(version.exitText);
+    EXPECT_EQ(version.exitStatus, 0);
+    EXPECT_EQ(version.exitText->rfind("halvane ", 0), 0u);
+}
+
+TEST(HalvaneAppArgumentsTest, MistakesAreUsageErrors) {
+    for (const QStringList& wrong :
+         {QStringList{"--sockett", "x"}, QStringList{"--socket"}, QStringList{"extra"}}) {
+        SCOPED_TRACE(wrong.join(' ').toStdString());
+        const auto result = parse(wrong);
+        ASSERT_TRUE(result.exitText);
+        EXPECT_EQ(result.exitStatus, 2);
+        EXPECT_EQ(result.exitText->rfind("halvane: ", 0), 0u);
+        EXPECT_NE(result.exitText->find("halvane --help"), std::string::npos);
+    }
+}
+
+// Restores an environment variable when the test ends.
+class SavedVariable final {
+public:
+    explicit SavedVariable(const char* name) : m_name(name) {
+        if (const char* value = std::getenv(name)) {
+            m_value = value;
+        }
+    }
+    ~SavedVariable() {
+        if (m_value) {
+            ::setenv(m_name, m_value->c_str(), 1);
+        } else {
+            ::unsetenv(m_name);
+        }
+    }
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_value;
+};
+
+TEST(HalvaneAppArgumentsTest, UnderWaylandTheAppRunsThroughXWayland) {
+    const SavedVariable platform("QT_QPA_PLATFORM");
+    const SavedVariable wayland("WAYLAND_DISPLAY");
+    const SavedVariable display("DISPLAY");
+    ::unsetenv("QT_QPA_PLATFORM");
+    ::setenv("WAYLAND_DISPLAY", "wayland-0", 1);
+    ::unsetenv("DISPLAY");
+    HalvaneApp::choosePlatform();
+    EXPECT_EQ(std::getenv("QT_QPA_PLATFORM"), nullptr) << "no X server to fall back on";
+
+    ::setenv("DISPLAY", ":0", 1);
+    HalvaneApp::choosePlatform();
+    ASSERT_NE(std::getenv("QT_QPA_PLATFORM"), nullptr);
+    EXPECT_STREQ(std::getenv("QT_QPA_PLATFORM"), "xcb");
+}
+
+}  // namespace
+}  // namespace halvane

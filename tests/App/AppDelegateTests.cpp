@@ -1,0 +1,133 @@
+// The launch: every long-lived object is built, the first-run decision either
+// installs the hooks or waits for onboarding, and a hook server that cannot
+// start is reported without stopping the rest.
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "ChildProcess.h"
+#include "GuiTestSupport.h"
+#include "Halvane/App/AppDelegate.h"
+#include "Halvane/App/AppLaunchSnapshot.h"
+#include "Halvane/Notch/NotchController.h"
+#include "Halvane/Sessions/HookServer.h"
+#include "Halvane/Sessions/Preferences.h"
+#include "Halvane/Sessions/SessionScanner.h"
+#include "Halvane/Sessions/SessionStore.h"
+#include "LogCapture.h"
+#include "TempDir.h"
+
+namespace halvane::test {
+namespace {
+
+std::string contentsOf(const std::filesystem::path& path) {
+    std::ifstream file(path);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+bool accepts(const std::string& path) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    path.copy(address.sun_path, sizeof address.sun_path - 1);
+    const bool connected =
+        ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return connected;
+}
+
+class AppDelegateTest : public ::testing::Test {
+protected:
+    AppDelegateTest() {
+        guiApplication();
+        ::setenv("CLAUDE_CONFIG_DIR", claude.path().c_str(), 1);
+        Preferences preferences;
+        preferences.removeOnboardingCompleted();
+        preferences.removeOnboardingResumeAt();
+    }
+    ~AppDelegateTest() override { ::unsetenv("CLAUDE_CONFIG_DIR"); }
+
+    AppDelegate::Options options() const {
+        AppDelegate::Options made;
+        made.socketPath = (folder / "halvane.sock").string();
+        return made;
+    }
+    std::string settings() const { return contentsOf(claude / "settings.json"); }
+
+    TempDir claude{"claude"};
+    TempDir folder{"socket"};
+};
+
+TEST_F(AppDelegateTest, AFirstLaunchWaitsForOnboardingBeforeInstallingHooks) {
+    const LogCapture log;
+    AppDelegate delegate(options());
+    delegate.applicationDidFinishLaunching();
+
+    ASSERT_NE(delegate.sessions(), nullptr);
+    ASSERT_NE(delegate.notchController(), nullptr);
+    EXPECT_NE(delegate.notchController()->notch(), nullptr) << "the controller was started";
+    EXPECT_NE(delegate.scanner(), nullptr);
+    ASSERT_NE(delegate.server(), nullptr);
+    EXPECT_TRUE(accepts(options().socketPath));
+
+    EXPECT_TRUE(
+        log.contains("Halvane: first run: onboarding is needed before the hooks are installed"));
+    EXPECT_FALSE(delegate.preferences().onboardingCompleted());
+    EXPECT_FALSE(std::filesystem::exists(claude / "settings.json"));
+    // No display here, so nothing can be brought to the front.
+    EXPECT_FALSE(AppLaunchSnapshot::accessibilityWasGranted());
+}
+
+TEST_F(AppDelegateTest, AnOnboardedMachineGetsItsHooksAtLaunch) {
+    Preferences().setOnboardingCompleted(true);
+    const LogCapture log;
+    AppDelegate delegate(options());
+    delegate.applicationDidFinishLaunching();
+
+    const std::string relay = binaryDirectory() + "/halvane-hook";
+    EXPECT_TRUE(log.contains("Halvane: installed hooks → " + relay));
+    EXPECT_NE(settings().find(relay), std::string::npos);
+    EXPECT_NE(settings().find("halvane-managed"), std::string::npos);
+}
+
+TEST_F(AppDelegateTest, AnInterruptedOnboardingIsResumedEvenWhenCompleted) {
+    Preferences preferences;
+    preferences.setOnboardingCompleted(true);
+    preferences.setOnboardingResumeAt(2);
+    const LogCapture log;
+    AppDelegate delegate(options());
+    delegate.applicationDidFinishLaunching();
+
+    EXPECT_TRUE(
+        log.contains("Halvane: first run: onboarding is needed before the hooks are installed"));
+    EXPECT_FALSE(std::filesystem::exists(claude / "settings.json"));
+}
+
+TEST_F(AppDelegateTest, AServerThatCannotListenIsReportedAndTheRestRuns) {
+    AppDelegate::Options unreachable;
+    unreachable.socketPath = (folder / "missing" / "halvane.sock").string();
+    const LogCapture log;
+    AppDelegate delegate(unreachable);
+    delegate.applicationDidFinishLaunching();
+
+    ASSERT_NE(delegate.server(), nullptr) << "kept even though it failed";
+    EXPECT_EQ(delegate.server()->serverFD(), -1);
+    bool reported = false;
+    for (const auto& line : log.lines()) {
+        reported = reported || line.rfind("Halvane: failed to start hook server: ", 0) == 0;
+    }
+    EXPECT_TRUE(reported);
+    EXPECT_NE(delegate.notchController()->notch(), nullptr);
+    EXPECT_NE(delegate.scanner(), nullptr);
+}
+
+}  // namespace
+}  // namespace halvane::test

@@ -1,0 +1,159 @@
+#include <gtest/gtest.h>
+
+#include <QStandardPaths>
+
+#include <filesystem>
+
+#include "ChildProcess.h"
+#include "Halvane/App/Shell/LaunchAgentService.h"
+#include "HostilePaths.h"
+#include "LogCapture.h"
+#include "QtTestEnvironment.h"
+#include "ShellFixture.h"
+
+namespace halvane {
+namespace {
+
+namespace fs = std::filesystem;
+using test::contentsOf;
+
+class LaunchAgentServiceTest : public test::ShellFixture {
+protected:
+    LaunchAgentServiceTest() { test::qtApplication(); }
+
+    static fs::path folder() { return LaunchAgentService::entryPath().parent_path(); }
+
+    static std::vector<std::string> filesInFolder() {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder())) {
+            names.push_back(entry.path().filename().string());
+        }
+        return names;
+    }
+
+    // The Exec line of an entry, as written in the file.
+    static std::string execLineOf(const std::string& entry) {
+        const auto start = entry.find("\nExec=");
+        if (start == std::string::npos) {
+            return {};
+        }
+        const auto end = entry.find('\n', start + 1);
+        return entry.substr(start + 6, end - start - 6);
+    }
+};
+
+TEST_F(LaunchAgentServiceTest, TheEntryLivesInTheUsersAutostartFolder) {
+    const std::string config = std::getenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(LaunchAgentService::entryPath(),
+              fs::path(config) / "autostart" / "app.halvane.agent.desktop");
+}
+
+TEST_F(LaunchAgentServiceTest, InstallCreatesTheFolderAndAnEntryThatStartsThisProgram) {
+    ASSERT_FALSE(fs::exists(folder()));
+    EXPECT_FALSE(LaunchAgentService::isInstalled());
+
+    ASSERT_TRUE(LaunchAgentService::install());
+
+    EXPECT_TRUE(LaunchAgentService::isInstalled());
+    const std::string entry = contentsOf(LaunchAgentService::entryPath());
+    const auto running = LaunchAgentService::runningExecutable();
+    ASSERT_TRUE(running);
+    EXPECT_TRUE(running->is_absolute());
+    EXPECT_EQ(*running, fs::canonical("/proc/self/exe"));
+    EXPECT_EQ(entry.rfind("[Desktop Entry]\n", 0), 0u) << entry;
+    EXPECT_NE(entry.find("\nType=Application\n"), std::string::npos) << entry;
+    EXPECT_NE(entry.find("\nName=Halvane\n"), std::string::npos) << entry;
+    EXPECT_EQ(execLineOf(entry), running->string());
+}
+
+TEST_F(LaunchAgentServiceTest, InstallingTwiceLeavesOneEntryAndNoTemporaryFiles) {
+    ASSERT_TRUE(LaunchAgentService::install());
+    const std::string first = contentsOf(LaunchAgentService::entryPath());
+    ASSERT_TRUE(LaunchAgentService::install());
+    EXPECT_EQ(filesInFolder(), std::vector<std::string>{"app.halvane.agent.desktop"});
+    EXPECT_EQ(contentsOf(LaunchAgentService::entryPath()), first);
+}
+
+TEST_F(LaunchAgentServiceTest, InstallReplacesAnEntryForAMovedApplication) {
+    ASSERT_TRUE(LaunchAgentService::install("/opt/old place/halvane"));
+    ASSERT_TRUE(LaunchAgentService::install("/usr/bin/halvane"));
+    EXPECT_EQ(execLineOf(contentsOf(LaunchAgentService::entryPath())), "/usr/bin/halvane");
+}
+
+TEST_F(LaunchAgentServiceTest, UninstallRemovesTheEntryAndIsFineWithoutOne) {
+    EXPECT_TRUE(LaunchAgentService::uninstall());
+    EXPECT_FALSE(fs::exists(folder())) << "uninstalling nothing creates nothing";
+
+    ASSERT_TRUE(LaunchAgentService::install());
+    EXPECT_TRUE(LaunchAgentService::uninstall());
+    EXPECT_FALSE(LaunchAgentService::isInstalled());
+    EXPECT_TRUE(LaunchAgentService::uninstall());
+}
+
+TEST_F(LaunchAgentServiceTest, AnUnwritableFolderFailsWithALogLineAndNoEntry) {
+    // A file where the folder should be: nothing can be created below it.
+    test::put(folder(), "not a folder");
+    const test::LogCapture log;
+    EXPECT_FALSE(LaunchAgentService::install());
+    EXPECT_FALSE(LaunchAgentService::isInstalled());
+    bool reported = false;
+    for (const std::string& line : log.lines()) {
+        reported = reported || line.rfind("LaunchAgent install failed: ", 0) == 0;
+    }
+    EXPECT_TRUE(reported);
+    EXPECT_EQ(contentsOf(folder()), "not a folder");
+}
+
+TEST_F(LaunchAgentServiceTest, PlainPathsStayBareAndOthersAreQuotedAndEscaped) {
+    EXPECT_EQ(LaunchAgentService::execArgument("/usr/bin/halvane"), "/usr/bin/halvane");
+    EXPECT_EQ(LaunchAgentService::execArgument("/opt/my apps/halvane"), "\"/opt/my apps/halvane\"");
+    EXPECT_EQ(LaunchAgentService::execArgument("/a\"b`c$d\\e"), "\"/a\\\"b\\`c\\$d\\\\e\"");
+    EXPECT_EQ(LaunchAgentService::execArgument("/100%"), "/100%%");
+    // In the file, every backslash of the quoting is itself escaped.
+    EXPECT_EQ(execLineOf(LaunchAgentService::desktopEntry("/a$b")), "\"/a\\\\$b\"");
+}
+
+// The desktop's own launcher reads the entry back: GLib's, through gio, as
+// GNOME's session does for autostart entries.
+TEST_F(LaunchAgentServiceTest, ALauncherStartsTheProgramAtAnyHostilePath) {
+    const QString gio = QStandardPaths::findExecutable(QStringLiteral("gio"));
+    if (gio.isEmpty()) {
+        GTEST_SKIP() << "gio (libglib2.0-bin) is not installed";
+    }
+    for (const std::string& name : test::hostileFolderNames()) {
+        SCOPED_TRACE(name);
+        const fs::path marker = m_root / "marker";
+        fs::remove(marker);
+        const fs::path tool = test::markerTool(m_root / "apps" / name, marker);
+        const fs::path entry = m_root / "entry.desktop";
+        test::put(entry, LaunchAgentService::desktopEntry(tool.string()));
+
+        const auto launched = test::runChild({gio.toStdString(), "launch", entry.string()});
+        ASSERT_EQ(launched.exitStatus, 0) << launched.standardError << contentsOf(entry);
+        ASSERT_TRUE(test::waitUntil([&] {
+            return fs::exists(marker) && fs::file_size(marker) > 0;
+        })) << contentsOf(entry);
+        EXPECT_EQ(contentsOf(marker), tool.string() + "|0");
+    }
+}
+
+TEST_F(LaunchAgentServiceTest, BothDesktopEntriesPassTheValidator) {
+    const QString validate =
+        QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
+    if (validate.isEmpty()) {
+        GTEST_SKIP() << "desktop-file-validate (desktop-file-utils) is not installed";
+    }
+    const fs::path shipped = fs::path(HALVANE_SOURCE_DIR) / "data" / "app.halvane.Halvane.desktop";
+    const fs::path autostart = m_root / "app.halvane.agent.desktop";
+    test::put(autostart, LaunchAgentService::desktopEntry("/opt/it's \"odd\" $1/halvane"));
+    for (const fs::path& entry : {shipped, autostart}) {
+        SCOPED_TRACE(entry.string());
+        const auto checked = test::runChild({validate.toStdString(), entry.string()});
+        EXPECT_EQ(checked.exitStatus, 0) << checked.standardOutput << checked.standardError;
+        EXPECT_EQ(checked.standardOutput.find("error"), std::string::npos)
+            << checked.standardOutput;
+    }
+}
+
+}  // namespace
+}  // namespace halvane
