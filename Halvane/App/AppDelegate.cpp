@@ -1,8 +1,16 @@
 #include "Halvane/App/AppDelegate.h"
 
+#include <QCoreApplication>
+#include <QDesktopServices>
+
 #include "Halvane/App/AppLaunchSnapshot.h"
+#include "Halvane/App/HalvaneLogo.h"
+#include "Halvane/App/Shell/AppRelauncher.h"
+#include "Halvane/App/Shell/AppShell.h"
 #include "Halvane/App/Shell/FirstRun.h"
 #include "Halvane/App/Shell/OnboardingFlow.h"
+#include "Halvane/App/Shell/OnboardingWindowController.h"
+#include "Halvane/App/TrayMenu.h"
 #include "Halvane/Notch/NotchController.h"
 #include "Halvane/Platform/posix/Log.h"
 #include "Halvane/Sessions/HookServer.h"
@@ -26,6 +34,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     }
     installDesktopServices();
     recordLaunchSnapshot();
+    startShell();
     startSessions();
     startNotch();
     runFirstRunDecision();
@@ -41,9 +50,31 @@ void AppDelegate::recordLaunchSnapshot() {
     AppLaunchSnapshot::setAccessibilityWasGranted(m_windows.trusted());
 }
 
+void AppDelegate::startShell() {
+    m_shell = std::make_unique<AppShell>(ShellServices{
+        m_preferences, m_sounds, m_accessibility, [this] { return m_windows.trusted(); },
+        [] { return AppLaunchSnapshot::accessibilityWasGranted(); },
+        [] { AppRelauncher::relaunch(); }, [] { QCoreApplication::quit(); },
+        [](const QUrl& url) { QDesktopServices::openUrl(url); },
+        [](qreal size, QWidget* parent) -> QWidget* {
+            return new HalvaneLogo(size, HalvaneLogoStyle::color, parent);
+        },
+        QStringLiteral(HALVANE_VERSION)});
+    TrayMenu* tray = m_tray;
+    m_shell->startUpdater([tray](const QString& title, const QString& text) {
+        if (tray != nullptr) {
+            tray->showMessage(title, text);
+        }
+    });
+    if (tray != nullptr) {
+        m_shell->addMenuItems(tray->menu(), tray->quitAction());
+    }
+}
+
 void AppDelegate::startSessions() {
     m_sessions = std::make_shared<SessionStore>(m_sounds, m_preferences);
     m_sessions->reloadAllowPatterns();
+    m_shell->bindSessions(*m_sessions);
 }
 
 void AppDelegate::startNotch() {
@@ -60,6 +91,8 @@ void AppDelegate::runFirstRunDecision() {
         return;
     }
     log::system("Halvane: first run: onboarding is needed before the hooks are installed");
+    // The onboarding window installs them at its hooks step.
+    m_shell->onboarding().showIfNeeded(*m_sessions);
 }
 
 void AppDelegate::startScanner() {

@@ -7,6 +7,7 @@
 
 #include "Halvane/Platform/linux/AtspiTabSelector.h"
 #include "Halvane/Platform/linux/CanberraSoundPlayer.h"
+#include "Halvane/Platform/linux/DesktopAccessibilitySettings.h"
 #include "Halvane/Platform/linux/XdoWindowSystem.h"
 #include "Halvane/Platform/posix/ProcfsProcessTable.h"
 #include "Halvane/Sessions/Preferences.h"
@@ -14,7 +15,9 @@
 
 namespace halvane {
 
+class AppShell;
 class HookServer;
+class TrayMenu;
 class NotchController;
 class SessionScanner;
 class SessionStore;
@@ -35,8 +38,13 @@ public:
     explicit AppDelegate(Options options, QObject* parent = nullptr);
     ~AppDelegate() override;
 
-    // The launch: trust snapshot, session model, notch, first-run decision,
-    // scanner, hook server. Called once.
+    // The tray whose menu gets the shell's entries and whose icon shows the
+    // update notice; set before the launch. Without one (tests) the shell
+    // still runs, with no menu and no notices.
+    void attachTray(TrayMenu& tray) { m_tray = &tray; }
+
+    // The launch: trust snapshot, updates, session model, notch, first-run
+    // decision, scanner, hook server. Called once.
     void applicationDidFinishLaunching();
 
     SessionStore* sessions() const { return m_sessions.get(); }
@@ -51,6 +59,7 @@ public:
 private:
     void installDesktopServices();
     void recordLaunchSnapshot();
+    void startShell();
     void startSessions();
     void startNotch();
     void runFirstRunDecision();
@@ -63,6 +72,9 @@ private:
     ProcfsProcessTable m_processes;
     XdoWindowSystem m_windows;
     AtspiTabSelector m_tabs;
+    DesktopAccessibilitySettings m_accessibility;
+    TrayMenu* m_tray = nullptr;
+    std::unique_ptr<AppShell> m_shell;
     // Declared in start-up order, so they go in the reverse one: the server
     // first, the store last.
     std::shared_ptr<SessionStore> m_sessions;

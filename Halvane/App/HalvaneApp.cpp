@@ -84,6 +84,7 @@ HalvaneApp::HalvaneApp(Arguments arguments, QObject* parent)
     // A tray application: closing a window never ends it.
     QApplication::setQuitOnLastWindowClosed(false);
     m_tray = std::make_unique<TrayMenu>([] { QCoreApplication::quit(); });
+    m_delegate.attachTray(*m_tray);
 }
 
 HalvaneApp::~HalvaneApp() = default;
