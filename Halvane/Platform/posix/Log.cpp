@@ -3,7 +3,11 @@
 #include <syslog.h>
 #include <unistd.h>
 
+#include <time.h>
+
+#include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <string>
 
 namespace halvane::log {
@@ -28,16 +32,33 @@ void writeLine(std::string_view line) {
     }
 }
 
+// Without a system logger listening, glibc's syslog() retries its socket on
+// every line under a process-wide lock, which serialises the hook server's
+// threads. Look for the logger at most once a second instead.
+bool systemLoggerPresent() {
+    static std::atomic<std::int64_t> checkedAt{-1};
+    static std::atomic<bool> present{false};
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+    const std::int64_t second = now.tv_sec;
+    if (checkedAt.exchange(second) != second) {
+        present = ::access("/dev/log", W_OK) == 0;
+    }
+    return present;
+}
+
 }  // namespace
 
 void system(std::string_view line) {
-    static const bool opened = [] {
-        ::openlog("halvane", LOG_NDELAY, LOG_USER);
-        return true;
-    }();
-    (void)opened;
-    const std::string text(line);
-    ::syslog(LOG_NOTICE, "%s", text.c_str());
+    if (systemLoggerPresent()) {
+        static const bool opened = [] {
+            ::openlog("halvane", LOG_NDELAY, LOG_USER);
+            return true;
+        }();
+        (void)opened;
+        const std::string text(line);
+        ::syslog(LOG_NOTICE, "%s", text.c_str());
+    }
     writeLine(line);
 }
 
