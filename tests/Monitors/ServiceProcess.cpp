@@ -1,5 +1,7 @@
 #include "ServiceProcess.h"
 
+#include "ChildProcess.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -13,36 +15,6 @@
 extern char** environ;
 
 namespace halvane::test {
-
-namespace {
-
-std::vector<std::string> mergedEnvironment(
-    const std::map<std::string, std::optional<std::string>>& changes) {
-    std::vector<std::string> merged;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string text(*entry);
-        if (changes.find(text.substr(0, text.find('='))) == changes.end()) {
-            merged.push_back(text);
-        }
-    }
-    for (const auto& [name, value] : changes) {
-        if (value) {
-            merged.push_back(name + "=" + *value);
-        }
-    }
-    return merged;
-}
-
-std::vector<char*> pointers(std::vector<std::string>& strings) {
-    std::vector<char*> result;
-    for (auto& text : strings) {
-        result.push_back(text.data());
-    }
-    result.push_back(nullptr);
-    return result;
-}
-
-}  // namespace
 
 ServiceProcess::ServiceProcess(
     const std::vector<std::string>& argv,

@@ -15,8 +15,6 @@ extern char** environ;
 
 namespace halvane::test {
 
-namespace {
-
 std::vector<std::string> mergedEnvironment(
     const std::map<std::string, std::optional<std::string>>& changes) {
     std::vector<std::string> merged;
@@ -43,8 +41,6 @@ std::vector<char*> pointers(std::vector<std::string>& strings) {
     result.push_back(nullptr);
     return result;
 }
-
-}  // namespace
 
 std::string binaryDirectory() {
     char buffer[PATH_MAX];

@@ -30,6 +30,13 @@ struct ChildOptions {
 // waits for it, killing it after options.limit.
 ChildResult runChild(const std::vector<std::string>& argv, const ChildOptions& options = {});
 
+// This process's environment with changes applied (an empty optional removes
+// the variable), as "NAME=value" strings.
+std::vector<std::string> mergedEnvironment(
+    const std::map<std::string, std::optional<std::string>>& changes);
+// A NULL-terminated pointer array over strings, for execve.
+std::vector<char*> pointers(std::vector<std::string>& strings);
+
 // The folder holding this test binary; sibling programs are found there.
 std::string binaryDirectory();
 
