@@ -29,6 +29,9 @@ namespace {
 
 constexpr int parentCheckSeconds = 2;
 constexpr int backlog = 4;
+// A writer sends its line right after connecting; one that stalls must not
+// hold the daemon (and every later reply) forever.
+constexpr double requestReadSeconds = 2.0;
 
 volatile sig_atomic_t stopRequested = 0;
 
@@ -138,6 +141,7 @@ void serve(int connection, const std::string& sessionId, int terminal, Keystroke
     if (!peer || *peer != ::geteuid()) {
         return;
     }
+    unix_socket::setReceiveTimeout(connection, requestReadSeconds);
     const std::string text = readMessage(connection);
     if (text.empty() || !isValidUtf8(text)) {
         return;
@@ -234,6 +238,16 @@ int runInjectorDaemon(const std::string& sessionId, std::optional<pid_t> relayPi
         timeval wait{parentCheckSeconds, 0};
         const int ready = ::select(listener + 1, &readable, nullptr, nullptr, &wait);
         if (stopRequested || !parentAlive(parent)) {
+            // A reply is usually sent the moment its question is answered,
+            // which is also when the relay exits: whoever already connected
+            // is still served. Removing the file first lets no one else in.
+            ::unlink(path->c_str());
+            ::fcntl(listener, F_SETFL, ::fcntl(listener, F_GETFL) | O_NONBLOCK);
+            for (int connection;
+                 (connection = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;) {
+                serve(connection, sessionId, terminal, multiplexer.get());
+                ::close(connection);
+            }
             break;
         }
         if (ready <= 0) {
@@ -248,7 +262,6 @@ int runInjectorDaemon(const std::string& sessionId, std::optional<pid_t> relayPi
     }
 
     ::close(listener);
-    ::unlink(path->c_str());
     if (terminal >= 0) {
         ::close(terminal);
     }

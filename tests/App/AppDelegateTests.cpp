@@ -2,8 +2,6 @@
 // installs the hooks or waits for onboarding, and a hook server that cannot
 // start is reported without stopping the rest.
 #include <gtest/gtest.h>
-#include <sys/socket.h>
-#include <sys/un.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -21,6 +19,7 @@
 #include "Halvane/Sessions/SessionScanner.h"
 #include "Halvane/Sessions/SessionStore.h"
 #include "LogCapture.h"
+#include "Polling.h"
 #include "TempDir.h"
 
 namespace halvane::test {
@@ -31,17 +30,6 @@ std::string contentsOf(const std::filesystem::path& path) {
     std::ostringstream text;
     text << file.rdbuf();
     return text.str();
-}
-
-bool accepts(const std::string& path) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    path.copy(address.sun_path, sizeof address.sun_path - 1);
-    const bool connected =
-        ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
-    ::close(fd);
-    return connected;
 }
 
 class AppDelegateTest : public ::testing::Test {

@@ -16,6 +16,7 @@
 #include "ChildProcess.h"
 #include "Halvane/Platform/posix/UnixSocket.h"
 #include "HalvaneProtocol/Injection.h"
+#include "Polling.h"
 #include "RelayHarness.h"
 #include "ScriptedServer.h"
 #include "TempDir.h"
@@ -23,18 +24,6 @@
 using namespace halvane::test;
 
 namespace {
-
-template <typename Predicate>
-bool waitFor(Predicate predicate, std::chrono::milliseconds limit = std::chrono::seconds(5)) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (predicate()) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return predicate();
-}
 
 std::string uniqueSession(const char* label) {
     return std::string("test-") + label + "-" + std::to_string(::getpid()) + "-" +
@@ -122,16 +111,16 @@ TEST(InjectorDaemon, TypesDecodedRequestsIntoItsTerminalAndLogsThem) {
     const std::string session = uniqueSession("pty");
     const std::string path = *halvane::injectionSocketPath(session);
     DaemonInTerminal daemon(session);
-    ASSERT_TRUE(waitFor([&] { return isSocket(path); })) << "daemon did not listen";
+    ASSERT_TRUE(pollUntil([&] { return isSocket(path); })) << "daemon did not listen";
 
     ASSERT_TRUE(sendRequest(path, "ls\\r\n"));
-    ASSERT_TRUE(waitFor([&] { return daemon.typed() == "ls\r"; })) << daemon.typed();
+    ASSERT_TRUE(pollUntil([&] { return daemon.typed() == "ls\r"; })) << daemon.typed();
     // Only the first line of a connection counts; empty and invalid text is dropped.
     ASSERT_TRUE(sendRequest(path, "a\\\\b\\q\nsecond line\n"));
     ASSERT_TRUE(sendRequest(path, "\n"));
     ASSERT_TRUE(sendRequest(path, "bad \xC3\n"));
     ASSERT_TRUE(sendRequest(path, "end\\"));
-    ASSERT_TRUE(waitFor([&] { return daemon.typed() == "ls\ra\\b\\qend\\"; })) << daemon.typed();
+    ASSERT_TRUE(pollUntil([&] { return daemon.typed() == "ls\ra\\b\\qend\\"; })) << daemon.typed();
 
     const std::string log = daemonLog();
     EXPECT_NE(log.find("inject sid=" + session + " bytes=[6c 73 0d]\n  ioctl results: [0, 0, 0]\n"),
@@ -198,10 +187,10 @@ TEST(InjectorDaemon, TypesThroughTmuxWhenThereIsNoTerminal) {
                 static_cast<char*>(nullptr));
         ::_exit(127);
     }
-    EXPECT_TRUE(waitFor([&] { return isSocket(path); }));
+    EXPECT_TRUE(pollUntil([&] { return isSocket(path); }));
     EXPECT_TRUE(sendRequest(path, "hello from halvane\\r\n"));
     // cat echoes the submitted line back, so it shows twice in the pane.
-    const bool typed = waitFor([&] {
+    const bool typed = pollUntil([&] {
         const std::string screen = tmux({"capture-pane", "-p"}).standardOutput;
         return screen.find("hello from halvane\nhello from halvane") != std::string::npos;
     });
@@ -243,12 +232,12 @@ TEST(InjectorDaemon, TheRelayStartsOneDaemonThatEndsAfterIt) {
         ::execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
         ::_exit(127);
     }
-    EXPECT_TRUE(waitFor([&] { return isSocket(path); })) << "no daemon for the session";
+    EXPECT_TRUE(pollUntil([&] { return isSocket(path); })) << "no daemon for the session";
     int status = 0;
     ::waitpid(relay, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     // The daemon notices within about two seconds and removes its socket.
-    EXPECT_TRUE(waitFor([&] { return !exists(path); }, std::chrono::seconds(6)));
+    EXPECT_TRUE(pollUntil([&] { return !exists(path); }, std::chrono::seconds(6)));
     ::close(master);
     ::close(slave);
 }
@@ -299,5 +288,76 @@ TEST(InjectorDaemon, AStaleSocketFileDoesNotBlockANewDaemon) {
     EXPECT_EQ(result.exitStatus, 0);
     // The new daemon replaces the stale file and, once the relay is gone,
     // removes its own.
-    EXPECT_TRUE(waitFor([&] { return !exists(path); }, std::chrono::seconds(6)));
+    EXPECT_TRUE(pollUntil([&] { return !exists(path); }, std::chrono::seconds(6)));
+}
+
+// Claude Code (holding the terminal), its relay, and the daemon the relay
+// started: a reply sent as the question is answered reaches the daemon just
+// as the relay exits, and is still typed.
+TEST(InjectorDaemon, ARequestWaitingWhenTheRelayExitsIsStillTyped) {
+    const std::string session = uniqueSession("late");
+    const std::string path = *halvane::injectionSocketPath(session);
+    int master = -1, slave = -1;
+    ASSERT_EQ(::openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+    termios raw{};
+    ::tcgetattr(slave, &raw);
+    ::cfmakeraw(&raw);
+    ::tcsetattr(slave, TCSANOW, &raw);
+    int pids[2];
+    ASSERT_EQ(::pipe(pids), 0);
+    const std::string program = binaryDirectory() + "/halvane-hook";
+
+    const pid_t agent = ::fork();
+    if (agent == 0) {
+        ::setsid();
+        ::ioctl(slave, TIOCSCTTY, 0);
+        const pid_t relay = ::fork();
+        if (relay == 0) {
+            const pid_t daemon = ::fork();
+            if (daemon == 0) {
+                ::execl(program.c_str(), program.c_str(), "--inject-daemon", session.c_str(),
+                        static_cast<char*>(nullptr));
+                ::_exit(127);
+            }
+            const pid_t both[2] = {::getpid(), daemon};
+            (void)!::write(pids[1], both, sizeof both);
+            for (;;) {
+                ::pause();
+            }
+        }
+        for (;;) {
+            ::pause();
+        }
+    }
+    pid_t both[2] = {-1, -1};
+    ASSERT_EQ(::read(pids[0], both, sizeof both), static_cast<ssize_t>(sizeof both));
+    const auto [relay, daemon] = both;
+    ASSERT_TRUE(pollUntil([&] { return isSocket(path); })) << "daemon did not listen";
+
+    // Hold the daemon still so the request is waiting when it next looks,
+    // and by then its relay is gone.
+    ::kill(daemon, SIGSTOP);
+    EXPECT_TRUE(sendRequest(path, "late\\r\n"));
+    ::kill(relay, SIGKILL);
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    ::kill(daemon, SIGCONT);
+
+    std::string typed;
+    ::fcntl(slave, F_SETFL, O_NONBLOCK);
+    EXPECT_TRUE(pollUntil([&] {
+        char buffer[64];
+        for (ssize_t count; (count = ::read(slave, buffer, sizeof buffer)) > 0;) {
+            typed.append(buffer, static_cast<std::size_t>(count));
+        }
+        return typed == "late\r";
+    })) << typed;
+    // And then it ends, its socket file gone.
+    EXPECT_TRUE(pollUntil([&] { return !exists(path); }));
+
+    ::kill(agent, SIGKILL);
+    ::waitpid(agent, nullptr, 0);
+    ::close(pids[0]);
+    ::close(pids[1]);
+    ::close(master);
+    ::close(slave);
 }

@@ -1,0 +1,43 @@
+#pragma once
+
+// Waiting for another process to get somewhere, without the event loop: the
+// limit only bounds a failing test, so it is generous.
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+
+namespace halvane::test {
+
+// Checks condition every `every` until it holds or limit passes; true when
+// it held.
+inline bool pollUntil(const std::function<bool()>& condition,
+                      std::chrono::milliseconds limit = std::chrono::seconds(20),
+                      std::chrono::milliseconds every = std::chrono::milliseconds(20)) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (condition()) {
+            return true;
+        }
+        std::this_thread::sleep_for(every);
+    }
+    return condition();
+}
+
+// Whether something accepts connections on the Unix socket at path.
+inline bool accepts(const std::string& path) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    path.copy(address.sun_path, sizeof address.sun_path - 1);
+    const bool connected =
+        ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return connected;
+}
+
+}  // namespace halvane::test
