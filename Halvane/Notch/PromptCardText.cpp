@@ -4,6 +4,7 @@
 
 #include "Halvane/Sessions/AllowRules.h"
 #include "Halvane/Sessions/Graphemes.h"
+#include "HalvaneProtocol/Injection.h"
 
 namespace halvane::PromptCardText {
 
@@ -285,7 +286,9 @@ std::string optionReply(int index) {
 }
 
 std::string suggestionReply(const std::string& suggestion) {
-    return suggestion + "\\r";
+    // The suggestion is typed as written: its own backslashes and line
+    // breaks must not read as escapes.
+    return encodeEscapes(suggestion) + "\\r";
 }
 
 }  // namespace halvane::PromptCardText

@@ -17,8 +17,9 @@ public:
     virtual bool trusted() = 0;
     // Activates a top-level window that belongs to pid; false when it has none.
     virtual bool activateWindowOfPid(std::int32_t pid) = 0;
-    // Types text literally into the focused window, then presses Return.
-    virtual bool typeTextAndReturn(const std::string& text) = 0;
+    // Types keys into the focused window: each carriage return or line feed
+    // presses Return, every other character is typed as itself.
+    virtual bool typeKeys(const std::string& keys) = 0;
     virtual void beep() = 0;
 };
 

@@ -144,9 +144,15 @@ void sendKeystrokes(const std::string& text, const Session& session) {
     if (delivered || platform().windows == nullptr) {
         return;
     }
-    QTimer::singleShot(platform().typingDelay, QCoreApplication::instance(), [text] {
+    // The same keys the daemon would have typed, so "1\\r" is a 1 and Return,
+    // not a backslash and an r; text without a Return of its own gets one.
+    std::string keys = decodeEscapes(text);
+    if (keys.empty() || (keys.back() != '\r' && keys.back() != '\n')) {
+        keys += '\r';
+    }
+    QTimer::singleShot(platform().typingDelay, QCoreApplication::instance(), [keys] {
         if (WindowSystem* windows = platform().windows) {
-            windows->typeTextAndReturn(text);
+            windows->typeKeys(keys);
         }
     });
 }

@@ -32,8 +32,8 @@ public:
         activated.push_back(pid);
         return true;
     }
-    bool typeTextAndReturn(const std::string& text) override {
-        typed.push_back(text);
+    bool typeKeys(const std::string& keys) override {
+        typed.push_back(keys);
         return true;
     }
     void beep() override { ++beeps; }

@@ -227,7 +227,7 @@ TEST_F(PromptCardTest, ASuggestionIsTypedAndPassedThroughWithThePick) {
     // No injector listens for this session: the reply is typed into the
     // terminal brought to the front.
     ASSERT_TRUE(waitUntil([&] { return windows.typed.size() == 1; }));
-    EXPECT_EQ(windows.typed[0], "Yes, continue\\r");
+    EXPECT_EQ(windows.typed[0], "Yes, continue\r");
     EXPECT_EQ(windows.activated, std::vector<std::int32_t>{kTerminalPid});
 }
 

@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "Halvane/Notch/PromptCardText.h"
+#include "HalvaneProtocol/Injection.h"
 #include "QtPrinters.h"
 
 using namespace halvane;
@@ -293,6 +294,8 @@ TEST(PromptReplies, EndInAnEscapedCarriageReturn) {
     EXPECT_EQ(PromptCardText::optionReply(0), "1\\r");
     EXPECT_EQ(PromptCardText::optionReply(2), "3\\r");
     EXPECT_EQ(PromptCardText::suggestionReply("yes, and add tests"), "yes, and add tests\\r");
+    EXPECT_EQ(decodeEscapes(PromptCardText::suggestionReply("use C:\\new\\tmp")),
+              "use C:\\new\\tmp\r");
 }
 
 TEST(KeyShortcutLabel, ShowsModifierGlyphsInAFixedOrderThenTheKey) {

@@ -26,8 +26,8 @@ public:
         activated.push_back(pid);
         return windowOwners.count(pid) != 0;
     }
-    bool typeTextAndReturn(const std::string& text) override {
-        typed.push_back(text);
+    bool typeKeys(const std::string& keys) override {
+        typed.push_back(keys);
         return true;
     }
     void beep() override { ++beeps; }
@@ -121,14 +121,20 @@ TEST_F(TerminalFocus, RepliesGoThroughTheDaemonWithoutTyping) {
     EXPECT_TRUE(m_windows.typed.empty());
 }
 
-TEST_F(TerminalFocus, WithoutADaemonTheTextIsTypedLiterallyAfterTheJump) {
+TEST_F(TerminalFocus, WithoutADaemonTheSameKeysAreTypedAfterTheJump) {
     m_processes.add(300, 1, "xterm");
     Session target = session();
     target.lastTerminalPid = 300;
-    TerminalFocusService::sendKeystrokes("say \"hi\" \\r", target);
+    // An answer's escaped Return is pressed, not typed as a backslash and an r.
+    TerminalFocusService::sendKeystrokes("say \"hi\" C:\\\\x\\r", target);
     ASSERT_TRUE(waitUntil([&] { return !m_windows.typed.empty(); }));
-    EXPECT_EQ(m_windows.typed.front(), "say \"hi\" \\r");
+    EXPECT_EQ(m_windows.typed.front(), "say \"hi\" C:\\x\r");
     EXPECT_EQ(m_windows.activated, std::vector<std::int32_t>{300});
+
+    // Text without a Return of its own still ends with one, and only one.
+    TerminalFocusService::sendKeystrokes("yes", target);
+    ASSERT_TRUE(waitUntil([&] { return m_windows.typed.size() == 2; }));
+    EXPECT_EQ(m_windows.typed.back(), "yes\r");
 }
 
 TEST_F(TerminalFocus, UnsafeSessionIdsAreNeverInjected) {

@@ -96,17 +96,31 @@ bool XdoWindowSystem::activateWindowOfPid(std::int32_t pid) {
     return activated;
 }
 
-bool XdoWindowSystem::typeTextAndReturn(const std::string& text) {
+bool XdoWindowSystem::typeKeys(const std::string& keys) {
     xdo* x = connection();
     if (x == nullptr) {
         return false;
     }
-    const bool typed = text.empty() || xdo_enter_text_window(x, CURRENTWINDOW, text.c_str(),
-                                                             keyDelayMicroseconds) == XDO_SUCCESS;
-    const bool returned = xdo_send_keysequence_window(x, CURRENTWINDOW, "Return",
-                                                      keyDelayMicroseconds) == XDO_SUCCESS;
+    bool typed = true;
+    std::size_t start = 0;
+    while (start < keys.size()) {
+        const std::size_t lineBreak = keys.find_first_of("\r\n", start);
+        const std::string text = keys.substr(start, lineBreak - start);
+        if (!text.empty()) {
+            typed = xdo_enter_text_window(x, CURRENTWINDOW, text.c_str(), keyDelayMicroseconds) ==
+                        XDO_SUCCESS &&
+                    typed;
+        }
+        if (lineBreak == std::string::npos) {
+            break;
+        }
+        typed = xdo_send_keysequence_window(x, CURRENTWINDOW, "Return", keyDelayMicroseconds) ==
+                    XDO_SUCCESS &&
+                typed;
+        start = lineBreak + 1;
+    }
     XFlush(x->xdpy);
-    return typed && returned;
+    return typed;
 }
 
 void XdoWindowSystem::beep() {

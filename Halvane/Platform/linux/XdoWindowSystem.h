@@ -17,7 +17,7 @@ public:
 
     bool trusted() override;
     bool activateWindowOfPid(std::int32_t pid) override;
-    bool typeTextAndReturn(const std::string& text) override;
+    bool typeKeys(const std::string& keys) override;
     void beep() override;
 
 private:

@@ -10,24 +10,13 @@
 
 #include "ChildProcess.h"
 #include "Halvane/Platform/linux/XdoWindowSystem.h"
+#include "Polling.h"
 #include "TempDir.h"
 #include "XvfbSession.h"
 
 using namespace halvane::test;
 
 namespace {
-
-template <typename Predicate>
-bool waitFor(Predicate predicate, std::chrono::milliseconds limit = std::chrono::seconds(10)) {
-    const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (predicate()) {
-            return true;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return predicate();
-}
 
 // An xterm running a command, as the terminal a session would run in.
 class Terminal {
@@ -81,18 +70,18 @@ TEST(XdoWindowSystem, ActivatesTheWindowOfTheRightTerminalAndTypesIntoIt) {
     const auto typed = dir / "typed.txt";
     Terminal first("first", "cat > " + typed.string());
     Terminal second("second", "sleep 600");
-    ASSERT_TRUE(waitFor([&] { return first.mapped() && second.mapped(); }));
+    ASSERT_TRUE(pollUntil([&] { return first.mapped() && second.mapped(); }));
 
     halvane::XdoWindowSystem windows;
     EXPECT_TRUE(windows.trusted());
     ASSERT_TRUE(windows.activateWindowOfPid(second.pid()));
-    EXPECT_TRUE(waitFor([&] { return activeWindowPid() == std::to_string(second.pid()); }));
+    EXPECT_TRUE(pollUntil([&] { return activeWindowPid() == std::to_string(second.pid()); }));
     ASSERT_TRUE(windows.activateWindowOfPid(first.pid()));
-    ASSERT_TRUE(waitFor([&] { return activeWindowPid() == std::to_string(first.pid()); }));
+    ASSERT_TRUE(pollUntil([&] { return activeWindowPid() == std::to_string(first.pid()); }));
 
-    // Typed literally: the escape stays a backslash and an r.
-    EXPECT_TRUE(windows.typeTextAndReturn("1 \\r \"quoted\""));
-    EXPECT_TRUE(waitFor([&] { return contents(typed) == "1 \\r \"quoted\"\n"; }))
+    // Characters as themselves (a backslash too); line breaks press Return.
+    EXPECT_TRUE(windows.typeKeys("1 \\r \"quoted\"\rsecond\nthird\r"));
+    EXPECT_TRUE(pollUntil([&] { return contents(typed) == "1 \\r \"quoted\"\nsecond\nthird\n"; }))
         << contents(typed);
 
     EXPECT_FALSE(windows.activateWindowOfPid(::getpid())) << "the test itself has no window";
@@ -116,7 +105,7 @@ TEST(XdoWindowSystem, WithoutADisplayEverythingFailsQuietly) {
         halvane::XdoWindowSystem windows;
         EXPECT_FALSE(windows.trusted());
         EXPECT_FALSE(windows.activateWindowOfPid(1));
-        EXPECT_FALSE(windows.typeTextAndReturn("x"));
+        EXPECT_FALSE(windows.typeKeys("x"));
         windows.beep();
     }
     if (previous) {
