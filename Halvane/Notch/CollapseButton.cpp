@@ -12,6 +12,7 @@ CollapseButton::CollapseButton(QWidget* parent) : QAbstractButton(parent) {
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::PointingHandCursor);
     setToolTip(QStringLiteral("Collapse"));
+    setAccessibleName(QStringLiteral("Collapse"));
     setFixedSize(kSide, kSide);
 }
 

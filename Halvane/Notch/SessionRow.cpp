@@ -212,7 +212,11 @@ void SessionRow::refresh() {
     m_collapsedBody->setVisible(!m_expanded);
     m_expandedBody->setVisible(m_expanded);
     m_collapseButton->setVisible(m_expanded);
-    setToolTip(SessionListText::helpText(m_expanded, project, label));
+    const QString help = SessionListText::helpText(m_expanded, project, label);
+    setToolTip(help);
+    // Screen readers name the row by its project and read the help after it.
+    setAccessibleName(project);
+    setAccessibleDescription(help);
     updateGeometry();
     placeBodies();
     update();

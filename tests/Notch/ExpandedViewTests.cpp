@@ -207,6 +207,10 @@ TEST_F(ExpandedViewTest, RowsTellWhatAClickWillDo) {
     click(row(card, "engine"));
     EXPECT_EQ(row(card, "engine")->toolTip(), "Click anywhere to open engine in Kitty");
     EXPECT_EQ(row(card, "engine")->collapseButton()->toolTip(), "Collapse");
+    // Screen readers name a row by its project and read the same help.
+    EXPECT_EQ(row(card, "engine")->accessibleName(), "engine");
+    EXPECT_EQ(row(card, "engine")->accessibleDescription(), row(card, "engine")->toolTip());
+    EXPECT_EQ(row(card, "engine")->collapseButton()->accessibleName(), "Collapse");
 }
 
 TEST_F(ExpandedViewTest, RowsFollowTheStoreWithoutBeingRebuilt) {
