@@ -26,6 +26,7 @@ public:
     ServiceProcess(const ServiceProcess&) = delete;
     ServiceProcess& operator=(const ServiceProcess&) = delete;
 
+    pid_t pid() const { return m_pid; }
     // False once it exited (or never started).
     bool running();
     // The next line of its standard output, waiting at most limit.
