@@ -1,0 +1,249 @@
+// Answering and jumping, end to end on a real X server with a window manager:
+// an agent runs in a tmux pane shown by an xterm, its relay asks a question,
+// the user clicks an answer on the card and it is typed into the pane; later
+// a second click on the agent's row brings its pane and window to the front.
+// The test finds the card's buttons and rows where a person would see them,
+// through the accessibility bus the app publishes its widgets on.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QRect>
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "AccessibilityBus.h"
+#include "AppProcess.h"
+#include "ChildProcess.h"
+#include "EndToEnd.h"
+#include "HalvaneProtocol/SocketPath.h"
+#include "QtTestEnvironment.h"
+#include "TempDir.h"
+#include "XvfbSession.h"
+
+namespace halvane::test {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void writeFile(const fs::path& path, const std::string& text) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path) << text;
+}
+
+// A tmux server of the test's own, on a socket in the test's folder.
+class Tmux final {
+public:
+    Tmux(fs::path socket, Environment environment)
+        : m_socket(std::move(socket)), m_environment(std::move(environment)) {}
+    ~Tmux() { run({"kill-server"}); }
+    Tmux(const Tmux&) = delete;
+    Tmux& operator=(const Tmux&) = delete;
+
+    ChildResult run(const std::vector<std::string>& arguments) const {
+        std::vector<std::string> argv{"/usr/bin/tmux", "-S", m_socket.string(), "-f", "/dev/null"};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        ChildOptions options;
+        options.environment = m_environment;
+        return runChild(argv, options);
+    }
+    std::string query(const std::string& target, const std::string& format) const {
+        const std::string out = run({"display-message", "-p", "-t", target, format}).standardOutput;
+        return out.substr(0, out.find('\n'));
+    }
+    const fs::path& socket() const { return m_socket; }
+
+private:
+    fs::path m_socket;
+    Environment m_environment;
+};
+
+// The window's centre, where the test clicks it.
+std::vector<std::string> centreOf(const QRect& rect) {
+    return {std::to_string(rect.center().x()), std::to_string(rect.center().y())};
+}
+
+void click(const QRect& rect) {
+    const auto centre = centreOf(rect);
+    xdotool({"mousemove", centre[0], centre[1]});
+    std::this_thread::sleep_for(100ms);
+    xdotool({"click", "1"});
+}
+
+TEST(JumpAndReplyEndToEndTest, AnAnswerIsTypedIntoThePaneAndASecondRowClickJumpsToIt) {
+    for (const char* tool :
+         {"/usr/bin/xdotool", "/usr/bin/import", "/usr/bin/tmux", "/usr/bin/xterm"}) {
+        if (::access(tool, X_OK) != 0) {
+            GTEST_SKIP() << tool << " is not installed (scripts/install-deps)";
+        }
+    }
+    XvfbSession display;
+    if (!display.ready()) {
+        GTEST_SKIP() << display.why();
+    }
+    AccessibilityBus accessibility(display.display());
+    if (!accessibility.ready()) {
+        GTEST_SKIP() << accessibility.why();
+    }
+    qtApplication();
+
+    const TempDir home("jump-home");
+    const fs::path alpha = home / "projects/alpha";
+    const fs::path billing = home / "projects/billing-api";
+    fs::create_directories(alpha);
+    fs::create_directories(billing);
+    // Onboarding done before, so no window of ours competes for the focus.
+    writeFile(home / ".config/halvane/halvane.conf", "[General]\nonboarding.completed=true\n");
+
+    const auto compositor = startCompositor(home, display);
+    Environment environment = appEnvironment(home, display);
+    // A screen with a notch: the list opens when the pointer rests on it.
+    environment["HALVANE_NOTCH"] = "200x32";
+    for (const auto& [name, value] : accessibility.environment()) {
+        environment[name] = value;
+    }
+    // Our own tmux and xterms: nothing of a tmux the tests may run inside.
+    environment["TMUX"] = std::nullopt;
+    environment["TMUX_PANE"] = std::nullopt;
+    AppProcess app({binaryDirectory() + "/halvane"}, environment, home.path());
+    ASSERT_TRUE(pollUntil([&] { return accepts(socketPath) || !app.running(); }));
+    ASSERT_TRUE(app.running()) << app.output();
+
+    // The agent: a shell under Claude Code's process name, whose relay asks
+    // the question and which then reads the answer from its terminal, as the
+    // agent's own question prompt would.
+    const fs::path agent = home / "bin/claude";
+    fs::create_directories(agent.parent_path());
+    fs::copy_file(fs::canonical("/bin/sh"), agent);
+    const std::string sessionId = "jump-e2e-" + std::to_string(::getpid());
+    writeFile(home / "event.json",
+              R"({"hook_event_name":"PreToolUse","session_id":")" + sessionId + R"(","cwd":")" +
+                  billing.string() +
+                  R"(","tool_name":"AskUserQuestion","tool_input":{"questions":[)"
+                  R"({"question":"Which database should the service use?","header":"Database",)"
+                  R"("multiSelect":false,"options":[)"
+                  R"({"label":"Postgres","description":"The one production runs"},)"
+                  R"({"label":"SQLite","description":"A file next to the service"}]}]}})");
+    // Its transcript, as Claude Code keeps it: the scanner lists sessions by
+    // their transcripts and the running agents in the same folder.
+    std::string projectFolder = billing.string();
+    std::replace(projectFolder.begin(), projectFolder.end(), '/', '-');
+    writeFile(home / ".claude/projects" / projectFolder / (sessionId + ".jsonl"),
+              R"({"type":"user","cwd":")" + billing.string() +
+                  R"(","message":{"role":"user","content":"Set up the database layer"}})"
+                  "\n"
+                  R"({"type":"assistant","cwd":")" +
+                  billing.string() +
+                  R"(","message":{"role":"assistant","model":"claude-opus-4-6",)"
+                  R"("stop_reason":"tool_use","content":[{"type":"tool_use","id":"toolu_1",)"
+                  R"("name":"AskUserQuestion","input":{}}]}})"
+                  "\n");
+    writeFile(home / "agent.sh",
+              "\"$1\" < \"$2\" > \"$3/relay.out\" 2> \"$3/relay.err\"\n"
+              "IFS= read -r answer\n"
+              "printf '%s\\n' \"$answer\" > \"$3/answer.tmp\" && mv \"$3/answer.tmp\" "
+              "\"$3/answer.txt\"\n"
+              "sleep 600\n");
+
+    Tmux tmux(home / "tmux.sock", environment);
+    ASSERT_EQ(tmux.run({"new-session", "-d", "-s", "work", "-n", "alpha", "-c", alpha.string(),
+                        "-x", "100", "-y", "30"})
+                  .exitStatus,
+              0);
+    const std::string agentCommand = agent.string() + " " + (home / "agent.sh").string() + " " +
+                                     binaryDirectory() + "/halvane-hook " +
+                                     (home / "event.json").string() + " " + home.path().string();
+    ASSERT_EQ(tmux.run({"new-window", "-d", "-t", "work", "-n", "billing", "-c", billing.string(),
+                        agentCommand})
+                  .exitStatus,
+              0);
+    const std::string agentPane = tmux.query("work:billing", "#{pane_id}");
+    ASSERT_FALSE(agentPane.empty());
+
+    // The terminal showing the tmux session, and another one beside it.
+    fs::create_directories(home / "host");
+    fs::create_directories(home / "other");
+    AppProcess host({"/usr/bin/xterm", "-title", "host", "-e", "/usr/bin/tmux", "-S",
+                     tmux.socket().string(), "attach", "-t", "work"},
+                    environment, home / "host");
+    AppProcess other({"/usr/bin/xterm", "-title", "other", "-e", "sleep", "600"}, environment,
+                     home / "other");
+
+    // The question opens the card by itself; its first answer is clicked.
+    ASSERT_TRUE(pollUntil([] { return !visibleNotches().empty(); })) << app.output();
+    std::optional<QRect> postgres;
+    ASSERT_TRUE(pollUntil([&] {
+        postgres = accessibility.extentsOf(app.pid(), "Postgres");
+        return postgres.has_value();
+    })) << app.output();
+    // Once the card has finished opening the button stays where it is.
+    std::this_thread::sleep_for(800ms);
+    postgres = accessibility.extentsOf(app.pid(), "Postgres");
+    ASSERT_TRUE(postgres.has_value());
+    screenshot(display, "e2e-question.png");
+    click(*postgres);
+
+    ASSERT_TRUE(pollUntil([&] { return fs::exists(home / "answer.txt"); }))
+        << "pane: " << tmux.run({"capture-pane", "-p", "-t", agentPane}).standardOutput
+        << "\nrelay: " << readFile(home / "relay.err") << app.output();
+    EXPECT_EQ(readFile(home / "answer.txt"), "1\n");
+    EXPECT_EQ(readFile(home / "relay.out"), "{\"decision\":\"approve\"}\n");
+    // Typed by the session's injector daemon, not by the fallback.
+    EXPECT_NE(
+        readFile("/tmp/halvane-daemon.log").find("inject sid=" + sessionId + " bytes=[31 0d]\n"),
+        std::string::npos);
+
+    // Elsewhere now: the other tmux window and the other terminal in front.
+    ASSERT_EQ(tmux.run({"select-window", "-t", "work:alpha"}).exitStatus, 0);
+    ASSERT_TRUE(pollUntil([&] {
+        xdotool({"search", "--name", "^other$", "windowactivate"});
+        return activeWindowPid() == other.pid();
+    })) << "the other terminal did not come to the front";
+    ASSERT_NE(tmux.query("work", "#{pane_id}"), agentPane);
+
+    // The list opens under the pointer of a person who moves it onto the
+    // notch and keeps it there, moving a little. The first click on the
+    // agent's row unfolds it, the second jumps.
+    std::optional<QRect> row;
+    int step = 0;
+    ASSERT_TRUE(pollUntil([&] {
+        xdotool({"mousemove", std::to_string(636 + step++ % 2 * 6), "12"});
+        row = accessibility.extentsOf(app.pid(), "billing-api");
+        return row.has_value();
+    })) << app.output();
+    std::this_thread::sleep_for(800ms);
+    row = accessibility.extentsOf(app.pid(), "billing-api");
+    ASSERT_TRUE(row.has_value());
+    click(*row);
+    std::this_thread::sleep_for(800ms);
+    row = accessibility.extentsOf(app.pid(), "billing-api");
+    ASSERT_TRUE(row.has_value()) << "the row is still there, unfolded";
+    screenshot(display, "e2e-row-unfolded.png");
+    // The first click only unfolds the row (the panel takes the keyboard).
+    EXPECT_NE(tmux.query("work", "#{pane_id}"), agentPane);
+    EXPECT_NE(activeWindowPid(), host.pid());
+    click(*row);
+
+    EXPECT_TRUE(pollUntil([&] { return tmux.query("work", "#{pane_id}") == agentPane; }, 10s))
+        << "active pane " << tmux.query("work", "#{pane_id}") << ", agent's " << agentPane;
+    EXPECT_TRUE(pollUntil([&] { return activeWindowPid() == host.pid(); }, 10s))
+        << "active window's pid " << activeWindowPid() << ", host terminal " << host.pid();
+    screenshot(display, "e2e-jumped.png");
+}
+
+}  // namespace
+}  // namespace halvane::test
