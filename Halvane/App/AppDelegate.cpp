@@ -80,6 +80,17 @@ void AppDelegate::startSessions() {
 void AppDelegate::startNotch() {
     m_notchController = std::make_unique<NotchController>(*m_sessions);
     m_notchController->start();
+    // Screens without a notch show no wings to point at: a click on the tray
+    // icon opens the session list instead, as a tap on the wings would.
+    if (m_tray != nullptr) {
+        NotchController* controller = m_notchController.get();
+        QObject::connect(&m_tray->icon(), &QSystemTrayIcon::activated, controller,
+                         [controller](QSystemTrayIcon::ActivationReason reason) {
+                             if (reason == QSystemTrayIcon::Trigger) {
+                                 controller->expandOnDemand();
+                             }
+                         });
+    }
 }
 
 void AppDelegate::runFirstRunDecision() {

@@ -9,10 +9,12 @@
 #include <fstream>
 #include <sstream>
 
+#include "AgentProcess.h"
 #include "ChildProcess.h"
 #include "GuiTestSupport.h"
 #include "Halvane/App/AppDelegate.h"
 #include "Halvane/App/AppLaunchSnapshot.h"
+#include "Halvane/App/TrayMenu.h"
 #include "Halvane/Notch/NotchController.h"
 #include "Halvane/Sessions/HookServer.h"
 #include "Halvane/Sessions/Preferences.h"
@@ -115,6 +117,36 @@ TEST_F(AppDelegateTest, AServerThatCannotListenIsReportedAndTheRestRuns) {
     EXPECT_TRUE(reported);
     EXPECT_NE(delegate.notchController()->notch(), nullptr);
     EXPECT_NE(delegate.scanner(), nullptr);
+}
+
+TEST_F(AppDelegateTest, AClickOnTheTrayIconOpensTheSessionList) {
+    // An agent at work, found by the scanner from its transcript and process.
+    const TempDir project("project");
+    const TempDir bin("bin");
+    const AgentProcess agent(AgentProcess::install(bin.path(), "claude"), project.path());
+    const std::filesystem::path transcripts = claude / "projects" / "-project";
+    std::filesystem::create_directories(transcripts);
+    std::ofstream(transcripts / "s1.jsonl")
+        << R"({"type":"user","cwd":")" << project.path().string()
+        << R"(","message":{"role":"user","content":"Add the endpoint"}})"
+        << "\n";
+
+    Preferences().setOnboardingCompleted(true);
+    TrayMenu tray([] {});
+    AppDelegate delegate(options());
+    delegate.attachTray(tray);
+    delegate.applicationDidFinishLaunching();
+    NotchController& controller = *delegate.notchController();
+    ASSERT_TRUE(waitUntil([&] { return !delegate.sessions()->sessions().empty(); }));
+    ASSERT_TRUE(
+        waitUntil([&] { return controller.currentMode() != NotchController::Mode::hidden; }));
+    EXPECT_EQ(controller.currentMode(), NotchController::Mode::compact);
+
+    // The context menu's click does not open it; the icon's own click does.
+    emit tray.icon().activated(QSystemTrayIcon::Context);
+    EXPECT_EQ(controller.currentMode(), NotchController::Mode::compact);
+    emit tray.icon().activated(QSystemTrayIcon::Trigger);
+    EXPECT_EQ(controller.currentMode(), NotchController::Mode::expanded);
 }
 
 }  // namespace
