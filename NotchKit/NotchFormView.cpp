@@ -64,6 +64,13 @@ void NotchFormView::mouseMoveEvent(QMouseEvent* event) {
     QWidget::mouseMoveEvent(event);
 }
 
+// The surface can also grow under a pointer that rests: that arrives as an
+// enter without any move, and counts just the same.
+void NotchFormView::enterEvent(QEnterEvent* event) {
+    m_presenter->updateHoverState(surfacePath().contains(event->position()));
+    QWidget::enterEvent(event);
+}
+
 void NotchFormView::leaveEvent(QEvent* event) {
     m_presenter->updateHoverState(false);
     QWidget::leaveEvent(event);

@@ -42,6 +42,7 @@ protected:
     void animate();
 
     void mouseMoveEvent(QMouseEvent* event) override;
+    void enterEvent(QEnterEvent* event) override;
     void leaveEvent(QEvent* event) override;
 
     NotchPresenter* presenter() const { return m_presenter; }

@@ -187,6 +187,35 @@ TEST_F(PanelX11, InputShapeIsTheVisibleSurface) {
     EXPECT_LE(shape.boundingRect().width(), surface().width() + 1);
 }
 
+TEST_F(PanelX11, APointerRestingWhereTheSurfaceGrowsIsHovering) {
+    NotchPresenter hovered(
+        NotchHoverBehavior::all(), NotchStyle::automatic(),
+        [] {
+            auto* label = new QLabel(QStringLiteral("expanded"));
+            label->setFixedSize(300, 80);
+            return label;
+        },
+        [] { return new QLabel(QStringLiteral("L")); },
+        [] { return new QLabel(QStringLiteral("R")); });
+    auto done = hovered.compact(QGuiApplication::primaryScreen());
+    ASSERT_TRUE(waitFor([&] { return done.isFinished(); }));
+    NotchPanel* compactPanel = hovered.panel();
+    ASSERT_TRUE(waitFor([&] { return !compactPanel->contentView()->isAnimating(); }));
+    // Below the wings, where the card will be; the pointer then stays put.
+    const QPoint resting = compactPanel->mapToGlobal(
+        QPointF(compactPanel->contentView()->surfacePath().boundingRect().center().x(), 70)
+            .toPoint());
+    ASSERT_EQ(halvane::test::runChild({"/usr/bin/xdotool", "mousemove", "--sync",
+                                       std::to_string(resting.x()), std::to_string(resting.y())})
+                  .exitStatus,
+              0);
+    ASSERT_FALSE(hovered.isHovering());
+
+    done = hovered.expand(QGuiApplication::primaryScreen());
+    ASSERT_TRUE(waitFor([&] { return done.isFinished(); }));
+    EXPECT_TRUE(waitFor([&] { return hovered.isHovering(); }));
+}
+
 TEST_F(PanelX11, ClicksBesideTheSurfaceReachTheWindowBelowAndOnItFocusThePanel) {
     Underneath below;
     // Not the whole screen: the window manager would take that for a full-screen
