@@ -100,7 +100,7 @@ std::vector<std::vector<std::string>> MultiplexerSink::commandsFor(std::string_v
             break;
         }
         case Kind::kitty:
-            commands.push_back({"kitten", "@", "--to", m_listenOn, "send-text", "--match",
+            commands.push_back({"kitty", "@", "--to", m_listenOn, "send-text", "--match",
                                 "id:" + m_target, "--", kittyEscaped(bytes)});
             break;
         case Kind::wezterm:

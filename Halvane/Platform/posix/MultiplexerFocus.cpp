@@ -105,8 +105,8 @@ std::optional<MultiplexerFocus::Result> MultiplexerFocus::focusAgent(std::int32_
     const auto kittySocket = m_processes.environmentValue(claudePid, "KITTY_LISTEN_ON");
     if (kittyWindow && kittySocket && !kittyWindow->empty() && !kittySocket->empty()) {
         Result result;
-        result.selected = runCommand({"kitten", "@", "--to", *kittySocket, "focus-window",
-                                      "--match", "id:" + *kittyWindow}) == 0;
+        result.selected = runCommand({"kitty", "@", "--to", *kittySocket, "focus-window", "--match",
+                                      "id:" + *kittyWindow}) == 0;
         return result;
     }
     if (const auto pane = m_processes.environmentValue(claudePid, "WEZTERM_PANE");
