@@ -120,5 +120,37 @@ TEST_F(AtspiTabSelectorTest, ATabDeeperThanTheWalkGoesIsNotFound) {
     EXPECT_FALSE(shallow.selectTab(window->pid(), "alpha"));
 }
 
+// A real GTK terminal: its tabs show the project folder in their titles, and
+// the window's title follows the tab in front.
+TEST_F(AtspiTabSelectorTest, PressesTheProjectTabInAGtkTerminal) {
+    if (::access("/usr/bin/xfce4-terminal", X_OK) != 0) {
+        GTEST_SKIP() << "xfce4-terminal is not installed (scripts/install-deps)";
+    }
+    auto environment = s_bus->environment();
+    environment["DISPLAY"] = s_display->display();
+    ServiceProcess terminal({"/usr/bin/xfce4-terminal", "--disable-server", "--title=~/src/alpha",
+                             "--command=sleep 600", "--tab", "--title=claude — ~/src/billing-api",
+                             "--command=sleep 600", "--tab", "--title=htop", "--command=sleep 600"},
+                            environment);
+    const auto firstLine = [](const std::string& text) { return text.substr(0, text.find('\n')); };
+    const auto title = [&] {
+        const std::string window =
+            firstLine(runChild({"/usr/bin/xdotool", "search", "--onlyvisible", "--pid",
+                                std::to_string(terminal.pid())})
+                          .standardOutput);
+        return window.empty()
+                   ? window
+                   : firstLine(
+                         runChild({"/usr/bin/xdotool", "getwindowname", window}).standardOutput);
+    };
+    ASSERT_TRUE(waitUntil([&] { return title() == "htop"; }, 20s)) << title();
+
+    AtspiTabSelector selector;
+    ASSERT_TRUE(selectWhenPublished(selector, terminal.pid(), "billing-api"));
+    EXPECT_TRUE(waitUntil([&] { return title() == "claude — ~/src/billing-api"; })) << title();
+    EXPECT_FALSE(selector.selectTab(terminal.pid(), "gamma"));
+    EXPECT_EQ(title(), "claude — ~/src/billing-api");
+}
+
 }  // namespace
 }  // namespace halvane::test
