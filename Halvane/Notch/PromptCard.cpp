@@ -236,8 +236,11 @@ void PromptCard::choose(int index) {
     }
     const DecisionHandler decide = m_onDecision;
     const Session session = m_session;
-    decide(decision(HookDecision::Decision::approve));
-    TerminalFocusService::sendKeystrokes(PromptCardText::optionReply(index), session);
+    const HookDecision approve = decision(HookDecision::Decision::approve);
+    // The approval goes out first and the answer is typed after it; the way
+    // in is opened before, since the approval ends the relay.
+    TerminalFocusService::sendKeystrokes(PromptCardText::optionReply(index), session,
+                                         [&decide, &approve] { decide(approve); });
 }
 
 void PromptCard::pickSuggestion(const QString& suggestion) {

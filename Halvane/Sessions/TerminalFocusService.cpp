@@ -113,33 +113,64 @@ void jump(const Session& session) {
     });
 }
 
-bool injectViaDaemon(const std::string& sessionId, const std::string& text) {
+namespace {
+
+// A connection to the session's injector daemon, or -1 when none serves it.
+int connectToDaemon(const std::string& sessionId) {
     const auto path = socketPathFor(sessionId);
     struct stat info {};
     if (!path || ::lstat(path->c_str(), &info) != 0) {
-        return false;
+        return -1;
     }
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0) {
-        return false;
+        return -1;
     }
     const sockaddr_un address = unix_socket::address(*path);
-    bool sent = false;
-    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0) {
-        // Another user's socket in /tmp is no daemon of ours: never hand it text.
-        const auto owner = unix_socket::peerUid(fd);
-        if (owner && *owner == ::geteuid()) {
-            const std::string message = text + "\n";
-            sent = ::send(fd, message.data(), message.size(), MSG_NOSIGNAL) ==
-                   static_cast<ssize_t>(message.size());
-        }
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd);
+        return -1;
     }
+    // Another user's socket in /tmp is no daemon of ours: never hand it text.
+    const auto owner = unix_socket::peerUid(fd);
+    if (!owner || *owner != ::geteuid()) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// One line, in one send; true when all of it went out.
+bool sendLine(int fd, const std::string& text) {
+    const std::string message = text + "\n";
+    return ::send(fd, message.data(), message.size(), MSG_NOSIGNAL) ==
+           static_cast<ssize_t>(message.size());
+}
+
+}  // namespace
+
+bool injectViaDaemon(const std::string& sessionId, const std::string& text) {
+    const int fd = connectToDaemon(sessionId);
+    if (fd < 0) {
+        return false;
+    }
+    const bool sent = sendLine(fd, text);
     ::close(fd);
     return sent;
 }
 
-void sendKeystrokes(const std::string& text, const Session& session) {
-    const bool delivered = injectViaDaemon(session.id, text);
+void sendKeystrokes(const std::string& text, const Session& session,
+                    const std::function<void()>& beforeTyping) {
+    // Connected first: a daemon serves a connection it has already queued
+    // even when its relay ends right after.
+    const int daemon = connectToDaemon(session.id);
+    if (beforeTyping) {
+        beforeTyping();
+    }
+    const bool delivered = daemon >= 0 && sendLine(daemon, text);
+    if (daemon >= 0) {
+        ::close(daemon);
+    }
     jump(session);
     if (delivered || platform().windows == nullptr) {
         return;

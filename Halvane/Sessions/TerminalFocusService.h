@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "Halvane/Sessions/Session.h"
@@ -37,7 +38,11 @@ void jump(const Session& session);
 
 // Types text into the session through its injector daemon, else (after a
 // short delay) into the focused window followed by Return; always jumps.
-void sendKeystrokes(const std::string& text, const Session& session);
+// beforeTyping runs once the way to the daemon is open and before the text
+// goes out: an answer that ends the session's relay (and so its daemon)
+// still reaches the terminal.
+void sendKeystrokes(const std::string& text, const Session& session,
+                    const std::function<void()>& beforeTyping = {});
 
 // One line to the session's injector socket; true when all of it was sent.
 bool injectViaDaemon(const std::string& sessionId, const std::string& text);

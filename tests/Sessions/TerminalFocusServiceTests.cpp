@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +11,7 @@
 #include "Halvane/Platform/TabSelector.h"
 #include "Halvane/Platform/WindowSystem.h"
 #include "Halvane/Platform/posix/MultiplexerFocus.h"
+#include "Halvane/Platform/posix/UnixSocket.h"
 #include "Halvane/Sessions/TerminalFocusService.h"
 #include "QtTestEnvironment.h"
 #include "ScriptedServer.h"
@@ -117,6 +120,32 @@ TEST_F(TerminalFocus, RepliesGoThroughTheDaemonWithoutTyping) {
     // The daemon reads the escapes itself, so they travel unchanged.
     EXPECT_EQ(daemon.requests().front(), "1\\r");
     EXPECT_EQ(m_windows.activated, std::vector<std::int32_t>{300});
+    QTest::qWait(30);
+    EXPECT_TRUE(m_windows.typed.empty());
+}
+
+// Answering a question ends the relay and, with it, the daemon: the answer's
+// connection has to be waiting at the daemon before the approval goes out.
+TEST_F(TerminalFocus, TheWayToTheDaemonIsOpenBeforeTheApprovalGoesOut) {
+    const std::string path = (m_dir / "inject-s1.sock").string();
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const sockaddr_un address = unix_socket::address(path);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 4), 0);
+
+    bool waitingAtApproval = false;
+    TerminalFocusService::sendKeystrokes("1\\r", session(), [&] {
+        pollfd pending{listener, POLLIN, 0};
+        waitingAtApproval = ::poll(&pending, 1, 0) == 1;
+    });
+    EXPECT_TRUE(waitingAtApproval);
+    const int connection = ::accept(listener, nullptr, nullptr);
+    ASSERT_GE(connection, 0);
+    char line[16] = {};
+    EXPECT_EQ(::recv(connection, line, sizeof line - 1, MSG_WAITALL), 4);
+    EXPECT_STREQ(line, "1\\r\n");
+    ::close(connection);
+    ::close(listener);
     QTest::qWait(30);
     EXPECT_TRUE(m_windows.typed.empty());
 }
