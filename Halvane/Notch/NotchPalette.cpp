@@ -54,6 +54,10 @@ const QColor& chipFill() {
     return color;
 }
 
+QColor chipFill(bool pressed, bool hovered) {
+    return pressed ? white(0.16) : hovered ? white(0.12) : chipFill();
+}
+
 const QColor& systemGreen() {
     static const QColor color = QColor::fromRgb(48, 209, 88);
     return color;

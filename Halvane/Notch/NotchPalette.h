@@ -14,6 +14,9 @@ const QColor& codeStroke();
 const QColor& mutedText();
 const QColor& dimText();
 const QColor& chipFill();
+// A chip's fill as it answers the pointer: brighter under it, brighter still
+// while pressed, so the choice is clear.
+QColor chipFill(bool pressed, bool hovered);
 
 // The desktop's semantic colours as they look on a dark background, for the
 // places that say "green", "red" or "orange" rather than a palette colour.

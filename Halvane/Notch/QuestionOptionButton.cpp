@@ -54,11 +54,8 @@ void QuestionOptionButton::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     const QRectF frame(rect());
-    // Brighter under the pointer and while pressed, so the choice is clear.
-    const QColor fill = isDown()       ? QColor::fromRgbF(1, 1, 1, 0.16f)
-                        : underMouse() ? QColor::fromRgbF(1, 1, 1, 0.12f)
-                                       : NotchPalette::chipFill();
-    NotchShapes::fillRoundedRect(painter, frame, kCornerRadius, fill);
+    NotchShapes::fillRoundedRect(painter, frame, kCornerRadius,
+                                 NotchPalette::chipFill(isDown(), underMouse()));
 
     const QRectF content = frame.marginsRemoved(kPadding);
     const QRectF circle(content.left(), content.center().y() - kCircle / 2, kCircle, kCircle);

@@ -53,10 +53,8 @@ void SuggestionChip::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     const QRectF frame(rect());
-    const QColor fill = isDown()       ? QColor::fromRgbF(1, 1, 1, 0.16f)
-                        : underMouse() ? QColor::fromRgbF(1, 1, 1, 0.12f)
-                                       : NotchPalette::chipFill();
-    NotchShapes::fillCapsule(painter, frame, fill, QColor::fromRgbF(1, 1, 1, 0.12f), 1);
+    NotchShapes::fillCapsule(painter, frame, NotchPalette::chipFill(isDown(), underMouse()),
+                             QColor::fromRgbF(1, 1, 1, 0.12f), 1);
     const QRectF content = frame.marginsRemoved(kPadding);
     painter.setFont(labelFont());
     painter.setPen(Qt::white);
