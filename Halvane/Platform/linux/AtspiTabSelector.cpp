@@ -16,6 +16,9 @@ namespace {
 constexpr const char* accessibleInterface = "org.a11y.atspi.Accessible";
 constexpr unsigned rolePageTab = 37;
 constexpr int callTimeoutMs = 500;
+// Made for each search and closed after it: the accessibility bus may have
+// restarted at another address since the last one.
+constexpr const char* accessibilityConnection = "halvane-accessibility";
 
 QDBusMessage call(QDBusConnection& bus, const QString& service, const QString& path,
                   const char* interface, const char* method, const QVariantList& arguments = {}) {
@@ -55,8 +58,9 @@ std::optional<QDBusConnection> accessibilityBus() {
         return std::nullopt;
     }
     const QString address = reply.arguments().constFirst().toString();
-    QDBusConnection bus = QDBusConnection::connectToBus(address, "halvane-accessibility");
+    QDBusConnection bus = QDBusConnection::connectToBus(address, accessibilityConnection);
     if (!bus.isConnected()) {
+        QDBusConnection::disconnectFromBus(accessibilityConnection);
         return std::nullopt;
     }
     return bus;
@@ -131,17 +135,19 @@ bool AtspiTabSelector::selectTab(std::int32_t pid, const std::string& needle) {
         return false;
     }
     const QString wanted = QString::fromStdString(needle);
+    bool pressed = false;
     for (const auto& [service, path] :
          children(*bus, "org.a11y.atspi.Registry", "/org/a11y/atspi/accessible/root")) {
         const QDBusReply<uint> owner = bus->interface()->servicePid(service);
-        if (!owner.isValid() || static_cast<std::int32_t>(owner.value()) != pid) {
-            continue;
-        }
-        if (walk(*bus, Node{service, path}, 0, wanted)) {
-            return true;
+        if (owner.isValid() && static_cast<std::int32_t>(owner.value()) == pid &&
+            walk(*bus, Node{service, path}, 0, wanted)) {
+            pressed = true;
+            break;
         }
     }
-    return false;
+    bus.reset();
+    QDBusConnection::disconnectFromBus(accessibilityConnection);
+    return pressed;
 }
 
 }  // namespace halvane
