@@ -39,24 +39,6 @@ void requestStop(int) {
     stopRequested = 1;
 }
 
-// A daemon that dies without cleaning up leaves its socket file behind; only
-// a socket that accepts a connection counts as a daemon serving the session.
-bool daemonListening(const std::string& path) {
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) {
-        return false;
-    }
-    const sockaddr_un address = unix_socket::address(path);
-    bool listening =
-        ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-    if (listening) {
-        const auto owner = unix_socket::peerUid(fd);
-        listening = owner && *owner == ::geteuid();
-    }
-    ::close(fd);
-    return listening;
-}
-
 std::string ownExecutable() {
     char buffer[PATH_MAX];
     const ssize_t length = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
@@ -174,7 +156,9 @@ void spawnInjectorDaemonIfNeeded(const std::string& sessionId) {
     }
     struct stat existing {};
     if (::lstat(path->c_str(), &existing) == 0 &&
-        (!S_ISSOCK(existing.st_mode) || daemonListening(*path))) {
+        // A daemon that died without cleaning up leaves its socket file
+        // behind: only a live listener of ours counts as serving the session.
+        (!S_ISSOCK(existing.st_mode) || unix_socket::ownListenerAt(*path))) {
         return;
     }
     const std::string program = ownExecutable();

@@ -10,6 +10,7 @@
 #include "Halvane/App/Shell/FirstRun.h"
 #include "Halvane/App/Shell/OnboardingFlow.h"
 #include "Halvane/App/Shell/OnboardingWindowController.h"
+#include "Halvane/App/Shell/SettingsWindowController.h"
 #include "Halvane/App/TrayMenu.h"
 #include "Halvane/Notch/NotchController.h"
 #include "Halvane/Platform/posix/Log.h"
@@ -90,6 +91,12 @@ void AppDelegate::startNotch() {
                                  controller->expandOnDemand();
                              }
                          });
+    }
+}
+
+void AppDelegate::showSettings() {
+    if (m_shell) {
+        m_shell->settings().show();
     }
 }
 

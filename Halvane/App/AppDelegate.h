@@ -49,6 +49,9 @@ public:
 
     SessionStore* sessions() const { return m_sessions.get(); }
     NotchController* notchController() const { return m_notchController.get(); }
+    const Options& options() const { return m_options; }
+    // Brings the settings window forward (a later launch asks for it).
+    void showSettings();
     SessionScanner* scanner() const { return m_scanner.get(); }
     // Kept even when it could not start.
     HookServer* server() const { return m_server.get(); }

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "Halvane/App/NotchKitBridge.h"
+#include "Halvane/App/SingleInstance.h"
 #include "Halvane/App/TrayMenu.h"
 
 namespace halvane {
@@ -92,6 +93,9 @@ HalvaneApp::~HalvaneApp() = default;
 void HalvaneApp::launch() {
     m_tray->show();
     m_delegate.applicationDidFinishLaunching();
+    if (m_delegate.options().socketPath == socketPath) {
+        m_instance = std::make_unique<SingleInstance>([this] { m_delegate.showSettings(); });
+    }
 }
 
 }  // namespace halvane

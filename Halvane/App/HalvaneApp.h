@@ -11,6 +11,7 @@
 
 namespace halvane {
 
+class SingleInstance;
 class TrayMenu;
 
 // The application as the desktop sees it: a tray icon with its menu and no
@@ -48,6 +49,7 @@ public:
 private:
     AppDelegate m_delegate;
     std::unique_ptr<TrayMenu> m_tray;
+    std::unique_ptr<SingleInstance> m_instance;
 };
 
 }  // namespace halvane

@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "Halvane/App/HalvaneApp.h"
+#include "Halvane/App/SingleInstance.h"
 #include "Halvane/Platform/posix/Log.h"
 
 int main(int argc, char** argv) {
@@ -18,6 +19,11 @@ int main(int argc, char** argv) {
     }
     halvane::HalvaneApp::choosePlatform();
     QApplication application(argc, argv);
+    // Before anything of ours exists: a second copy must not take the hook
+    // socket from the running one.
+    if (halvane::SingleInstance::handOver(arguments.delegate.socketPath)) {
+        return 0;
+    }
     halvane::HalvaneApp app(std::move(arguments));
     app.launch();
     return QApplication::exec();

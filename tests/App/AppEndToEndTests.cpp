@@ -2,10 +2,13 @@
 // Claude Code's relay asks, the notch shows the request, the user clicks the
 // panel and presses A, and the relay prints the approval.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 #include <future>
 #include <string>
 #include <thread>
@@ -15,6 +18,7 @@
 #include "EndToEnd.h"
 #include "HalvaneProtocol/SocketPath.h"
 #include "PulseServer.h"
+#include "ServiceProcess.h"
 #include "TempDir.h"
 #include "XvfbSession.h"
 
@@ -117,6 +121,63 @@ TEST(AppEndToEndTest, AVolumeKeyRaisesTheSoundAndShowsTheHUDForAWhile) {
     screenshot(display, "e2e-volume-hud.png");
     // And it goes away by itself.
     EXPECT_TRUE(pollUntil([&] { return visibleNotches().empty(); }, 10s)) << app.output();
+}
+
+TEST(AppEndToEndTest, ASecondLaunchHandsOverToTheRunningHalvane) {
+    if (::access("/usr/bin/xdotool", X_OK) != 0 || ::access("/usr/bin/dbus-daemon", X_OK) != 0) {
+        GTEST_SKIP() << "xdotool or dbus-daemon is not installed (scripts/install-deps)";
+    }
+    XvfbSession display;
+    if (!display.ready()) {
+        GTEST_SKIP() << display.why();
+    }
+    ServiceProcess bus({"/usr/bin/dbus-daemon", "--session", "--nofork", "--print-address"});
+    const auto address = bus.readLine(10s);
+    ASSERT_TRUE(address && !address->empty()) << bus.errorOutput();
+
+    const TempDir home("app-home");
+    std::filesystem::create_directories(home / ".config/halvane");
+    std::ofstream(home / ".config/halvane/halvane.conf")
+        << "[General]\nonboarding.completed=true\n";
+    Environment environment = appEnvironment(home, display);
+    environment["DBUS_SESSION_BUS_ADDRESS"] = *address;
+    AppProcess first({binaryDirectory() + "/halvane"}, environment, home.path());
+    ASSERT_TRUE(pollUntil([&] { return accepts(socketPath) || !first.running(); }));
+    ASSERT_TRUE(first.running()) << first.output();
+    struct stat served {};
+    ASSERT_EQ(::stat(socketPath, &served), 0);
+
+    // Launched again (from the app menu, say): the running one shows its
+    // settings and keeps its socket; the new one ends at once.
+    ChildOptions options;
+    options.environment = environment;
+    options.limit = 20s;
+    const ChildResult again = runChild({binaryDirectory() + "/halvane"}, options);
+    EXPECT_EQ(again.exitStatus, 0);
+    EXPECT_NE(again.standardError.find("Halvane is already running; its settings are open now"),
+              std::string::npos)
+        << again.standardError;
+    EXPECT_TRUE(pollUntil([&] {
+        const std::string found =
+            xdotool({"search", "--onlyvisible", "--name", "^Halvane Settings$"});
+        return !found.empty() &&
+               std::atol(xdotool({"getwindowpid", found.substr(0, found.find('\n'))}).c_str()) ==
+                   first.pid();
+    })) << first.output();
+    struct stat still {};
+    ASSERT_EQ(::stat(socketPath, &still), 0);
+    EXPECT_EQ(still.st_ino, served.st_ino) << "the socket file was replaced";
+    EXPECT_TRUE(accepts(socketPath));
+    EXPECT_TRUE(first.running());
+
+    // Without a session bus it cannot ask for anything, and still ends.
+    options.environment["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=/nonexistent/bus";
+    const ChildResult blind = runChild({binaryDirectory() + "/halvane"}, options);
+    EXPECT_EQ(blind.exitStatus, 0);
+    EXPECT_NE(blind.standardError.find("Halvane is already running (it serves /tmp/halvane.sock)"),
+              std::string::npos)
+        << blind.standardError;
+    EXPECT_TRUE(accepts(socketPath));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "Halvane/Platform/posix/UnixSocket.h"
 
 #include <sys/time.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -29,6 +30,22 @@ std::optional<uid_t> peerUid(int fd) {
         return std::nullopt;
     }
     return credentials.uid;
+}
+
+bool ownListenerAt(std::string_view path) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        return false;
+    }
+    const sockaddr_un target = address(path);
+    bool listening = fitsAddress(path) &&
+                     ::connect(fd, reinterpret_cast<const sockaddr*>(&target), sizeof target) == 0;
+    if (listening) {
+        const auto owner = peerUid(fd);
+        listening = owner && *owner == ::geteuid();
+    }
+    ::close(fd);
+    return listening;
 }
 
 bool setReceiveTimeout(int fd, double seconds) {

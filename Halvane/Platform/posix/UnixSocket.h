@@ -19,6 +19,10 @@ bool fitsAddress(std::string_view path);
 // The user id of the process at the other end of a connected socket.
 std::optional<uid_t> peerUid(int fd);
 
+// Whether a process of this user listens on the socket at path. A file left
+// by a process that ended, or another user's listener, does not count.
+bool ownListenerAt(std::string_view path);
+
 // Sets a receive time-out in whole seconds; false when the system refused.
 bool setReceiveTimeout(int fd, double seconds);
 

@@ -26,3 +26,23 @@ TEST(UnixSocketPeer, ReportsTheOtherEndsUser) {
     ::close(fds[1]);
     EXPECT_FALSE(socket_::peerUid(-1));
 }
+
+TEST(UnixSocketListener, OnlyALiveListenerOfOursCounts) {
+    char folder[] = "/tmp/hv-listener-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    const std::string path = std::string(folder) + "/s.sock";
+    EXPECT_FALSE(socket_::ownListenerAt(path)) << "no file";
+
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    const auto address = socket_::address(path);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    EXPECT_FALSE(socket_::ownListenerAt(path)) << "bound but not listening";
+    ASSERT_EQ(::listen(listener, 1), 0);
+    EXPECT_TRUE(socket_::ownListenerAt(path));
+    ::close(listener);
+    EXPECT_FALSE(socket_::ownListenerAt(path)) << "the file a closed listener leaves";
+    EXPECT_FALSE(socket_::ownListenerAt(std::string(folder) + "/" + std::string(200, 'x')))
+        << "a path too long for the address is never cut to another one";
+    ::unlink(path.c_str());
+    ::rmdir(folder);
+}
