@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "FrameTiming.h"
 #include "Halvane/Notch/ExpandedView.h"
 #include "Halvane/Platform/SoundPlayer.h"
 #include "Halvane/Sessions/Preferences.h"
@@ -19,31 +20,10 @@
 
 namespace {
 
-constexpr int warmUp = 20;
-constexpr int frames = 300;
-
 class Silent final : public halvane::SoundPlayer {
 public:
     void play(Sound) override {}
 };
-
-double millisecondsPerFrame(QWidget* widget) {
-    QPixmap frame(widget->size());
-    const auto paint = [&] {
-        frame.fill(Qt::transparent);
-        widget->render(&frame, QPoint(), QRegion(widget->rect()),
-                       QWidget::DrawWindowBackground | QWidget::DrawChildren);
-    };
-    for (int i = 0; i < warmUp; ++i) {
-        paint();
-    }
-    QElapsedTimer clock;
-    clock.start();
-    for (int i = 0; i < frames; ++i) {
-        paint();
-    }
-    return static_cast<double>(clock.nsecsElapsed()) / 1e6 / frames;
-}
 
 }  // namespace
 
@@ -79,8 +59,8 @@ int main(int argc, char** argv) {
     baseline.setPalette(palette);
     baseline.show();
 
-    const double plain = millisecondsPerFrame(&baseline);
-    const double rows = millisecondsPerFrame(&list);
+    const double plain = halvane::bench::millisecondsPerFrame(&baseline);
+    const double rows = halvane::bench::millisecondsPerFrame(&list);
     out << QStringLiteral("plain %1x%2 widget:     %3 ms/frame\n")
                .arg(list.width())
                .arg(list.height())

@@ -15,6 +15,7 @@
 
 #include <cstdlib>
 
+#include "FrameTiming.h"
 #include "NotchContentView.h"
 #include "NotchFormView.h"
 #include "NotchPanel.h"
@@ -26,8 +27,6 @@ using namespace notchkit;
 namespace {
 
 constexpr QSize contentSize(460, 400);
-constexpr int warmUp = 20;
-constexpr int frames = 300;
 
 // Content that paints itself, so both sides of the comparison fill pixels.
 class Filled final : public QWidget {
@@ -37,26 +36,6 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override { QPainter(this).fillRect(rect(), QColor(40, 44, 52)); }
 };
-
-// Milliseconds per frame of `widget` painted into an offscreen pixmap of its
-// size, as grab() paints it.
-double millisecondsPerFrame(QWidget* widget) {
-    QPixmap frame(widget->size());
-    const auto paint = [&] {
-        frame.fill(Qt::transparent);
-        widget->render(&frame, QPoint(), QRegion(widget->rect()),
-                       QWidget::DrawWindowBackground | QWidget::DrawChildren);
-    };
-    for (int i = 0; i < warmUp; ++i) {
-        paint();
-    }
-    QElapsedTimer clock;
-    clock.start();
-    for (int i = 0; i < frames; ++i) {
-        paint();
-    }
-    return static_cast<double>(clock.nsecsElapsed()) / 1e6 / frames;
-}
 
 // Counts the paints of one widget.
 class PaintCounter final : public QObject {
@@ -106,8 +85,8 @@ int main(int argc, char** argv) {
     baseline.setPalette(palette);
     baseline.show();
 
-    const double plain = millisecondsPerFrame(&baseline);
-    const double notch = millisecondsPerFrame(panel);
+    const double plain = halvane::bench::millisecondsPerFrame(&baseline);
+    const double notch = halvane::bench::millisecondsPerFrame(panel);
     out << QStringLiteral("plain 460x400 widget:   %1 ms/frame\n").arg(plain, 0, 'f', 3);
     out << QStringLiteral("expanded notch (%1x%2): %3 ms/frame\n")
                .arg(panel->width())
