@@ -23,6 +23,7 @@
 
 #include "HalvaneProtocol/Framing.h"
 #include "HalvaneProtocol/HookEvent.h"
+#include "Statistics.h"
 
 extern char** environ;
 
@@ -102,11 +103,6 @@ double residentMiB(pid_t pid) {
         }
     }
     return -1;
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0 : values[values.size() / 2];
 }
 
 std::string contentsOf(const fs::path& path) {
@@ -230,18 +226,20 @@ int main(int argc, char** argv) {
     }
     fs::remove_all(scratch);
 
-    const double floorMiB = median(floorMemory);
+    const double floorMiB = halvane::bench::median(floorMemory);
     const double budget = 1.5 * floorMiB + 20;
     std::printf("start-up, exec to socket accepting (median of %d):\n", runs);
-    std::printf("  qt floor (one frameless window): %8.1f ms\n", median(floorStart));
+    std::printf("  qt floor (one frameless window): %8.1f ms\n",
+                halvane::bench::median(floorStart));
     std::printf("  halvane:                         %8.1f ms   ratio %.2f (target <= 2.00)\n",
-                median(appStart), median(appStart) / median(floorStart));
+                halvane::bench::median(appStart),
+                halvane::bench::median(appStart) / halvane::bench::median(floorStart));
     std::printf("resident memory after start-up:\n");
     std::printf("  qt floor:                        %8.1f MiB\n", floorMiB);
     std::printf(
         "  halvane:                         %8.1f MiB   (target <= 1.5 x floor + 20 = "
         "%.1f MiB)\n",
-        median(appMemory), budget);
+        halvane::bench::median(appMemory), budget);
     std::printf("  halvane, 50 sessions listed:     %8.1f MiB   (target <= %.1f MiB)\n",
                 fiftyMemory, budget);
     return 0;

@@ -25,6 +25,7 @@
 #include "Halvane/Platform/posix/UnixSocket.h"
 #include "Halvane/Sessions/HookServer.h"
 #include "HalvaneProtocol/HookEvent.h"
+#include "Statistics.h"
 
 namespace {
 
@@ -214,11 +215,6 @@ void runUntil(const std::function<bool()>& condition) {
     }
 }
 
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -264,10 +260,11 @@ int main(int argc, char** argv) {
             serverRates.push_back(rate.perSecond);
             serverCpu.push_back(rate.cpuMicroseconds);
         }
-        const double echoRate = median(echoRates);
-        const double serverRate = median(serverRates);
+        const double echoRate = halvane::bench::median(echoRates);
+        const double serverRate = halvane::bench::median(serverRates);
         std::printf("  %-8d %10.0f %13.0f %7.2f %16.1f, %6.1f\n", clients, echoRate, serverRate,
-                    serverRate / echoRate, median(echoCpu), median(serverCpu));
+                    serverRate / echoRate, halvane::bench::median(echoCpu),
+                    halvane::bench::median(serverCpu));
     }
 
     // Memory: settle with a few answered requests first so that thread stacks

@@ -20,6 +20,7 @@
 #include "Halvane/Platform/posix/ProcfsProcessTable.h"
 #include "Halvane/Sessions/Preferences.h"
 #include "Halvane/Sessions/SessionStore.h"
+#include "Statistics.h"
 
 namespace {
 
@@ -30,15 +31,6 @@ constexpr int agentCount = 4;
 
 double microsecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double fastest(const std::vector<double>& values) {
-    return *std::min_element(values.begin(), values.end());
 }
 
 class SilentSpeaker final : public halvane::SoundPlayer {
@@ -197,13 +189,15 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    const double list = median(listing), stat = median(stats), sweep = median(sweeps);
+    const double list = halvane::bench::median(listing), stat = halvane::bench::median(stats),
+                 sweep = halvane::bench::median(sweeps);
     std::printf("list /proc (baseline)     %9.1f us\n", list);
     std::printf("list + read every stat    %9.1f us  = %5.1fx the listing\n", stat, stat / list);
     std::printf("pruneDeadProcesses sweep  %9.1f us  = %5.1fx the listing, %.2fx list+stat\n",
                 sweep, sweep / list, sweep / stat);
     std::printf("(median of %d rounds; fastest: list %.1f, list+stat %.1f, sweep %.1f us)\n",
-                rounds, fastest(listing), fastest(stats), fastest(sweeps));
+                rounds, halvane::bench::fastest(listing), halvane::bench::fastest(stats),
+                halvane::bench::fastest(sweeps));
     std::printf("at one sweep per 0.5 s: %.2f %% of one core\n", sweep / 5000.0);
     return sink == 0 ? 1 : 0;
 }

@@ -21,6 +21,7 @@
 #include "Halvane/Platform/posix/UnixSocket.h"
 #include "HalvaneProtocol/Framing.h"
 #include "HalvaneProtocol/SocketPath.h"
+#include "Statistics.h"
 
 extern char** environ;
 
@@ -175,11 +176,6 @@ private:
     std::thread m_thread;
 };
 
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 bool socketIsLive() {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     const auto address = halvane::unix_socket::address(halvane::socketPath);
@@ -227,9 +223,9 @@ int main(int argc, char** argv) {
             answeredTimes.push_back(runOnce(relay));
         }
     }
-    const double floorMedian = median(floorTimes);
-    const double aloneMedian = median(aloneTimes);
-    const double answeredMedian = median(answeredTimes);
+    const double floorMedian = halvane::bench::median(floorTimes);
+    const double aloneMedian = halvane::bench::median(aloneTimes);
+    const double answeredMedian = halvane::bench::median(answeredTimes);
     std::printf("relay-latency: %d runs each, Notification event, medians of wall time\n", runs);
     std::printf("  floor (C, reads stdin, prints {})   %7.3f ms   peak RSS %5ld KiB\n", floorMedian,
                 floorKiB);

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "Halvane/Sessions/TranscriptCache.h"
+#include "Statistics.h"
 #include "TranscriptGenerator.h"
 
 namespace {
@@ -25,17 +26,6 @@ namespace fs = std::filesystem;
 
 double millisecondsSince(Clock::time_point start) {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-// Other work on the machine only ever adds time: the fastest round is the
-// truest figure for throughput.
-double fastest(const std::vector<double>& values) {
-    return *std::min_element(values.begin(), values.end());
 }
 
 class TemporaryFolder final {
@@ -137,7 +127,7 @@ int main(int argc, char** argv) {
         }
         first.push_back(millisecondsSince(start));
     }
-    const double plainMs = fastest(plain), firstMs = fastest(first);
+    const double plainMs = halvane::bench::fastest(plain), firstMs = halvane::bench::fastest(first);
     std::printf("plain read           %9.1f ms  %7.0f MB/s\n", plainMs,
                 megabytesTotal / plainMs * 1000);
     std::printf(
@@ -176,14 +166,15 @@ int main(int argc, char** argv) {
         }
         full.push_back(millisecondsSince(start));
     }
-    const double steadyMs = fastest(steady), fullMs = fastest(full);
+    const double steadyMs = halvane::bench::fastest(steady), fullMs = halvane::bench::fastest(full);
     std::printf("full re-parse        %9.1f ms\n", fullMs);
     std::printf(
         "one line appended    %9.3f ms  = %.0fx faster than a full re-parse (target >= 100x)\n",
         steadyMs, fullMs / steadyMs);
-    std::printf("nothing changed      %9.3f ms\n", fastest(unchanged));
+    std::printf("nothing changed      %9.3f ms\n", halvane::bench::fastest(unchanged));
     std::printf(
         "(fastest of %d rounds; medians: plain %.1f, first %.1f, full %.1f, appended %.3f ms)\n",
-        rounds, median(plain), median(first), median(full), median(steady));
+        rounds, halvane::bench::median(plain), halvane::bench::median(first),
+        halvane::bench::median(full), halvane::bench::median(steady));
     return sink == 0 ? 1 : 0;
 }
