@@ -160,10 +160,13 @@ void HookServer::admit(const std::shared_ptr<Shared>& shared, int fd, WorkerThre
     // The socket lives in /tmp where any local user can reach it; only our
     // own user may ask us anything. Close before reading a byte.
     const std::optional<uid_t> peer = unix_socket::peerUid(fd);
+    // Each refusal is logged before the close: once the client sees its
+    // connection end, the line is there, and the fd number in it is not yet
+    // anybody else's.
     if (!peer || *peer != ::geteuid()) {
-        ::close(fd);
         log::system("Halvane: closed connection fd=" + std::to_string(fd) + " from uid=" +
                     (peer ? std::to_string(*peer) : std::string("unknown")) + ", not this user");
+        ::close(fd);
         return;
     }
 
@@ -177,9 +180,9 @@ void HookServer::admit(const std::shared_ptr<Shared>& shared, int fd, WorkerThre
         }
     }
     if (served >= shared->limits.maxConnections) {
-        ::close(fd);
         log::system("Halvane: closed connection fd=" + std::to_string(fd) + ", already serving " +
                     std::to_string(served) + " connections");
+        ::close(fd);
         return;
     }
 
