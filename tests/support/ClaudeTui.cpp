@@ -33,8 +33,8 @@ bool ClaudeTui::start(const std::vector<std::string>& arguments) {
         return false;
     }
     m_started = true;
-    // The prompt's footer; the screen before it is the welcome banner.
-    if (!waitForScreen("? for shortcuts")) {
+    // The input box's prompt sign; the footer under it differs by mode.
+    if (!waitForScreen("\u276f")) {
         m_why = "Claude Code's prompt did not show:\n" + screen();
         return false;
     }
