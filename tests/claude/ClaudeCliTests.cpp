@@ -58,6 +58,8 @@ TEST_F(ClaudeCliTests, PrintModeRunsTheScriptedToolAndReportsEveryStep) {
 }
 
 TEST_F(ClaudeCliTests, TerminalUiAsksForBashWhileThePermissionHookRuns) {
+    // Long enough to outlast the test: the answer comes from the keyboard.
+    m_hooks.delay("PermissionRequest", std::chrono::seconds(20));
     ClaudeTui tui(m_cli);
     ASSERT_TRUE(tui.start({"--permission-mode", "manual"})) << tui.why();
 
@@ -65,9 +67,10 @@ TEST_F(ClaudeCliTests, TerminalUiAsksForBashWhileThePermissionHookRuns) {
 
     ASSERT_TRUE(tui.waitForScreen("Do you want to proceed?")) << tui.screen();
     ASSERT_TRUE(pollUntil([&] { return m_hooks.calls("PermissionRequest").size() == 1; }));
+    EXPECT_FALSE(m_hooks.calls("PermissionRequest")[0].finished);
     const auto asked = m_hooks.calls("PermissionRequest")[0].payload;
-    EXPECT_EQ(asked["tool_name"], "Bash");
-    EXPECT_EQ(asked["permission_mode"], "default");
+    EXPECT_EQ(asked.value("tool_name", ""), "Bash");
+    EXPECT_EQ(asked.value("permission_mode", ""), "default");
     // Unlike PreToolUse, the request does not name the tool call.
     EXPECT_FALSE(asked.contains("tool_use_id"));
     EXPECT_EQ(m_hooks.calls("PreToolUse").at(0).payload.value("tool_use_id", ""),
@@ -87,6 +90,10 @@ TEST_F(ClaudeCliTests, TerminalUiAsksForBashWhileThePermissionHookRuns) {
     EXPECT_TRUE(pollUntil([&] { return m_hooks.calls("Stop").size() == 1; })) << tui.screen();
     EXPECT_TRUE(std::filesystem::exists(m_cli.project() / "made-by-claude"));
     EXPECT_TRUE(tui.waitForScreen("All done.")) << tui.screen();
+    // A yes in the terminal leaves the hook be; a no would end it.
+    const auto hook = m_hooks.calls("PermissionRequest")[0];
+    EXPECT_FALSE(hook.terminated);
+    EXPECT_FALSE(hook.finished);
 }
 
 }  // namespace

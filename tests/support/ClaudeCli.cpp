@@ -43,7 +43,7 @@ std::string ClaudeCli::unavailableReason() {
 }
 
 ClaudeCli::ClaudeCli(std::string baseUrl) : m_baseUrl(std::move(baseUrl)) {
-    for (const auto& folder : {home(), configDirectory(), project(), scratch()}) {
+    for (const auto& folder : {home(), configDirectory(), project(), scratch(), m_root / "tmp"}) {
         std::filesystem::create_directories(folder);
     }
     // What the terminal UI would otherwise ask on a first start: the welcome,
@@ -75,6 +75,8 @@ std::map<std::string, std::optional<std::string>> ClaudeCli::environment() const
             {"CLAUDE_CODE_DISABLE_NONESSENTIAL_TRAFFIC", "1"},
             {"DISABLE_TELEMETRY", "1"},
             {"DISABLE_AUTOUPDATER", "1"},
+            // Its scratch files (task output, shell snapshots) go with the rest.
+            {"TMPDIR", (m_root / "tmp").string()},
             // A developer's own session must not leak in.
             {"CLAUDECODE", std::nullopt},
             {"CLAUDE_CODE_ENTRYPOINT", std::nullopt},

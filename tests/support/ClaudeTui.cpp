@@ -1,5 +1,9 @@
 #include "ClaudeTui.h"
 
+#include <signal.h>
+
+#include <cstdlib>
+
 #include "Polling.h"
 
 namespace halvane::test {
@@ -8,8 +12,15 @@ ClaudeTui::ClaudeTui(const ClaudeCli& cli)
     : m_cli(cli), m_socket((cli.scratch() / "tmux.sock").string()) {}
 
 ClaudeTui::~ClaudeTui() {
-    if (m_started) {
-        tmux({"kill-server"});
+    if (!m_started) {
+        return;
+    }
+    tmux({"kill-server"});
+    // Claude Code takes a moment to exit after the hang-up; it must be gone
+    // before the test's folders are, or it writes them anew.
+    if (m_claude > 0 &&
+        !pollUntil([&] { return ::kill(m_claude, 0) != 0; }, std::chrono::seconds(5))) {
+        ::kill(m_claude, SIGKILL);
     }
 }
 
@@ -33,6 +44,8 @@ bool ClaudeTui::start(const std::vector<std::string>& arguments) {
         return false;
     }
     m_started = true;
+    const std::string pid = tmux({"display-message", "-p", "#{pane_pid}"}).standardOutput;
+    m_claude = static_cast<pid_t>(std::atoi(pid.c_str()));
     // The input box's prompt sign; the footer under it differs by mode.
     if (!waitForScreen("\u276f")) {
         m_why = "Claude Code's prompt did not show:\n" + screen();

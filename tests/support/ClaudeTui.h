@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <chrono>
 #include <string>
 #include <vector>
@@ -42,6 +44,7 @@ private:
     const ClaudeCli& m_cli;
     std::string m_socket;
     bool m_started = false;
+    pid_t m_claude = -1;
     std::string m_why;
 };
 

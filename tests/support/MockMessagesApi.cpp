@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cstring>
 
 namespace halvane::test {
@@ -180,8 +181,13 @@ bool MockMessagesApi::answerBuffered(int fd, std::string& buffer) {
         const std::string head = buffer.substr(0, headerEnd);
         std::size_t bodyLength = 0;
         const std::string lowered = lowercase(head);
-        if (const auto at = lowered.find("\r\ncontent-length:"); at != std::string::npos) {
-            bodyLength = std::stoul(head.substr(at + std::strlen("\r\ncontent-length:")));
+        if (auto at = lowered.find("\r\ncontent-length:"); at != std::string::npos) {
+            at = lowered.find_first_not_of(' ', at + std::strlen("\r\ncontent-length:"));
+            if (at == std::string::npos ||
+                std::from_chars(head.data() + at, head.data() + head.size(), bodyLength).ec !=
+                    std::errc()) {
+                return false;
+            }
         }
         if (buffer.size() < headerEnd + 4 + bodyLength) {
             return true;
