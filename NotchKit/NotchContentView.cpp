@@ -53,6 +53,14 @@ QPainterPath NotchContentView::surfacePath() const {
     return m_form->surfacePath().translated(m_form->pos());
 }
 
+void NotchContentView::setCompositing(bool compositing) {
+    if (compositing != m_compositing) {
+        m_compositing = compositing;
+        m_form->setCompositing(compositing);
+        update();
+    }
+}
+
 bool NotchContentView::isAnimating() const {
     return m_driver.isRunning() || m_form->isAnimating();
 }
@@ -79,7 +87,7 @@ void NotchContentView::onTick(double now) {
 void NotchContentView::paintEvent(QPaintEvent*) {
     const double opacity = m_shadowOpacity.value();
     const double radius = m_shadowRadius.value();
-    if (opacity <= 0.001 || radius <= 0.01) {
+    if (opacity <= 0.001 || radius <= 0.01 || !m_compositing) {
         return;
     }
     const QPainterPath path = surfacePath();

@@ -32,6 +32,10 @@ public:
     // The visible surface in this view's coordinates.
     QPainterPath surfacePath() const;
     bool isAnimating() const;
+    // Without a compositor nothing outside the surface is drawn: no shadow,
+    // and the floating card turns opaque.
+    bool isCompositing() const { return m_compositing; }
+    void setCompositing(bool compositing);
 
 signals:
     void surfaceChanged();
@@ -56,6 +60,7 @@ private:
     QPainterPath m_shadowPath;
     double m_shadowImageRadius = -1;
     QPointF m_shadowOrigin;
+    bool m_compositing = true;
 };
 
 }  // namespace notchkit

@@ -22,6 +22,8 @@ public:
     // The visible surface, in this widget's coordinates.
     virtual QPainterPath surfacePath() const = 0;
     bool isAnimating() const { return m_driver.isRunning(); }
+    // Whether translucent pixels show the desktop below (a compositor runs).
+    virtual void setCompositing(bool) {}
 
 signals:
     // The surface moved, resized or changed its outline.

@@ -33,6 +33,9 @@ void NotchPanel::setContentView(NotchContentView* view) {
     view->setGeometry(rect());
     view->show();
     connect(view, &NotchContentView::surfaceChanged, this, &NotchPanel::updateInputRegion);
+    view->setCompositing(m_windowSystem->isCompositing());
+    connect(m_windowSystem, &NotchWindowSystem::compositingChanged, view,
+            &NotchContentView::setCompositing);
     updateInputRegion();
 }
 
@@ -50,7 +53,7 @@ void NotchPanel::orderFrontRegardless() {
         m_windowSystem->panelShown(this);
         // The shape must be set again on the mapped window in case the
         // platform window was recreated.
-        m_windowSystem->setInputRegion(this, m_inputRegion);
+        m_windowSystem->setSurfaceRegion(this, m_inputRegion);
     }
 }
 
@@ -86,7 +89,7 @@ void NotchPanel::updateInputRegion() {
     }
     m_inputRegion = region;
     if (m_prepared) {
-        m_windowSystem->setInputRegion(this, region);
+        m_windowSystem->setSurfaceRegion(this, region);
     }
 }
 

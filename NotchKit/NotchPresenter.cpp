@@ -88,9 +88,9 @@ NotchCompletion NotchPresenter::_compact(QScreen* screen, bool skipHide) {
     if (m_state == NotchState::compact) {
         return NotchCompletion::finished();
     }
-    // A screen without a notch has no compact form, nor has a presenter without wings.
-    if (effectiveStyle(screen).isFloating() ||
-        (m_disableCompactLeading && m_disableCompactTrailing)) {
+    // A presenter without wings has no compact form. (A screen without a
+    // notch has one: the floating pill.)
+    if (m_disableCompactLeading && m_disableCompactTrailing) {
         return hide();
     }
     return transition(screen, skipHide, NotchState::compact);
@@ -260,10 +260,17 @@ void NotchPresenter::initializeWindow(QScreen* screen, bool orderFront) {
         m_menubarHeight = menubarHeight;
         emit menubarHeightChanged(menubarHeight);
     }
+    const NotchStyle style = NotchScreen::effectiveStyle(m_style, geometry);
     auto* panel = new NotchPanel(m_windowSystem.get());
-    panel->setGeometry(NotchPanel::frameFor(screen->geometry()));
-    panel->setContentView(
-        new NotchContentView(this, NotchScreen::effectiveStyle(m_style, geometry), m_shelf.get()));
+    QRect frame = NotchPanel::frameFor(screen->geometry());
+    if (style.isFloating()) {
+        // Centred over the work area, so a panel down one side does not push
+        // the card off the middle of what the user sees.
+        const QRect work = screen->availableGeometry();
+        frame.moveLeft(work.x() + work.width() / 2 - frame.width() / 2);
+    }
+    panel->setGeometry(frame);
+    panel->setContentView(new NotchContentView(this, style, m_shelf.get()));
     if (orderFront) {
         panel->orderFrontRegardless();
     }

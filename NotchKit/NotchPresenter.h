@@ -28,8 +28,9 @@ class NotchWindowController;
 class NotchWindowSystem;
 
 // Presents three pieces of caller content at the top centre of a screen:
-// hidden, compact (wings beside the notch) or expanded (a card below it), or a
-// floating card on screens without a notch. Main thread only.
+// hidden, compact (wings beside the notch) or expanded (a card below it); on
+// screens without a notch, a floating pill or card at the top of the work
+// area. Main thread only.
 class NotchPresenter final : public QObject, public NotchControllable {
     Q_OBJECT
 

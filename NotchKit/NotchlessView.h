@@ -10,8 +10,9 @@ class NotchSlot;
 class VisualEffectView;
 
 // The floating form for screens without a notch: a rounded card that hangs
-// below the menu bar while expanded and is pushed out above the top edge
-// otherwise. It has no compact form.
+// below the top of the work area while expanded, a pill holding both wings
+// while compact, and pushed out above the top edge otherwise. The card morphs
+// between the two.
 class NotchlessView final : public NotchFormView {
     Q_OBJECT
 
@@ -25,7 +26,11 @@ public:
     NotchlessMetrics targetMetrics() const;
     QRectF cardRect() const;
     QPainterPath surfacePath() const override;
+    void setCompositing(bool compositing) override;
     NotchSlot* expandedSlot() const { return m_expanded; }
+    NotchSlot* compactLeadingSlot() const { return m_leading; }
+    NotchSlot* compactTrailingSlot() const { return m_trailing; }
+    VisualEffectView* background() const { return m_background; }
 
 protected:
     void refresh(const std::optional<Animation>& animation) override;
@@ -34,15 +39,23 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
 
 private:
+    QSizeF wingsSize() const;
+    double wingWidth(const NotchSlot* slot, bool disabled) const;
+    void placeSlot(NotchSlot* slot, const AnimatedValue& presence, const QRect& frame);
+
     VisualEffectView* m_background;
     NotchSlot* m_expanded;
+    NotchSlot* m_leading;
+    NotchSlot* m_trailing;
     double m_windowHeight = 0;
     bool m_measurePending = false;
 
     AnimatedValue m_cardWidth;
     AnimatedValue m_cardHeight;
     AnimatedValue m_yOffset;
+    AnimatedValue m_cornerRadius{20};
     AnimatedValue m_presence{0, 0.001};
+    AnimatedValue m_wingsPresence{0, 0.001};
 };
 
 }  // namespace notchkit

@@ -19,7 +19,7 @@ void QtNotchWindowSystem::setOpacity(QWidget* panel, double opacity) {
     }
 }
 
-void QtNotchWindowSystem::setInputRegion(QWidget* panel, const QRegion& region) {
+void QtNotchWindowSystem::setSurfaceRegion(QWidget* panel, const QRegion& region) {
     // The platform window's mask, not QWidget::setMask: the latter would also
     // clip the painting of the shadow and the antialiased edge.
     if (QWindow* window = panel->windowHandle(); window != nullptr && !m_headless) {

@@ -3,6 +3,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <algorithm>
+
 namespace notchkit {
 
 VisualEffectView::VisualEffectView(Material material, BlendingMode blendingMode, QWidget* parent)
@@ -17,24 +19,29 @@ void VisualEffectView::setCornerRadius(double radius) {
     }
 }
 
+void VisualEffectView::setTranslucent(bool translucent) {
+    if (translucent != m_translucent) {
+        m_translucent = translucent;
+        update();
+    }
+}
+
+QColor VisualEffectView::fill(bool translucent) {
+    // Near the notch's black, a touch lifted so the card reads as a surface.
+    return translucent ? QColor(14, 14, 16, 235) : QColor(16, 16, 18);
+}
+
 void VisualEffectView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF bounds = QRectF(rect());
     QPainterPath card;
     card.addRoundedRect(bounds, m_cornerRadius, m_cornerRadius);
-    // The popover material follows the desktop's light or dark palette.
-    const QColor window = palette().color(QPalette::Window);
-    const bool dark = window.lightnessF() < 0.5;
-    QColor fill = dark ? QColor(38, 38, 40) : QColor(246, 246, 246);
-    fill.setAlphaF(0.96);
-    painter.fillPath(card, fill);
-    // The quaternary border: the text colour at low opacity, inside the edge.
-    QColor border = palette().color(QPalette::WindowText);
-    border.setAlphaF(0.1);
-    painter.setPen(QPen(border, 1));
-    painter.drawRoundedRect(bounds.adjusted(0.5, 0.5, -0.5, -0.5), m_cornerRadius - 0.5,
-                            m_cornerRadius - 0.5);
+    painter.fillPath(card, fill(m_translucent));
+    // The quaternary border: white at low opacity, inside the edge.
+    painter.setPen(QPen(QColor(255, 255, 255, 26), 1));
+    const double inner = std::max(0.0, m_cornerRadius - 0.5);
+    painter.drawRoundedRect(bounds.adjusted(0.5, 0.5, -0.5, -0.5), inner, inner);
 }
 
 }  // namespace notchkit

@@ -4,9 +4,11 @@
 
 namespace notchkit {
 
-// The translucent material behind the floating card. X11 offers no blur of
-// what lies behind a window, so the material is drawn as the tinted, nearly
-// opaque fill a popover shows over a busy desktop.
+// The material behind the floating card: the notch's black glass. X11 offers
+// no blur of what lies behind a window, so it is a dark, nearly opaque tint
+// where a compositor blends it with the desktop, and opaque where none runs
+// (translucent pixels would show as black there anyway, edges and all).
+// Always dark, whatever the desktop's theme: the content on it is drawn white.
 class VisualEffectView final : public QWidget {
     Q_OBJECT
 
@@ -19,6 +21,10 @@ public:
     Material material() const { return m_material; }
     BlendingMode blendingMode() const { return m_blendingMode; }
     void setCornerRadius(double radius);
+    bool isTranslucent() const { return m_translucent; }
+    void setTranslucent(bool translucent);
+    // The fill for either case.
+    static QColor fill(bool translucent);
 
     static int rawValue(Material material) { return static_cast<int>(material); }
     static int rawValue(BlendingMode mode) { return static_cast<int>(mode); }
@@ -30,6 +36,7 @@ private:
     Material m_material;
     BlendingMode m_blendingMode;
     double m_cornerRadius = 20;
+    bool m_translucent = true;
 };
 
 }  // namespace notchkit

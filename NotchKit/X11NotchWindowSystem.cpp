@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <iterator>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "NotchLog.h"
+#include "X11CompositorWatch.h"
 
 namespace notchkit {
 
@@ -21,10 +23,13 @@ constexpr uint32_t netWmStateAdd = 1;
 
 }  // namespace
 
-X11NotchWindowSystem::X11NotchWindowSystem(xcb_connection_t* connection)
+X11NotchWindowSystem::X11NotchWindowSystem(xcb_connection_t* connection, int screenNumber)
     : m_connection(connection) {
     const xcb_setup_t* setup = xcb_get_setup(m_connection);
-    const xcb_screen_iterator_t screens = xcb_setup_roots_iterator(setup);
+    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(setup);
+    for (int i = 0; i < screenNumber && screens.rem > 1; ++i) {
+        xcb_screen_next(&screens);
+    }
     if (screens.rem > 0) {
         m_root = screens.data->root;
     }
@@ -34,6 +39,17 @@ X11NotchWindowSystem::X11NotchWindowSystem(xcb_connection_t* connection)
         qCWarning(notchKitLog) << "The X server has no Shape extension: the whole notch panel"
                                << "will take clicks";
     }
+    m_compositor = new X11CompositorWatch(m_connection, screenNumber, m_root, this);
+    connect(m_compositor, &X11CompositorWatch::compositingChanged, this, [this](bool compositing) {
+        reshapeAll();
+        emit compositingChanged(compositing);
+    });
+}
+
+X11NotchWindowSystem::~X11NotchWindowSystem() = default;
+
+bool X11NotchWindowSystem::isCompositing() const {
+    return m_compositor->isCompositing();
 }
 
 xcb_atom_t X11NotchWindowSystem::atom(const QByteArray& name) {
@@ -107,8 +123,33 @@ void X11NotchWindowSystem::panelShown(QWidget* panel) {
     xcb_flush(m_connection);
 }
 
-void X11NotchWindowSystem::setInputRegion(QWidget* panel, const QRegion& region) {
-    if (!m_hasShape) {
+void X11NotchWindowSystem::setSurfaceRegion(QWidget* panel, const QRegion& region) {
+    std::erase_if(m_panels, [](const ShapedPanel& shaped) { return shaped.panel.isNull(); });
+    const auto known =
+        std::find_if(m_panels.begin(), m_panels.end(),
+                     [panel](const ShapedPanel& shaped) { return shaped.panel == panel; });
+    if (known == m_panels.end()) {
+        m_panels.push_back({panel, region});
+    } else {
+        known->region = region;
+    }
+    if (!m_compositor->followsChanges()) {
+        // Without XFixes nobody tells us of a compositor that came or went.
+        m_compositor->refresh();
+    }
+    applyShapes(panel, region);
+}
+
+void X11NotchWindowSystem::reshapeAll() {
+    for (const ShapedPanel& shaped : m_panels) {
+        if (shaped.panel) {
+            applyShapes(shaped.panel, shaped.region);
+        }
+    }
+}
+
+void X11NotchWindowSystem::applyShapes(QWidget* panel, const QRegion& region) {
+    if (!m_hasShape || !panel->testAttribute(Qt::WA_WState_Created)) {
         return;
     }
     const auto window = static_cast<xcb_window_t>(panel->winId());
@@ -127,6 +168,15 @@ void X11NotchWindowSystem::setInputRegion(QWidget* panel, const QRegion& region)
     xcb_shape_rectangles(m_connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_INPUT,
                          XCB_CLIP_ORDERING_UNSORTED, window, 0, 0,
                          static_cast<uint32_t>(rectangles.size()), rectangles.data());
+    if (m_compositor->isCompositing()) {
+        // The whole window again, so the compositor draws the shadow round the surface.
+        xcb_shape_mask(m_connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING, window, 0, 0,
+                       XCB_PIXMAP_NONE);
+    } else {
+        xcb_shape_rectangles(m_connection, XCB_SHAPE_SO_SET, XCB_SHAPE_SK_BOUNDING,
+                             XCB_CLIP_ORDERING_UNSORTED, window, 0, 0,
+                             static_cast<uint32_t>(rectangles.size()), rectangles.data());
+    }
     xcb_flush(m_connection);
 }
 

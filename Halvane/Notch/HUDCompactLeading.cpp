@@ -9,6 +9,7 @@
 #include "Halvane/Monitors/HUDState.h"
 #include "Halvane/Notch/NotchPalette.h"
 #include "Halvane/Notch/SymbolGlyphs.h"
+#include "NotchEnvironment.h"
 
 namespace halvane {
 
@@ -56,7 +57,19 @@ QRectF HUDCompactLeading::iconRect() const {
 }
 
 QSize HUDCompactLeading::sizeHint() const {
+    if (notchkit::NotchEnvironment::notchStyle(this).isFloating()) {
+        return QSize(leadingPadding + iconBox, iconBox);
+    }
     return QSize(width, iconBox);
+}
+
+bool HUDCompactLeading::event(QEvent* event) {
+    // Moved between the notch and the floating pill: measure again.
+    if (event->type() == notchkit::NotchEnvironment::changeEventType() ||
+        event->type() == QEvent::ParentChange) {
+        updateGeometry();
+    }
+    return QWidget::event(event);
 }
 
 void HUDCompactLeading::paintEvent(QPaintEvent*) {

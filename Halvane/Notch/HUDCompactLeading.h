@@ -13,7 +13,9 @@ namespace halvane {
 class HUDState;
 
 // The HUD's left wing: the symbol of what changed (speaker, sun, battery,
-// bolt), which bounces on every new event.
+// bolt), which bounces on every new event. Beside a notch it is as wide as
+// the bar's wing, to keep the notch centred; in the floating pill it is just
+// the symbol.
 class HUDCompactLeading final : public QWidget {
     Q_OBJECT
 
@@ -36,6 +38,7 @@ public:
     QSize sizeHint() const override;
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 
 private:

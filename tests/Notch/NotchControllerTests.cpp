@@ -99,18 +99,20 @@ TEST_F(NotchControllerTest, AFinishedSessionFlashesTheListOpen) {
     EXPECT_EQ(controller->notch()->state(), State::compact);
 }
 
-TEST_F(NotchControllerTest, OnAScreenWithoutNotchOnlyTheCardShows) {
+TEST_F(NotchControllerTest, OnAScreenWithoutNotchThePillShowsTheWingsAndTheHUD) {
     ::unsetenv(notchkit::NotchScreen::notchVariable);
     notify("alpha");
     start();
     settle();
     EXPECT_EQ(controller->currentMode(), Mode::compact);
-    EXPECT_EQ(controller->notch()->state(), State::hidden) << "a notchless screen has no wings";
+    EXPECT_EQ(controller->notch()->state(), State::compact) << "the floating pill";
 
     keyboard.press(MediaKey::volumeUp);
     settle();
-    EXPECT_EQ(controller->hudNotch()->state(), State::hidden);
+    EXPECT_EQ(controller->hudNotch()->state(), State::compact) << "the HUD's pill";
+    EXPECT_EQ(controller->notch()->state(), State::hidden);
     ASSERT_TRUE(waitUntil([&] { return !controller->hud().active(); }));
+    ASSERT_TRUE(notchBecomes(State::compact));
 
     ask("alpha");
     ASSERT_TRUE(notchBecomes(State::expanded));

@@ -172,14 +172,25 @@ TEST(NotchShadow, FollowsStateAndHover) {
     EXPECT_DOUBLE_EQ(expanded.radius, 10);
 }
 
-TEST(NotchlessMetrics, CardHangsBelowTheMenuBarOrHidesAboveTheTop) {
+TEST(NotchlessMetrics, CardAndPillHangBelowTheMenuBarOrHideAboveTheTop) {
     const auto expanded = NotchlessMetrics::compute(NotchState::expanded, NotchStyle::floating(12),
-                                                    25, QSizeF(300, 60));
+                                                    25, QSizeF(300, 60), QSizeF(120, 20));
     EXPECT_DOUBLE_EQ(expanded.cornerRadius, 12);
     EXPECT_DOUBLE_EQ(expanded.cardSize.width(), 330);
     EXPECT_DOUBLE_EQ(expanded.cardSize.height(), 90);
     EXPECT_DOUBLE_EQ(expanded.frameSize.height(), 130);
-    EXPECT_DOUBLE_EQ(expanded.yOffset, 25);
+    // The card's top: the frame's offset plus its padding.
+    EXPECT_DOUBLE_EQ(expanded.yOffset + NotchlessMetrics::outerPadding,
+                     25 + NotchlessMetrics::topGap);
+
+    const auto compact = NotchlessMetrics::compute(NotchState::compact, NotchStyle::floating(12),
+                                                   25, QSizeF(300, 60), QSizeF(120, 20));
+    EXPECT_EQ(compact.cardSize, QSizeF(120, NotchlessMetrics::pillHeight));
+    EXPECT_DOUBLE_EQ(compact.cornerRadius, NotchlessMetrics::pillHeight / 2);
+    EXPECT_DOUBLE_EQ(compact.yOffset, expanded.yOffset);
+    const auto tall = NotchlessMetrics::compute(NotchState::compact, NotchStyle::automatic(), 25,
+                                                QSizeF(300, 60), QSizeF(120, 40));
+    EXPECT_DOUBLE_EQ(tall.cardSize.height(), 40);
 
     const auto hidden =
         NotchlessMetrics::compute(NotchState::hidden, NotchStyle::automatic(), 25, QSizeF(300, 60));

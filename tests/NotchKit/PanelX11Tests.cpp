@@ -1,6 +1,7 @@
 // The panel on a real X server with a window manager: its window type and
 // states as other programs see them, an input shape that matches the visible
-// surface, and clicks beside the surface reaching the window underneath.
+// surface, clicks beside the surface reaching the window underneath, and the
+// desktop showing round the surface with and without a compositor.
 #include <gtest/gtest.h>
 
 #include <xcb/shape.h>
@@ -8,13 +9,19 @@
 
 #include <QEvent>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLabel>
+#include <QPainterPath>
 #include <QScreen>
 #include <QWindow>
 
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -65,8 +72,53 @@ public:
         return std::find(values.begin(), values.end(), wanted) != values.end();
     }
 
-    QRegion inputShape(xcb_window_t window) {
-        const auto cookie = xcb_shape_get_rectangles(m_connection, window, XCB_SHAPE_SK_INPUT);
+    // Colours the desktop as a wallpaper setter does: the root's background,
+    // and the pixmap compositors read from _XROOTPMAP_ID.
+    void paintDesktop(uint32_t rgb) {
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
+        const xcb_pixmap_t tile = xcb_generate_id(m_connection);
+        xcb_create_pixmap(m_connection, screen->root_depth, tile, screen->root, 16, 16);
+        const xcb_gcontext_t gc = xcb_generate_id(m_connection);
+        xcb_create_gc(m_connection, gc, tile, XCB_GC_FOREGROUND, &rgb);
+        const xcb_rectangle_t all{0, 0, 16, 16};
+        xcb_poly_fill_rectangle(m_connection, tile, gc, 1, &all);
+        xcb_change_window_attributes(m_connection, screen->root, XCB_CW_BACK_PIXMAP, &tile);
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, screen->root,
+                            atom("_XROOTPMAP_ID"), XCB_ATOM_PIXMAP, 32, 1, &tile);
+        xcb_clear_area(m_connection, 1, screen->root, 0, 0, 0, 0);
+        xcb_free_gc(m_connection, gc);
+        xcb_flush(m_connection);
+    }
+
+    // What the screen shows inside `area`, as a person would see it.
+    QImage screenshot(const QRect& area) {
+        const auto cookie = xcb_get_image(
+            m_connection, XCB_IMAGE_FORMAT_Z_PIXMAP, root(), static_cast<int16_t>(area.x()),
+            static_cast<int16_t>(area.y()), static_cast<uint16_t>(area.width()),
+            static_cast<uint16_t>(area.height()), ~0u);
+        std::unique_ptr<xcb_get_image_reply_t, decltype(&std::free)> reply(
+            xcb_get_image_reply(m_connection, cookie, nullptr), &std::free);
+        if (!reply) {
+            return {};
+        }
+        // A 24-bit screen's pixels come as 32-bit words, blue first.
+        return QImage(xcb_get_image_data(reply.get()), area.width(), area.height(),
+                      QImage::Format_RGB32)
+            .copy();
+    }
+
+    bool compositorRunning() {
+        const auto cookie = xcb_get_selection_owner(m_connection, atom("_NET_WM_CM_S0"));
+        std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> reply(
+            xcb_get_selection_owner_reply(m_connection, cookie, nullptr), &std::free);
+        return reply && reply->owner != XCB_WINDOW_NONE;
+    }
+
+    QRegion boundingShape(xcb_window_t window) { return shape(window, XCB_SHAPE_SK_BOUNDING); }
+    QRegion inputShape(xcb_window_t window) { return shape(window, XCB_SHAPE_SK_INPUT); }
+
+    QRegion shape(xcb_window_t window, xcb_shape_kind_t kind) {
+        const auto cookie = xcb_shape_get_rectangles(m_connection, window, kind);
         std::unique_ptr<xcb_shape_get_rectangles_reply_t, decltype(&std::free)> reply(
             xcb_shape_get_rectangles_reply(m_connection, cookie, nullptr), &std::free);
         QRegion region;
@@ -109,6 +161,52 @@ protected:
 };
 
 halvane::test::XvfbSession* session = nullptr;
+
+// A compositing manager for as long as the object lives.
+class Compositor final {
+public:
+    Compositor() {
+        m_pid = ::fork();
+        if (m_pid == 0) {
+            ::prctl(PR_SET_PDEATHSIG, SIGTERM);
+            ::execl("/usr/bin/picom", "picom", "--backend", "xrender", "--config", "/dev/null",
+                    static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+    }
+    ~Compositor() { stop(); }
+    void stop() {
+        if (m_pid > 0) {
+            ::kill(m_pid, SIGTERM);
+            ::waitpid(m_pid, nullptr, 0);
+            m_pid = -1;
+        }
+    }
+
+private:
+    pid_t m_pid = -1;
+};
+
+// The desktop's colour must show at every point of `image` (taken at
+// `origin` on the screen) that lies at least `clearance` away from `surface`
+// (in screen coordinates). Returns the first point where it does not.
+std::optional<QPoint> desktopHiddenAt(const QImage& image, const QPoint& origin,
+                                      const QPainterPath& surface, int clearance, QRgb desktop) {
+    for (int y = 0; y < image.height(); y += 6) {
+        for (int x = 0; x < image.width(); x += 6) {
+            const QPoint at = origin + QPoint(x, y);
+            const QRectF around(at.x() - clearance, at.y() - clearance, 2 * clearance + 1,
+                                2 * clearance + 1);
+            if (surface.intersects(around)) {
+                continue;
+            }
+            if ((image.pixel(x, y) & 0xFFFFFF) != (desktop & 0xFFFFFF)) {
+                return at;
+            }
+        }
+    }
+    return std::nullopt;
+}
 
 bool click(const QPoint& at) {
     const auto result =
@@ -240,4 +338,54 @@ TEST_F(PanelX11, ClicksBesideTheSurfaceReachTheWindowBelowAndOnItFocusThePanel) 
     EXPECT_EQ(below.presses, 1);
     // A click is the user asking for the panel: it takes the keyboard focus.
     EXPECT_TRUE(waitFor([&] { return panel()->isActiveWindow(); }));
+}
+
+TEST_F(PanelX11, OnlyTheSurfaceCoversTheDesktopWithOrWithoutACompositor) {
+    constexpr QRgb desktop = 0x3B6E8F;
+    m_probe.paintDesktop(desktop);
+    const QRect frame = panel()->geometry();
+    const auto surfaceOnScreen = [&] {
+        return panel()->contentView()->surfacePath().translated(frame.topLeft());
+    };
+    const auto hidden = [&](int clearance) {
+        return desktopHiddenAt(m_probe.screenshot(frame), frame.topLeft(), surfaceOnScreen(),
+                               clearance, desktop);
+    };
+    ASSERT_FALSE(m_probe.compositorRunning());
+    // Without a compositor the window draws nothing but its surface; the
+    // transparent rest would otherwise be a black slab over the desktop.
+    EXPECT_LE(m_probe.boundingShape(window()).boundingRect().width(), surface().width() + 1);
+    EXPECT_TRUE(waitFor([&] { return !hidden(2); })) << "desktop hidden at " << [&] {
+        const auto at = hidden(2);
+        return at ? std::to_string(at->x()) + "," + std::to_string(at->y()) : std::string("-");
+    }();
+    // And the card itself is there.
+    const QPoint middle = surface().center().toPoint();
+    EXPECT_NE(
+        m_probe.screenshot(QRect(frame.topLeft() + middle, QSize(1, 1))).pixel(0, 0) & 0xFFFFFF,
+        desktop);
+
+    if (::access("/usr/bin/picom", X_OK) != 0) {
+        if (std::getenv("CI") != nullptr) {
+            FAIL() << "picom is not installed (package picom)";
+        }
+        GTEST_SKIP() << "picom is not installed (package picom)";
+    }
+    {
+        Compositor picom;
+        ASSERT_TRUE(waitFor([&] { return m_probe.compositorRunning(); }));
+        // The whole window again, so the compositor can draw the shadow.
+        EXPECT_TRUE(waitFor([&] {
+            return m_probe.boundingShape(window()).boundingRect().size() ==
+                   frame.size() * panel()->devicePixelRatioF();
+        }));
+        // The shadow may darken what is near the card; further away the desktop shows.
+        EXPECT_TRUE(waitFor([&] { return !hidden(40); }));
+        picom.stop();
+    }
+    ASSERT_TRUE(waitFor([&] { return !m_probe.compositorRunning(); }));
+    EXPECT_TRUE(waitFor([&] {
+        return m_probe.boundingShape(window()).boundingRect().width() <= surface().width() + 1;
+    }));
+    EXPECT_TRUE(waitFor([&] { return !hidden(2); }));
 }

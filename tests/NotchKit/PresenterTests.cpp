@@ -180,17 +180,18 @@ TEST_F(Presenter, HoverChangesWhileHiddenAreIgnored) {
     EXPECT_EQ(hover.count(), 1);
 }
 
-TEST_F(Presenter, CompactOnAScreenWithoutANotchHides) {
+TEST_F(Presenter, CompactOnAScreenWithoutANotchIsTheFloatingPill) {
     auto presenter = makePresenter();
     EXPECT_TRUE(presenter->effectiveStyle(screen()).isFloating());
     ASSERT_TRUE(finished(presenter->compact(screen())));
-    EXPECT_EQ(presenter->state(), NotchState::hidden);
-    EXPECT_EQ(presenter->panel(), nullptr);
+    EXPECT_EQ(presenter->state(), NotchState::compact);
+    ASSERT_NE(presenter->panel(), nullptr);
 
+    // The pill opens into the card in the same window.
+    NotchPanel* pill = presenter->panel();
     ASSERT_TRUE(finished(presenter->expand(screen())));
-    ASSERT_TRUE(finished(presenter->compact(screen())));
-    EXPECT_EQ(presenter->state(), NotchState::hidden);
-    EXPECT_EQ(presenter->panel(), nullptr);
+    EXPECT_EQ(presenter->state(), NotchState::expanded);
+    EXPECT_EQ(presenter->panel(), pill);
 }
 
 TEST_F(Presenter, AnExpandedOnlyPresenterHidesOnCompact) {

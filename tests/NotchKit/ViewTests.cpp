@@ -9,6 +9,7 @@
 #include "NotchPanel.h"
 #include "NotchSlot.h"
 #include "NotchView.h"
+#include "NotchlessMetrics.h"
 #include "NotchlessView.h"
 #include "PresenterFixture.h"
 
@@ -172,19 +173,61 @@ TEST_F(Views, FloatingCardHangsBelowTheMenuBarAndLeavesUpwards) {
     auto* view = qobject_cast<NotchlessView*>(content(*presenter)->formView());
     ASSERT_NE(view, nullptr);
     const double menubar = presenter->notchSize().height();
-    EXPECT_NEAR(view->cardRect().top(), menubar + 20, 0.01);
+    EXPECT_NEAR(view->cardRect().top(), menubar + NotchlessMetrics::topGap, 0.01);
     EXPECT_NEAR(view->cardRect().width(), 330, 0.01);
     EXPECT_NEAR(view->windowHeight(), 80 + 30 + 40, 0.01);
     EXPECT_EQ(NotchEnvironment::notchStyle(presenter->expandedContent()), NotchStyle::floating(20));
-    const QImage image = presenter->panel()->grab().toImage();
-    // The popover material is nearly opaque.
-    EXPECT_GT(image.pixelColor(view->cardRect().center().toPoint() + QPoint(0, 40)).alpha(), 230);
+    // Dark glass whatever the desktop's theme, with white text on it; nearly
+    // opaque where a compositor blends it, opaque where none does.
+    EXPECT_EQ(presenter->expandedContent()->palette().color(QPalette::WindowText),
+              QColor(Qt::white));
+    const QPoint inside = view->cardRect().center().toPoint() + QPoint(0, 40);
+    const QColor glass = presenter->panel()->grab().toImage().pixelColor(inside);
+    EXPECT_GT(glass.alpha(), 230);
+    EXPECT_LT(glass.lightnessF(), 0.1);
+    content(*presenter)->setCompositing(false);
+    const QColor opaque = presenter->panel()->grab().toImage().pixelColor(inside);
+    EXPECT_EQ(opaque.alpha(), 255);
+    EXPECT_LT(opaque.lightnessF(), 0.1);
 
     presenter->hide();
     ASSERT_TRUE(settled(*presenter));
     EXPECT_NEAR(view->cardRect().bottom(), 0 + 20 - view->windowHeight(), 0.01);
     EXPECT_TRUE(view->surfacePath().isEmpty());
     EXPECT_TRUE(presenter->panel()->inputRegion().isEmpty());
+}
+
+TEST_F(Views, FloatingPillHoldsBothWingsAndOpensIntoTheCard) {
+    auto presenter = makePresenter({}, NotchStyle::automatic(), lingering());
+    ASSERT_TRUE(finished(presenter->compact(screen())));
+    ASSERT_TRUE(settled(*presenter));
+    auto* view = qobject_cast<NotchlessView*>(content(*presenter)->formView());
+    ASSERT_NE(view, nullptr);
+    const QRectF pill = view->cardRect();
+    // The wings (30 and 50 wide) with their insets, side by side, on a capsule
+    // just below the top of the work area.
+    EXPECT_NEAR(pill.width(), 30 + 12 + 50 + 14, 0.01);
+    EXPECT_NEAR(pill.height(), NotchlessMetrics::pillHeight, 0.01);
+    EXPECT_NEAR(pill.top(), presenter->notchSize().height() + NotchlessMetrics::topGap, 0.01);
+    EXPECT_NEAR(pill.center().x(), presenter->panel()->width() / 2.0, 0.01);
+    EXPECT_TRUE(view->compactLeadingSlot()->isVisible());
+    EXPECT_TRUE(view->compactTrailingSlot()->isVisible());
+    EXPECT_FALSE(view->expandedSlot()->isVisible());
+    EXPECT_TRUE(pill.contains(view->compactLeadingSlot()->geometry().center()));
+    EXPECT_TRUE(pill.contains(view->compactTrailingSlot()->geometry().center()));
+    EXPECT_LT(view->compactLeadingSlot()->geometry().center().x(),
+              view->compactTrailingSlot()->geometry().center().x());
+    EXPECT_EQ(NotchEnvironment::notchSection(presenter->compactTrailingContent()),
+              NotchSection::compactTrailing);
+    EXPECT_EQ(presenter->panel()->inputRegion().boundingRect(), pill.toAlignedRect());
+
+    ASSERT_TRUE(finished(presenter->expand(screen())));
+    ASSERT_TRUE(settled(*presenter));
+    // Hanging from the same edge: a pointer on the pill is on the card too.
+    EXPECT_NEAR(view->cardRect().top(), pill.top(), 0.01);
+    EXPECT_TRUE(view->cardRect().contains(pill.center()));
+    EXPECT_FALSE(view->compactLeadingSlot()->isVisible());
+    EXPECT_TRUE(view->expandedSlot()->isVisible());
 }
 
 TEST_F(Views, WingContentThatGrowsWidensTheWing) {
