@@ -1,6 +1,7 @@
 #include "CodeBlock.h"
 
 #include <QPainter>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "Halvane/Notch/CappedScrollArea.h"
@@ -10,15 +11,8 @@
 
 namespace halvane {
 
-namespace {
-
-constexpr int kHorizontalPadding = 10;
-constexpr int kVerticalPadding = 8;
-
-}  // namespace
-
 CodeBlock::CodeBlock(const std::vector<DiffLine>& lines, int lineSpacing, QWidget* parent)
-    : QWidget(parent) {
+    : QWidget(parent), m_lineSpacing(lineSpacing) {
     setAttribute(Qt::WA_TranslucentBackground);
     auto* host = new QWidget;
     auto* column = new QVBoxLayout(host);
@@ -29,9 +23,10 @@ CodeBlock::CodeBlock(const std::vector<DiffLine>& lines, int lineSpacing, QWidge
         m_lines.push_back(view);
         column->addWidget(view);
     }
-    // The padding sits outside the scrolling part, so the cap covers both.
-    m_scroll = new CappedScrollArea(host, kHeightCap - 2 * kVerticalPadding,
-                                    CappedScrollArea::Indicators::shown);
+    // The padding sits outside the scrolling part; one step of the wheel is one row.
+    m_scroll =
+        new CappedScrollArea(host, rowsHeight(kVisibleRows), CappedScrollArea::Indicators::shown);
+    m_scroll->verticalScrollBar()->setSingleStep(DiffLineView::rowHeight() + lineSpacing);
     auto* outer = new QVBoxLayout(this);
     outer->setContentsMargins(kHorizontalPadding, kVerticalPadding, kHorizontalPadding,
                               kVerticalPadding);
@@ -39,6 +34,10 @@ CodeBlock::CodeBlock(const std::vector<DiffLine>& lines, int lineSpacing, QWidge
     QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     policy.setHeightForWidth(true);
     setSizePolicy(policy);
+}
+
+int CodeBlock::rowsHeight(int rows) const {
+    return rows <= 0 ? 0 : rows * DiffLineView::rowHeight() + (rows - 1) * m_lineSpacing;
 }
 
 QSize CodeBlock::sizeHint() const {

@@ -38,9 +38,8 @@ DiffLineView::DiffLineView(DiffLine line, QWidget* parent)
     setAttribute(Qt::WA_TranslucentBackground);
     setFocusPolicy(Qt::ClickFocus);
     setCursor(Qt::IBeamCursor);
-    QSizePolicy policy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    policy.setHeightForWidth(true);
-    setSizePolicy(policy);
+    // Wide lines are elided rather than widening the card.
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
 }
 
 QString DiffLineView::displayText() const {
@@ -57,42 +56,43 @@ QTextLayout& DiffLineView::layoutFor(qreal width) const {
     if (m_layout && m_layoutWidth == width) {
         return *m_layout;
     }
-    m_layout = std::make_unique<QTextLayout>(displayText(), textFont());
+    const QString full = displayText();
+    const QString shown = QFontMetricsF(textFont()).elidedText(full, Qt::ElideRight, width);
+    m_elided = shown != full;
+    m_layout = std::make_unique<QTextLayout>(shown, textFont());
     QTextOption option;
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    option.setWrapMode(QTextOption::NoWrap);
     m_layout->setTextOption(option);
     m_layout->beginLayout();
-    qreal y = 0;
-    for (QTextLine line = m_layout->createLine(); line.isValid(); line = m_layout->createLine()) {
+    QTextLine line = m_layout->createLine();
+    if (line.isValid()) {
         line.setLineWidth(width);
-        line.setPosition(QPointF(0, y));
-        y += line.height();
+        line.setPosition(QPointF(0, 0));
     }
     m_layout->endLayout();
     m_layoutWidth = width;
     return *m_layout;
 }
 
-int DiffLineView::heightForWidth(int width) const {
-    const QTextLayout& layout = layoutFor(width - textLeft());
-    const qreal text = layout.boundingRect().height();
-    const qreal number = QFontMetricsF(numberFont()).height();
-    return static_cast<int>(std::ceil(std::max(text, number) + 2 * kVerticalPadding));
+bool DiffLineView::isElided() const {
+    layoutFor(width() - textLeft());
+    return m_elided;
+}
+
+int DiffLineView::rowHeight() {
+    const qreal line =
+        std::max(QFontMetricsF(textFont()).height(), QFontMetricsF(numberFont()).height());
+    return static_cast<int>(std::ceil(line + 2 * kVerticalPadding));
 }
 
 QSize DiffLineView::sizeHint() const {
     const qreal natural = QFontMetricsF(textFont()).horizontalAdvance(displayText());
-    const int width = static_cast<int>(std::ceil(textLeft() + natural));
-    return QSize(width, heightForWidth(width));
+    return QSize(static_cast<int>(std::ceil(textLeft() + natural)), rowHeight());
 }
 
-// The height a layout settles on comes from heightForWidth at its real width;
-// the minimum only promises one line, never the wrap of a sliver-thin column.
+// Narrower than the text is fine: it is elided.
 QSize DiffLineView::minimumSizeHint() const {
-    const qreal line =
-        std::max(QFontMetricsF(textFont()).height(), QFontMetricsF(numberFont()).height());
-    return QSize(static_cast<int>(std::ceil(textLeft() + kSpacing)),
-                 static_cast<int>(std::ceil(line + 2 * kVerticalPadding)));
+    return QSize(static_cast<int>(std::ceil(textLeft() + kSpacing)), rowHeight());
 }
 
 void DiffLineView::paintEvent(QPaintEvent*) {
@@ -130,6 +130,11 @@ void DiffLineView::paintEvent(QPaintEvent*) {
     }
     painter.setPen(QColor::fromRgbF(1, 1, 1, 0.92f));
     layout.draw(&painter, QPointF(textLeft(), kVerticalPadding), selections);
+}
+
+void DiffLineView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    setToolTip(isElided() ? m_line.text : QString());
 }
 
 int DiffLineView::cursorAt(const QPointF& position) const {

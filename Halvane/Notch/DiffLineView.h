@@ -10,8 +10,10 @@
 namespace halvane {
 
 // One line of a code block: a dim line number, a coloured marker and the
-// text in the monospaced face, wrapped when long, on an optional tint. The
-// text can be selected with the pointer and copied.
+// text in the monospaced face, on an optional tint. Always one row tall, so a
+// block of rows never shows half of one: a line too long for the column ends
+// in an ellipsis and shows whole in its tooltip. The text can be selected
+// with the pointer and copied ("Select Line" copies all of it).
 class DiffLineView final : public QWidget {
     Q_OBJECT
 
@@ -31,11 +33,13 @@ public:
     qreal textLeft() const;
     QString selectedText() const;
     void selectAll();
+    // Whether the text is cut short at the current width.
+    bool isElided() const;
+    // The height of every row.
+    static int rowHeight();
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
-    bool hasHeightForWidth() const override { return true; }
-    int heightForWidth(int width) const override;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -45,10 +49,11 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QString displayText() const;
-    // The text laid out for a text column of `width`; cached per width.
+    // The text, elided to a column of `width`, laid out on one line; cached per width.
     QTextLayout& layoutFor(qreal width) const;
     int cursorAt(const QPointF& position) const;
     void copySelection() const;
@@ -56,6 +61,7 @@ private:
     DiffLine m_line;
     mutable std::unique_ptr<QTextLayout> m_layout;
     mutable qreal m_layoutWidth = -1;
+    mutable bool m_elided = false;
     int m_anchor = 0;
     int m_cursor = 0;
 };

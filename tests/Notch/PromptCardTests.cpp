@@ -1,8 +1,10 @@
 #include <QApplication>
+#include <QScrollBar>
 #include <QWidget>
 
 #include <fstream>
 
+#include "Halvane/Notch/CappedScrollArea.h"
 #include "Halvane/Notch/CardHeader.h"
 #include "Halvane/Notch/CodeBlock.h"
 #include "Halvane/Notch/DiffLineView.h"
@@ -237,7 +239,7 @@ TEST_F(PromptCardTest, ButtonsShowTheirKeysAndAlwaysNamesItsRule) {
     ASSERT_EQ(buttons.size(), 3u);
     EXPECT_EQ(buttons[0]->keyHint()->label(), "A");
     EXPECT_EQ(buttons[1]->keyHint()->label(), "D");
-    EXPECT_EQ(buttons[2]->keyHint()->label(), "⌥A");
+    EXPECT_EQ(buttons[2]->keyHint()->label(), "Alt+A");
     EXPECT_EQ(buttons[0]->style(), NotchActionStyle::primary);
     EXPECT_TRUE(buttons[0]->buttonStyle().filled);
     EXPECT_FALSE(buttons[1]->buttonStyle().filled);
@@ -245,4 +247,51 @@ TEST_F(PromptCardTest, ButtonsShowTheirKeysAndAlwaysNamesItsRule) {
     EXPECT_EQ(buttons[2]->toolTip(), "Always allow Bash(npm:*)");
     // The button is as wide as its word, key-cap and padding.
     EXPECT_GT(buttons[0]->sizeHint().width(), buttons[0]->keyHint()->sizeHint().width() + 40);
+}
+
+TEST_F(PromptCardTest, TheDiffShowsWholeRowsUpToTwelveThenScrolls) {
+    const auto edit = [](int removed, int added, const std::string& extra = {}) {
+        std::string oldText;
+        std::string newText;
+        for (int i = 0; i < removed; ++i) {
+            oldText += (i ? "\\n" : "") + std::string("old line ") + std::to_string(i);
+        }
+        for (int i = 0; i < added; ++i) {
+            newText += (i ? "\\n" : "") + std::string("new line ") + std::to_string(i) + extra;
+        }
+        return request("Edit", R"({"file_path":"/nowhere/a.ts","old_string":")" + oldText +
+                                   R"(","new_string":")" + newText + R"("})");
+    };
+    const auto shown = [](PromptCard& card) {
+        card.resize(508, card.heightForWidth(508));
+        card.show();
+        QApplication::processEvents();
+        return card.codeBlock();
+    };
+
+    // Two lines, one of them far wider than the card: both rows whole, the
+    // long one cut short with an ellipsis instead of wrapping.
+    auto small = card(edit(1, 1, std::string(300, 'x')));
+    const CodeBlock* two = shown(*small);
+    ASSERT_NE(two, nullptr);
+    const int row = DiffLineView::rowHeight();
+    EXPECT_EQ(two->scrollArea()->height(), two->rowsHeight(2));
+    EXPECT_FALSE(two->scrollArea()->isScrolling());
+    for (const DiffLineView* line : two->lineViews()) {
+        EXPECT_EQ(line->height(), row);
+    }
+    EXPECT_FALSE(two->lineViews()[0]->isElided());
+    EXPECT_TRUE(two->lineViews()[1]->isElided());
+    EXPECT_TRUE(two->lineViews()[1]->toolTip().endsWith(QString(300, QLatin1Char('x'))));
+
+    // Thirty lines: twelve whole rows, then the rest by scrolling a row at a time.
+    auto large = card(edit(15, 15));
+    const CodeBlock* thirty = shown(*large);
+    ASSERT_NE(thirty, nullptr);
+    ASSERT_EQ(thirty->lineViews().size(), 30u);
+    EXPECT_EQ(thirty->scrollArea()->height(), thirty->rowsHeight(CodeBlock::kVisibleRows));
+    EXPECT_TRUE(thirty->scrollArea()->isScrolling());
+    const int step = thirty->scrollArea()->verticalScrollBar()->singleStep();
+    EXPECT_EQ(thirty->scrollArea()->height() % step, row);
+    EXPECT_EQ(thirty->scrollArea()->height() / step, CodeBlock::kVisibleRows - 1);
 }
