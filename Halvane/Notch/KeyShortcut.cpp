@@ -11,16 +11,21 @@ constexpr auto kModifierOrder = std::to_array<KeyShortcut::Modifier>(
     {KeyShortcut::Modifier::option, KeyShortcut::Modifier::shift, KeyShortcut::Modifier::control,
      KeyShortcut::Modifier::command});
 
-QString glyph(KeyShortcut::Modifier modifier) {
+// The order Linux desktops write modifiers in: "Ctrl+Alt+Shift+Super+A".
+constexpr auto kDisplayOrder = std::to_array<KeyShortcut::Modifier>(
+    {KeyShortcut::Modifier::control, KeyShortcut::Modifier::option, KeyShortcut::Modifier::shift,
+     KeyShortcut::Modifier::command});
+
+QString keyName(KeyShortcut::Modifier modifier) {
     switch (modifier) {
         case KeyShortcut::Modifier::option:
-            return QStringLiteral("⌥");
+            return QStringLiteral("Alt");
         case KeyShortcut::Modifier::shift:
-            return QStringLiteral("⇧");
+            return QStringLiteral("Shift");
         case KeyShortcut::Modifier::control:
-            return QStringLiteral("⌃");
+            return QStringLiteral("Ctrl");
         case KeyShortcut::Modifier::command:
-            return QStringLiteral("⌘");
+            return QStringLiteral("Super");
     }
     return {};
 }
@@ -49,9 +54,9 @@ KeyShortcut::KeyShortcut(QChar key, std::initializer_list<Modifier> modifierList
 
 QString KeyShortcut::displayLabel() const {
     QString label;
-    for (const Modifier modifier : kModifierOrder) {
+    for (const Modifier modifier : kDisplayOrder) {
         if (has(modifier)) {
-            label += glyph(modifier);
+            label += keyName(modifier) + QLatin1Char('+');
         }
     }
     return label + key.toUpper();

@@ -24,8 +24,9 @@ struct KeyShortcut {
 
     bool has(Modifier modifier) const { return (modifiers & static_cast<unsigned>(modifier)) != 0; }
 
-    // The modifiers' glyphs in a fixed order (⌥ ⇧ ⌃ ⌘), then the key upper-cased:
-    // "A", "⌥A".
+    // As Linux desktops write shortcuts: the modifiers' key names in a fixed
+    // order (Ctrl, Alt, Shift, Super), each followed by "+", then the key
+    // upper-cased: "A", "Alt+A".
     QString displayLabel() const;
     // The key sequence Qt matches key presses against.
     QKeySequence keySequence() const;

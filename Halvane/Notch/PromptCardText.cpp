@@ -188,6 +188,18 @@ QString actionDescriptor(const std::string& tool, const nlohmann::json& input,
     if (tool == "Read") {
         return path ? QStringLiteral("read ") + shortPath(*path, context) : QStringLiteral("read");
     }
+    if (tool == "AskUserQuestion") {
+        // The question's own short header ("Storage"), not the tool's name.
+        const auto questions = input.find("questions");
+        if (questions != input.end() && questions->is_array() && !questions->empty() &&
+            questions->front().is_object()) {
+            if (const auto header = stringField(questions->front(), "header");
+                header && !header->empty()) {
+                return fromUtf8(*header);
+            }
+        }
+        return QStringLiteral("Question");
+    }
     return lowercased(tool);
 }
 

@@ -140,8 +140,8 @@ void SessionListCard::applyExpansion() {
 QString SessionListCard::hintText() const {
     // A stale id (its session gone) unfolds nothing, so it hints as folded.
     const bool unfolded = m_expandedSessionId && m_rows.count(*m_expandedSessionId) != 0;
-    return unfolded ? QStringLiteral("Tap again to open")
-                    : QStringLiteral("Tap to expand, tap again to open");
+    return unfolded ? QStringLiteral("Click again to open")
+                    : QStringLiteral("Click to expand, click again to open");
 }
 
 std::vector<SessionRow*> SessionListCard::rows() const {

@@ -129,7 +129,7 @@ TEST_F(OnboardingGuiTest, WelcomeLoopsThroughTheScriptedPrompt) {
     open();
     auto& welcome = step<WelcomeStepView>(Step::welcome);
     EXPECT_EQ(welcome.title(), QStringLiteral("Welcome to Halvane"));
-    EXPECT_EQ(welcome.subtitle(), QStringLiteral("Claude Code, right under your camera notch."));
+    EXPECT_EQ(welcome.subtitle(), QStringLiteral("Claude Code, right at the top of your screen."));
     EXPECT_EQ(welcome.primaryButton()->text(), QStringLiteral("Get started"));
     EXPECT_EQ(welcome.secondaryButton(), nullptr);
     EXPECT_EQ(welcome.demo()->lines().size(), 3u);

@@ -153,12 +153,12 @@ TEST_F(ExpandedViewTest, FirstClickUnfoldsASecondClickJumpsToTheTerminal) {
     notice("beta", 10s);
     auto view = shownView();
     SessionListCard& card = *view->listCard();
-    EXPECT_EQ(card.header()->trailing()->text(), "Tap to expand, tap again to open");
+    EXPECT_EQ(card.header()->trailing()->text(), "Click to expand, click again to open");
 
     click(row(card, "alpha"));
     EXPECT_EQ(card.expandedSessionId(), "alpha");
     EXPECT_TRUE(row(card, "alpha")->isExpanded());
-    EXPECT_EQ(card.header()->trailing()->text(), "Tap again to open");
+    EXPECT_EQ(card.header()->trailing()->text(), "Click again to open");
 
     click(row(card, "beta"));
     EXPECT_EQ(card.expandedSessionId(), "beta");

@@ -158,6 +158,13 @@ TEST(PromptDescriptor, DescribesEachToolBriefly) {
     EXPECT_EQ(actionDescriptor("Bash", input("{}"), paths), "shell");
     EXPECT_EQ(actionDescriptor("Bash", input(R"({"command":"git status\ngit diff"})"), paths),
               "git status git diff");
+    EXPECT_EQ(actionDescriptor("AskUserQuestion",
+                               input(R"({"questions":[{"question":"Where?","header":"Storage"}]})"),
+                               paths),
+              "Storage");
+    EXPECT_EQ(actionDescriptor("AskUserQuestion", input(R"({"questions":[{"header":""}]})"), paths),
+              "Question");
+    EXPECT_EQ(actionDescriptor("AskUserQuestion", input("[]"), paths), "Question");
 }
 
 TEST(PromptDescriptor, CutsLongCommandsAtFortyCharacters) {
@@ -298,16 +305,16 @@ TEST(PromptReplies, EndInAnEscapedCarriageReturn) {
               "use C:\\new\\tmp\r");
 }
 
-TEST(KeyShortcutLabel, ShowsModifierGlyphsInAFixedOrderThenTheKey) {
+TEST(KeyShortcutLabel, NamesTheModifierKeysAsLinuxDoesThenTheKey) {
     using Modifier = KeyShortcut::Modifier;
     EXPECT_EQ(KeyShortcut(QLatin1Char('a')).displayLabel(), "A");
-    EXPECT_EQ(KeyShortcut(QLatin1Char('a'), {Modifier::option}).displayLabel(), "⌥A");
+    EXPECT_EQ(KeyShortcut(QLatin1Char('a'), {Modifier::option}).displayLabel(), "Alt+A");
     EXPECT_EQ(KeyShortcut(QLatin1Char('j'),
                           {Modifier::command, Modifier::shift, Modifier::option, Modifier::control})
                   .displayLabel(),
-              "⌥⇧⌃⌘J");
-    EXPECT_EQ(KeyShortcut(QLatin1Char('d'), {Modifier::control, Modifier::shift}).displayLabel(),
-              "⇧⌃D");
+              "Ctrl+Alt+Shift+Super+J");
+    EXPECT_EQ(KeyShortcut(QLatin1Char('d'), {Modifier::shift, Modifier::control}).displayLabel(),
+              "Ctrl+Shift+D");
 }
 
 TEST(KeyShortcutLabel, MapsOptionToTheAltKey) {

@@ -33,7 +33,7 @@ AboutTab::AboutTab(const ShellServices& services, UpdaterManager* updater, QWidg
         ShellLook::label(QStringLiteral("Version ") + ShellLook::version(services),
                          NotchFonts::system(12), NotchPalette::mutedText(), this, Qt::AlignCenter);
     auto* tagline =
-        ShellLook::label(QStringLiteral("Claude Code, right under your camera notch."),
+        ShellLook::label(QStringLiteral("Claude Code, right at the top of your screen."),
                          NotchFonts::system(12.5), NotchPalette::dimText(), this, Qt::AlignCenter);
 
     m_updates = new SettingsCard("arrow.down.circle.fill"_sym, QStringLiteral("Updates"), this);

@@ -23,7 +23,7 @@ AccessibilityRow::AccessibilityRow(QWidget* parent) : QWidget(parent) {
                                    "checkmark"_sym, trailing);
     m_restart = new OnboardingButton(QStringLiteral("Restart Halvane"),
                                      OnboardingButton::Style::primary, trailing);
-    m_openSettings = new OnboardingButton(QStringLiteral("Open System Settings"),
+    m_openSettings = new OnboardingButton(QStringLiteral("Open Accessibility Settings"),
                                           OnboardingButton::Style::secondary, trailing);
     controls->addWidget(m_grantedPill);
     controls->addWidget(m_restart);

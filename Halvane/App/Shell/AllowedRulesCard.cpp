@@ -110,10 +110,11 @@ AllowedRulesCard::AllowedRulesCard(QWidget* parent)
     empty->setSpacing(8);
     empty->addWidget(new SymbolIcon("infinity"_sym, 14, NotchPalette::dimText(), m_empty));
     empty->addWidget(
-        ShellLook::label(QStringLiteral("No allowed rules \u2014 they'll show up here once you tap "
-                                        "Always on a permission prompt."),
-                         NotchFonts::system(11.5), NotchPalette::dimText(), m_empty,
-                         Qt::AlignLeft | Qt::AlignVCenter, true),
+        ShellLook::label(
+            QStringLiteral("No allowed rules \u2014 they'll show up here once you click "
+                           "Always on a permission prompt."),
+            NotchFonts::system(11.5), NotchPalette::dimText(), m_empty,
+            Qt::AlignLeft | Qt::AlignVCenter, true),
         1);
     m_card->body()->addWidget(m_empty);
     rebuild();

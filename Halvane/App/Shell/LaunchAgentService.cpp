@@ -111,7 +111,7 @@ std::string desktopEntry(const std::string& executable) {
     return "[Desktop Entry]\n"
            "Type=Application\n"
            "Name=Halvane\n"
-           "Comment=Claude Code, right under your camera notch.\n"
+           "Comment=Claude Code, right at the top of your screen.\n"
            "Exec=" +
            escapeStringValue(execLine(executable)) +
            "\n"

@@ -33,7 +33,7 @@ WelcomeStepView::WelcomeStepView(OnboardingFlow& flow, const ShellServices& serv
     setHero(hero);
 
     setTitle(QStringLiteral("Welcome to Halvane"));
-    setSubtitle(QStringLiteral("Claude Code, right under your camera notch."));
+    setSubtitle(QStringLiteral("Claude Code, right at the top of your screen."));
     setPrimary(QStringLiteral("Get started"));
     connect(primaryButton(), &OnboardingButton::clicked, &flow, &OnboardingFlow::advance);
 }
