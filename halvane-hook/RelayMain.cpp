@@ -3,7 +3,9 @@
 #include <cerrno>
 #include <cstdlib>
 #include <string>
+#include <string_view>
 
+#include "Halvane/Platform/posix/Log.h"
 #include "Halvane/Platform/posix/ProcfsProcessTable.h"
 #include "InjectorDaemon.h"
 #include "RelayMain.h"
@@ -53,11 +55,34 @@ std::optional<pid_t> relayPidArgument(int argc, char** argv) {
     return static_cast<pid_t>(pid);
 }
 
+constexpr const char* kUsage =
+    "Usage: halvane-hook < hook-event.json\n"
+    "Claude Code starts this relay for each hook event Halvane installed: it reads\n"
+    "the event's JSON on standard input, hands it to the Halvane app and prints\n"
+    "Claude Code's answer ({} when the app is not running).\n"
+    "\n"
+    "  -h, --help     show this help and exit\n"
+    "  --version      show the version and exit\n";
+
 }  // namespace
 
 int relayMain(int argc, char** argv, const RelayOptions& options) {
     if (const auto sessionId = injectDaemonSessionId(argc, argv)) {
         return runInjectorDaemon(*sessionId, relayPidArgument(argc, argv));
+    }
+    const std::string first = argc > 1 ? argv[1] : "";
+    if (first == "-h" || first == "--help") {
+        writeAll(STDOUT_FILENO, kUsage);
+        return 0;
+    }
+    if (first == "--version") {
+        writeAll(STDOUT_FILENO, std::string("halvane-hook ") + HALVANE_VERSION + "\n");
+        return 0;
+    }
+    if (argc == 1 && ::isatty(STDIN_FILENO) == 1) {
+        // A person at a terminal, not Claude Code: waiting for JSON would just hang.
+        log::error(std::string_view(kUsage).substr(0, std::string_view(kUsage).size() - 1));
+        return 2;
     }
     const ProcfsProcessTable processes;
     const RelayContext context{processes, static_cast<std::int32_t>(::getppid()),

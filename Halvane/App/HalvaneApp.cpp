@@ -8,15 +8,40 @@
 #include "Halvane/App/NotchKitBridge.h"
 #include "Halvane/App/SingleInstance.h"
 #include "Halvane/App/TrayMenu.h"
+#include "Halvane/Platform/posix/Log.h"
 
 namespace halvane {
 
+namespace {
+
+bool isSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
+}  // namespace
+
 void HalvaneApp::choosePlatform() {
-    const char* wayland = std::getenv("WAYLAND_DISPLAY");
-    const char* x11 = std::getenv("DISPLAY");
-    if (wayland != nullptr && *wayland != '\0' && x11 != nullptr && *x11 != '\0') {
+    if (isSet("WAYLAND_DISPLAY") && isSet("DISPLAY")) {
         ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+        log::system(std::string("Halvane: a Wayland session; running through XWayland (DISPLAY=") +
+                    std::getenv("DISPLAY") + ") so the panel can sit at the top of the screen");
     }
+}
+
+std::optional<std::string> HalvaneApp::displayProblem() {
+    if (isSet("QT_QPA_PLATFORM") || isSet("DISPLAY")) {
+        return std::nullopt;
+    }
+    if (isSet("WAYLAND_DISPLAY")) {
+        return std::string(
+            "halvane: this Wayland session has no XWayland (DISPLAY is not set); "
+            "Halvane runs through XWayland, so turn it on and start Halvane again");
+    }
+    return std::string(
+        "halvane: no graphical session (neither DISPLAY nor WAYLAND_DISPLAY is "
+        "set); Halvane needs a desktop. To see it without one, run "
+        "tools/demo/run --screenshots DIR");
 }
 
 HalvaneApp::Arguments HalvaneApp::parseArguments(int argc, const char* const* argv) {

@@ -30,9 +30,13 @@ public:
     };
 
     // Under Wayland the notch could not place itself, so the app runs
-    // through XWayland when both displays are there. Call before the
-    // application object exists.
+    // through XWayland when both displays are there, and says so. Call before
+    // the application object exists.
     static void choosePlatform();
+    // Why the app cannot show itself here (one line to print before exiting
+    // with status 1), or nothing when a display is there or a Qt platform
+    // was chosen explicitly.
+    static std::optional<std::string> displayProblem();
     // Read before the application object exists, so --help works without a display.
     static Arguments parseArguments(int argc, const char* const* argv);
     static Arguments parseArguments(const QStringList& arguments);

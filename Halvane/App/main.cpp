@@ -17,6 +17,10 @@ int main(int argc, char** argv) {
         }
         return arguments.exitStatus;
     }
+    if (const auto problem = halvane::HalvaneApp::displayProblem()) {
+        halvane::log::error(*problem);
+        return 1;
+    }
     halvane::HalvaneApp::choosePlatform();
     QApplication application(argc, argv);
     // Before anything of ours exists: a second copy must not take the hook

@@ -1,10 +1,13 @@
 // The command line and the choice of display platform.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <optional>
 #include <string>
 
+#include "ChildProcess.h"
 #include "Halvane/App/HalvaneApp.h"
 
 namespace halvane {
@@ -83,6 +86,29 @@ TEST(HalvaneAppArgumentsTest, UnderWaylandTheAppRunsThroughXWayland) {
     HalvaneApp::choosePlatform();
     ASSERT_NE(std::getenv("QT_QPA_PLATFORM"), nullptr);
     EXPECT_STREQ(std::getenv("QT_QPA_PLATFORM"), "xcb");
+}
+
+TEST(HalvaneAppArgumentsTest, WithoutADisplayItSaysWhyInOneLineAndExits) {
+    const auto start = [](std::optional<std::string> wayland) {
+        test::ChildOptions options;
+        options.environment = {{"DISPLAY", std::nullopt},
+                               {"WAYLAND_DISPLAY", std::move(wayland)},
+                               {"QT_QPA_PLATFORM", std::nullopt}};
+        options.limit = std::chrono::seconds(10);
+        return test::runChild({test::binaryDirectory() + "/halvane"}, options);
+    };
+    const auto nothing = start(std::nullopt);
+    EXPECT_EQ(nothing.exitStatus, 1);
+    EXPECT_TRUE(nothing.standardOutput.empty());
+    EXPECT_EQ(std::count(nothing.standardError.begin(), nothing.standardError.end(), '\n'), 1)
+        << nothing.standardError;
+    EXPECT_NE(nothing.standardError.find("no graphical session"), std::string::npos);
+    EXPECT_NE(nothing.standardError.find("tools/demo/run --screenshots"), std::string::npos);
+
+    const auto noXWayland = start("wayland-0");
+    EXPECT_EQ(noXWayland.exitStatus, 1);
+    EXPECT_NE(noXWayland.standardError.find("XWayland"), std::string::npos)
+        << noXWayland.standardError;
 }
 
 }  // namespace

@@ -1,4 +1,7 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <signal.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -7,7 +10,9 @@
 #include <chrono>
 #include <filesystem>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <regex>
+#include <utility>
 
 #include "Halvane/Platform/posix/UnixSocket.h"
 #include "HalvaneProtocol/Framing.h"
@@ -38,7 +43,75 @@ protected:
     TempDir m_dir{"relay"};
 };
 
+// Runs the real relay with a terminal on its standard input, as a person
+// trying it by hand would; what it wrote to standard error, and its status
+// (or nothing when it was still running after `limit`).
+std::pair<std::string, std::optional<int>> relayAtATerminal(std::chrono::milliseconds limit) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) {
+        return {"no pseudo-terminal", std::nullopt};
+    }
+    const std::string terminal = ::ptsname(master);
+    int errors[2];
+    if (::pipe2(errors, O_CLOEXEC) != 0) {
+        return {"no pipe", std::nullopt};
+    }
+    const std::string program = binaryDirectory() + "/halvane-hook";
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int input = ::open(terminal.c_str(), O_RDWR | O_NOCTTY);
+        ::dup2(input, STDIN_FILENO);
+        ::dup2(errors[1], STDERR_FILENO);
+        ::execl(program.c_str(), "halvane-hook", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
+    ::close(errors[1]);
+    std::string text;
+    std::optional<int> status;
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < deadline) {
+        pollfd readable{errors[0], POLLIN, 0};
+        if (::poll(&readable, 1, 50) > 0) {
+            char buffer[512];
+            const ssize_t count = ::read(errors[0], buffer, sizeof buffer);
+            if (count > 0) {
+                text.append(buffer, static_cast<std::size_t>(count));
+            }
+        }
+        int raw = 0;
+        if (::waitpid(pid, &raw, WNOHANG) == pid) {
+            status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+            break;
+        }
+    }
+    if (!status) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+    }
+    ::close(errors[0]);
+    ::close(master);
+    return {text, status};
+}
+
 }  // namespace
+
+TEST_F(RelayProcess, HelpAndVersionAnswerAtOnceAndATerminalGetsTheUsage) {
+    const std::string program = binaryDirectory() + "/halvane-hook";
+    const auto help = runChild({program, "--help"});
+    EXPECT_EQ(help.exitStatus, 0);
+    EXPECT_EQ(help.standardOutput.rfind("Usage: halvane-hook", 0), 0u) << help.standardOutput;
+    const auto version = runChild({program, "--version"});
+    EXPECT_EQ(version.exitStatus, 0);
+    EXPECT_TRUE(std::regex_match(version.standardOutput,
+                                 std::regex("halvane-hook [0-9]+\\.[0-9]+\\.[0-9]+\n")))
+        << version.standardOutput;
+
+    // Nobody types hook JSON by hand: a terminal gets the usage, not a wait.
+    const auto [usage, status] = relayAtATerminal(std::chrono::seconds(10));
+    ASSERT_TRUE(status.has_value()) << "still waiting for input at a terminal";
+    EXPECT_EQ(*status, 2);
+    EXPECT_EQ(usage.rfind("Usage: halvane-hook", 0), 0u) << usage;
+}
 
 TEST_F(RelayProcess, ApproveIsPrintedForAPermissionRequest) {
     ScriptedServer server(socketPath(), Reply::line, R"({"decision":"approve"})");
