@@ -3,6 +3,8 @@
 # from it with `cpack -G DEB`.
 install(FILES ${PROJECT_SOURCE_DIR}/data/app.halvane.Halvane.desktop
     DESTINATION share/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/data/app.halvane.Halvane.metainfo.xml
+    DESTINATION share/metainfo)
 install(FILES ${PROJECT_SOURCE_DIR}/data/icons/hicolor/scalable/apps/app.halvane.Halvane.svg
     DESTINATION share/icons/hicolor/scalable/apps)
 

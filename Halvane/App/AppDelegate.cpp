@@ -94,6 +94,12 @@ void AppDelegate::startNotch() {
     }
 }
 
+void AppDelegate::showSessions() {
+    if (m_notchController) {
+        m_notchController->expandOnDemand();
+    }
+}
+
 void AppDelegate::showSettings() {
     if (m_shell) {
         m_shell->settings().show();

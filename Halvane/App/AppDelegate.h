@@ -52,6 +52,8 @@ public:
     const Options& options() const { return m_options; }
     // Brings the settings window forward (a later launch asks for it).
     void showSettings();
+    // Opens the session list for a while, as a click on the tray icon does.
+    void showSessions();
     SessionScanner* scanner() const { return m_scanner.get(); }
     // Kept even when it could not start.
     HookServer* server() const { return m_server.get(); }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QTimer>
 
 #include <cstdlib>
 
@@ -9,6 +10,7 @@
 #include "Halvane/App/SingleInstance.h"
 #include "Halvane/App/TrayMenu.h"
 #include "Halvane/Platform/posix/Log.h"
+#include "Halvane/Sessions/SessionStore.h"
 
 namespace halvane {
 
@@ -67,7 +69,13 @@ HalvaneApp::Arguments HalvaneApp::parseArguments(const QStringList& arguments) {
                        "relay always uses %1).")
             .arg(QString::fromLatin1(halvane::socketPath)),
         QStringLiteral("path"));
-    parser.addOptions({help, version, socket});
+    const QCommandLineOption sessions(
+        QStringLiteral("show-sessions"),
+        QStringLiteral("Open the session list (of the Halvane already running, if any)."));
+    const QCommandLineOption settings(
+        QStringLiteral("settings"),
+        QStringLiteral("Open the settings (of the Halvane already running, if any)."));
+    parser.addOptions({help, version, socket, sessions, settings});
 
     Arguments result;
     if (!parser.parse(arguments)) {
@@ -81,6 +89,8 @@ HalvaneApp::Arguments HalvaneApp::parseArguments(const QStringList& arguments) {
                           parser.applicationDescription().toStdString() + "\n\nOptions:\n" +
                           "  -h, --help       " + help.description().toStdString() + "\n" +
                           "  --version        " + version.description().toStdString() + "\n" +
+                          "  --show-sessions  " + sessions.description().toStdString() + "\n" +
+                          "  --settings       " + settings.description().toStdString() + "\n" +
                           "  --socket <path>  " + socket.description().toStdString() + "\n";
         return result;
     }
@@ -98,14 +108,27 @@ HalvaneApp::Arguments HalvaneApp::parseArguments(const QStringList& arguments) {
     if (parser.isSet(socket)) {
         result.delegate.socketPath = parser.value(socket).toStdString();
     }
+    if (parser.isSet(sessions) && parser.isSet(settings)) {
+        result.exitText =
+            "halvane: --show-sessions and --settings ask for different windows; "
+            "give one (try 'halvane --help')";
+        result.exitStatus = 2;
+        return result;
+    }
+    if (parser.isSet(sessions)) {
+        result.request = SingleInstance::Request::showSessions;
+    } else if (parser.isSet(settings)) {
+        result.request = SingleInstance::Request::showSettings;
+    }
     return result;
 }
 
 HalvaneApp::HalvaneApp(Arguments arguments, QObject* parent)
-    : QObject(parent), m_delegate(std::move(arguments.delegate)) {
+    : QObject(parent), m_delegate(std::move(arguments.delegate)), m_request(arguments.request) {
     QApplication::setApplicationName(QStringLiteral("Halvane"));
     QApplication::setApplicationVersion(QStringLiteral(HALVANE_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("halvane"));
+    // The application's id: the desktop entry's name, the bus name, the autostart entry's.
+    QApplication::setDesktopFileName(QString::fromLatin1(SingleInstance::serviceName));
     NotchKitBridge::install();
     // A tray application: closing a window never ends it.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -119,7 +142,25 @@ void HalvaneApp::launch() {
     m_tray->show();
     m_delegate.applicationDidFinishLaunching();
     if (m_delegate.options().socketPath == socketPath) {
-        m_instance = std::make_unique<SingleInstance>([this] { m_delegate.showSettings(); });
+        m_instance = std::make_unique<SingleInstance>([this] {
+            const SessionStore* sessions = m_delegate.sessions();
+            return sessions != nullptr ? static_cast<int>(sessions->sessions().size()) : 0;
+        });
+        connect(m_instance.get(), &SingleInstance::settingsRequested, this,
+                [this] { m_delegate.showSettings(); });
+        connect(m_instance.get(), &SingleInstance::sessionsRequested, this,
+                [this] { m_delegate.showSessions(); });
+    }
+    // Asked for on the command line of the first launch. The list opens as
+    // soon as the scanner finds sessions, within the list's usual wait.
+    if (m_request != SingleInstance::Request::activate) {
+        QTimer::singleShot(0, this, [this] {
+            if (m_request == SingleInstance::Request::showSessions) {
+                m_delegate.showSessions();
+            } else {
+                m_delegate.showSettings();
+            }
+        });
     }
 }
 

@@ -8,10 +8,10 @@
 #include <string>
 
 #include "Halvane/App/AppDelegate.h"
+#include "Halvane/App/SingleInstance.h"
 
 namespace halvane {
 
-class SingleInstance;
 class TrayMenu;
 
 // The application as the desktop sees it: a tray icon with its menu and no
@@ -23,6 +23,8 @@ public:
     // What the command line asked for.
     struct Arguments {
         AppDelegate::Options delegate;
+        // What to show once running (or what to ask of a Halvane already running).
+        SingleInstance::Request request = SingleInstance::Request::activate;
         // Text to print and exit with instead of running (help, version, a
         // usage error).
         std::optional<std::string> exitText;
@@ -54,6 +56,7 @@ private:
     AppDelegate m_delegate;
     std::unique_ptr<TrayMenu> m_tray;
     std::unique_ptr<SingleInstance> m_instance;
+    SingleInstance::Request m_request;
 };
 
 }  // namespace halvane

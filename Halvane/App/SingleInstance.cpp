@@ -16,7 +16,7 @@ constexpr int activateTimeoutMs = 3000;
 
 }  // namespace
 
-bool SingleInstance::handOver(const std::string& socketPath) {
+bool SingleInstance::handOver(const std::string& socketPath, Request request) {
     if (!unix_socket::ownListenerAt(socketPath)) {
         return false;
     }
@@ -26,12 +26,21 @@ bool SingleInstance::handOver(const std::string& socketPath) {
         log::error("halvane: a Halvane already serves " + socketPath);
         return true;
     }
-    QDBusMessage activate = QDBusMessage::createMethodCall(serviceName, objectPath, serviceName,
-                                                           QStringLiteral("Activate"));
+    const QString method = request == Request::showSessions   ? QStringLiteral("ShowSessions")
+                           : request == Request::showSettings ? QStringLiteral("ShowSettings")
+                                                              : QStringLiteral("Activate");
+    const QDBusMessage call =
+        QDBusMessage::createMethodCall(serviceName, objectPath, serviceName, method);
     const QDBusMessage reply =
-        QDBusConnection::sessionBus().call(activate, QDBus::Block, activateTimeoutMs);
+        QDBusConnection::sessionBus().call(call, QDBus::Block, activateTimeoutMs);
     if (reply.type() == QDBusMessage::ReplyMessage) {
-        log::error("halvane: Halvane is already running; its settings are open now");
+        if (request != Request::showSessions) {
+            log::error("halvane: Halvane is already running; its settings are open now");
+        } else if (const int count = reply.arguments().value(0).toInt(); count > 0) {
+            log::error("halvane: Halvane is already running; its session list is open now");
+        } else {
+            log::error("halvane: Halvane is running, with no Claude Code sessions to show yet");
+        }
     } else {
         log::error("halvane: Halvane is already running (it serves " + socketPath +
                    "); quit it from its tray menu to start another");
@@ -39,8 +48,8 @@ bool SingleInstance::handOver(const std::string& socketPath) {
     return true;
 }
 
-SingleInstance::SingleInstance(std::function<void()> onActivate, QObject* parent)
-    : QObject(parent), m_onActivate(std::move(onActivate)) {
+SingleInstance::SingleInstance(std::function<int()> sessionCount, QObject* parent)
+    : QObject(parent), m_sessionCount(std::move(sessionCount)) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         return;
@@ -63,9 +72,16 @@ SingleInstance::~SingleInstance() {
 }
 
 void SingleInstance::Activate() {
-    if (m_onActivate) {
-        m_onActivate();
-    }
+    emit settingsRequested();
+}
+
+void SingleInstance::ShowSettings() {
+    emit settingsRequested();
+}
+
+int SingleInstance::ShowSessions() {
+    emit sessionsRequested();
+    return m_sessionCount ? m_sessionCount() : 0;
 }
 
 }  // namespace halvane

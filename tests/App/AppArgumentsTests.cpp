@@ -39,9 +39,17 @@ TEST(HalvaneAppArgumentsTest, HelpAndVersionPrintAndSucceed) {
     EXPECT_EQ(version.exitText->rfind("halvane ", 0), 0u);
 }
 
+TEST(HalvaneAppArgumentsTest, TheDesktopEntrysActionsAskForOneWindow) {
+    EXPECT_EQ(parse({}).request, SingleInstance::Request::activate);
+    EXPECT_EQ(parse({"--show-sessions"}).request, SingleInstance::Request::showSessions);
+    EXPECT_EQ(parse({"--settings"}).request, SingleInstance::Request::showSettings);
+    EXPECT_NE(parse({"--help"}).exitText->find("--show-sessions"), std::string::npos);
+}
+
 TEST(HalvaneAppArgumentsTest, MistakesAreUsageErrors) {
     for (const QStringList& wrong :
-         {QStringList{"--sockett", "x"}, QStringList{"--socket"}, QStringList{"extra"}}) {
+         {QStringList{"--sockett", "x"}, QStringList{"--socket"}, QStringList{"extra"},
+          QStringList{"--settings", "--show-sessions"}}) {
         SCOPED_TRACE(wrong.join(' ').toStdString());
         const auto result = parse(wrong);
         ASSERT_TRUE(result.exitText);

@@ -170,6 +170,14 @@ TEST(AppEndToEndTest, ASecondLaunchHandsOverToTheRunningHalvane) {
     EXPECT_TRUE(accepts(socketPath));
     EXPECT_TRUE(first.running());
 
+    // The desktop entry's "Show sessions" reaches it too, and says when there are none yet.
+    const ChildResult list = runChild({binaryDirectory() + "/halvane", "--show-sessions"}, options);
+    EXPECT_EQ(list.exitStatus, 0);
+    EXPECT_NE(list.standardError.find("with no Claude Code sessions to show yet"),
+              std::string::npos)
+        << list.standardError;
+    EXPECT_TRUE(first.running());
+
     // Without a session bus it cannot ask for anything, and still ends.
     options.environment["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=/nonexistent/bus";
     const ChildResult blind = runChild({binaryDirectory() + "/halvane"}, options);

@@ -42,10 +42,21 @@ protected:
     }
 };
 
-TEST_F(LaunchAgentServiceTest, TheEntryLivesInTheUsersAutostartFolder) {
+TEST_F(LaunchAgentServiceTest, TheEntryLivesInTheUsersAutostartFolderUnderTheApplicationsId) {
     const std::string config = std::getenv("XDG_CONFIG_HOME");
     EXPECT_EQ(LaunchAgentService::entryPath(),
-              fs::path(config) / "autostart" / "app.halvane.agent.desktop");
+              fs::path(config) / "autostart" / "app.halvane.Halvane.desktop");
+
+    // An entry of an earlier version still counts, and gives way to the new name.
+    const fs::path legacy = fs::path(config) / "autostart" / "app.halvane.agent.desktop";
+    test::put(legacy, LaunchAgentService::desktopEntry("/usr/bin/halvane"));
+    EXPECT_TRUE(LaunchAgentService::isInstalled());
+    ASSERT_TRUE(LaunchAgentService::install("/usr/bin/halvane"));
+    EXPECT_EQ(filesInFolder(), std::vector<std::string>{"app.halvane.Halvane.desktop"});
+    test::put(legacy, LaunchAgentService::desktopEntry("/usr/bin/halvane"));
+    ASSERT_TRUE(LaunchAgentService::uninstall());
+    EXPECT_FALSE(LaunchAgentService::isInstalled());
+    EXPECT_TRUE(filesInFolder().empty());
 }
 
 TEST_F(LaunchAgentServiceTest, InstallCreatesTheFolderAndAnEntryThatStartsThisProgram) {
@@ -70,7 +81,7 @@ TEST_F(LaunchAgentServiceTest, InstallingTwiceLeavesOneEntryAndNoTemporaryFiles)
     ASSERT_TRUE(LaunchAgentService::install());
     const std::string first = contentsOf(LaunchAgentService::entryPath());
     ASSERT_TRUE(LaunchAgentService::install());
-    EXPECT_EQ(filesInFolder(), std::vector<std::string>{"app.halvane.agent.desktop"});
+    EXPECT_EQ(filesInFolder(), std::vector<std::string>{"app.halvane.Halvane.desktop"});
     EXPECT_EQ(contentsOf(LaunchAgentService::entryPath()), first);
 }
 
@@ -144,7 +155,7 @@ TEST_F(LaunchAgentServiceTest, BothDesktopEntriesPassTheValidator) {
         GTEST_SKIP() << "desktop-file-validate (desktop-file-utils) is not installed";
     }
     const fs::path shipped = fs::path(HALVANE_SOURCE_DIR) / "data" / "app.halvane.Halvane.desktop";
-    const fs::path autostart = m_root / "app.halvane.agent.desktop";
+    const fs::path autostart = m_root / "app.halvane.Halvane.desktop";
     test::put(autostart, LaunchAgentService::desktopEntry("/opt/it's \"odd\" $1/halvane"));
     for (const fs::path& entry : {shipped, autostart}) {
         SCOPED_TRACE(entry.string());
@@ -153,6 +164,19 @@ TEST_F(LaunchAgentServiceTest, BothDesktopEntriesPassTheValidator) {
         EXPECT_EQ(checked.standardOutput.find("error"), std::string::npos)
             << checked.standardOutput;
     }
+    // The shipped entry's actions reach a running Halvane through its command line.
+    const std::string shippedText = contentsOf(shipped);
+    EXPECT_NE(shippedText.find("\nExec=halvane --show-sessions\n"), std::string::npos);
+    EXPECT_NE(shippedText.find("\nExec=halvane --settings\n"), std::string::npos);
+
+    const QString appstream = QStandardPaths::findExecutable(QStringLiteral("appstreamcli"));
+    if (appstream.isEmpty()) {
+        GTEST_SKIP() << "appstreamcli (appstream) is not installed";
+    }
+    const auto metainfo = test::runChild(
+        {appstream.toStdString(), "validate", "--no-net",
+         (fs::path(HALVANE_SOURCE_DIR) / "data" / "app.halvane.Halvane.metainfo.xml").string()});
+    EXPECT_EQ(metainfo.exitStatus, 0) << metainfo.standardOutput << metainfo.standardError;
 }
 
 }  // namespace

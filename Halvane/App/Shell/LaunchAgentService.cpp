@@ -60,9 +60,25 @@ fs::path entryPath() {
     return fs::path(config.toStdString()) / "autostart" / kEntryName;
 }
 
+namespace {
+
+fs::path legacyEntryPath() {
+    return entryPath().parent_path() / kLegacyEntryName;
+}
+
+void removeLegacyEntry() {
+    std::error_code error;
+    const fs::path legacy = legacyEntryPath();
+    if (fs::exists(legacy, error) && !fs::remove(legacy, error)) {
+        log::system("Halvane: could not remove " + legacy.string() + ": " + error.message());
+    }
+}
+
+}  // namespace
+
 bool isInstalled() {
     std::error_code error;
-    return fs::exists(entryPath(), error);
+    return fs::exists(entryPath(), error) || fs::exists(legacyEntryPath(), error);
 }
 
 std::optional<fs::path> runningExecutable() {
@@ -154,10 +170,12 @@ bool install(const fs::path& executable) {
         reportFailure(file.errorString().toStdString());
         return false;
     }
+    removeLegacyEntry();
     return true;
 }
 
 bool uninstall() {
+    removeLegacyEntry();
     const fs::path path = entryPath();
     std::error_code error;
     if (!fs::exists(path, error)) {

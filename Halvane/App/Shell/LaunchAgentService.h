@@ -4,13 +4,16 @@
 #include <optional>
 #include <string>
 
-// Start at login through the desktop's autostart folder: an entry
-// app.halvane.agent.desktop in $XDG_CONFIG_HOME/autostart (~/.config/autostart)
-// that starts the executable that installed it. The entry's existence is the
-// only record of the choice.
+// Start at login through the desktop's autostart folder: an entry named
+// after the application's id, app.halvane.Halvane.desktop, in
+// $XDG_CONFIG_HOME/autostart (~/.config/autostart), that starts the
+// executable that installed it. The entry's existence is the only record of
+// the choice. Earlier versions named it app.halvane.agent.desktop: that entry
+// still counts, and is replaced by the next install or removed by uninstall.
 namespace halvane::LaunchAgentService {
 
-inline constexpr const char* kEntryName = "app.halvane.agent.desktop";
+inline constexpr const char* kEntryName = "app.halvane.Halvane.desktop";
+inline constexpr const char* kLegacyEntryName = "app.halvane.agent.desktop";
 
 std::filesystem::path entryPath();
 bool isInstalled();
