@@ -37,6 +37,12 @@ std::string HookDecision::encode() const {
     if (picked) {
         object["picked"] = *picked;
     }
+    if (updatedInput) {
+        object["updatedInput"] = *updatedInput;
+    }
+    if (updatedPermissions) {
+        object["updatedPermissions"] = *updatedPermissions;
+    }
     return dumpCompact(object);
 }
 
@@ -52,6 +58,8 @@ DecodeResult<HookDecision> HookDecision::decode(std::string_view json) {
         result.decision = *decoded;
         result.reason = optionalString(object, "reason");
         result.picked = optionalString(object, "picked");
+        result.updatedInput = optionalString(object, "updatedInput");
+        result.updatedPermissions = optionalString(object, "updatedPermissions");
         return result;
     } catch (const FieldError& error) {
         return DecodeResult<HookDecision>::failure(error.what());

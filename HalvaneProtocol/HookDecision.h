@@ -15,6 +15,12 @@ struct HookDecision {
     Decision decision = Decision::passthrough;
     std::optional<std::string> reason = std::nullopt;
     std::optional<std::string> picked = std::nullopt;
+    // With an approval: the tool input to run instead (compact JSON text),
+    // e.g. a question's input with the user's answers.
+    std::optional<std::string> updatedInput = std::nullopt;
+    // With an approval: the rules Claude Code is to remember (compact JSON
+    // text of a list), exactly as it suggested them.
+    std::optional<std::string> updatedPermissions = std::nullopt;
 
     bool operator==(const HookDecision&) const = default;
 

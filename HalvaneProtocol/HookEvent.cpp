@@ -14,13 +14,18 @@ std::string_view rawValue(HookEvent::Kind kind) {
             return "notification";
         case HookEvent::Kind::stop:
             return "stop";
+        case HookEvent::Kind::preToolUse:
+            return "preToolUse";
+        case HookEvent::Kind::postToolUse:
+            return "postToolUse";
     }
     return "notification";
 }
 
 std::optional<HookEvent::Kind> hookEventKindFromRaw(std::string_view raw) {
-    for (auto kind : {HookEvent::Kind::permissionRequest, HookEvent::Kind::notification,
-                      HookEvent::Kind::stop}) {
+    for (auto kind :
+         {HookEvent::Kind::permissionRequest, HookEvent::Kind::notification, HookEvent::Kind::stop,
+          HookEvent::Kind::preToolUse, HookEvent::Kind::postToolUse}) {
         if (rawValue(kind) == raw) {
             return kind;
         }
@@ -47,6 +52,9 @@ std::string HookEvent::encode() const {
     put("suggestions", suggestions);
     put("claudePid", claudePid);
     put("iTermSessionId", iTermSessionId);
+    put("permissionMode", permissionMode);
+    put("permissionSuggestions", permissionSuggestions);
+    put("notificationType", notificationType);
     return dumpCompact(object);
 }
 
@@ -71,6 +79,9 @@ DecodeResult<HookEvent> HookEvent::decode(std::string_view json) {
         event.suggestions = optionalStringList(object, "suggestions");
         event.claudePid = optionalInt32(object, "claudePid");
         event.iTermSessionId = optionalString(object, "iTermSessionId");
+        event.permissionMode = optionalString(object, "permissionMode");
+        event.permissionSuggestions = optionalString(object, "permissionSuggestions");
+        event.notificationType = optionalString(object, "notificationType");
         return event;
     } catch (const FieldError& error) {
         return DecodeResult<HookEvent>::failure(error.what());

@@ -12,7 +12,10 @@ namespace halvane {
 
 // One hook event as the relay sends it to the application.
 struct HookEvent {
-    enum class Kind { permissionRequest, notification, stop };
+    // permissionRequest: Claude Code is about to ask the user; preToolUse: a
+    // tool is about to run (asked about only when the user wants every call
+    // shown); postToolUse: a tool ran (or failed).
+    enum class Kind { permissionRequest, notification, stop, preToolUse, postToolUse };
 
     Kind kind = Kind::notification;
     std::string sessionId;
@@ -27,6 +30,13 @@ struct HookEvent {
     std::optional<std::vector<std::string>> suggestions = std::nullopt;
     std::optional<std::int32_t> claudePid = std::nullopt;
     std::optional<std::string> iTermSessionId = std::nullopt;
+    // Claude Code's permission mode ("default", "acceptEdits", "plan", ...).
+    std::optional<std::string> permissionMode = std::nullopt;
+    // What Claude Code would remember if the user chose "don't ask again":
+    // its permission_suggestions as compact JSON text, passed back verbatim.
+    std::optional<std::string> permissionSuggestions = std::nullopt;
+    // A notification's type, e.g. "permission_prompt" or "idle_prompt".
+    std::optional<std::string> notificationType = std::nullopt;
 
     bool operator==(const HookEvent&) const = default;
 

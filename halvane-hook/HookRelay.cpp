@@ -81,8 +81,14 @@ std::optional<std::string> stringMember(const nlohmann::json& object, const char
 }
 
 std::optional<HookEvent::Kind> kindForHookEventName(std::string_view name) {
-    if (name == "PreToolUse") {
+    if (name == "PermissionRequest") {
         return HookEvent::Kind::permissionRequest;
+    }
+    if (name == "PreToolUse") {
+        return HookEvent::Kind::preToolUse;
+    }
+    if (name == "PostToolUse" || name == "PostToolUseFailure") {
+        return HookEvent::Kind::postToolUse;
     }
     if (name == "Notification") {
         return HookEvent::Kind::notification;
@@ -93,23 +99,81 @@ std::optional<HookEvent::Kind> kindForHookEventName(std::string_view name) {
     return std::nullopt;
 }
 
+std::string dumped(const nlohmann::json& value) {
+    return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
+}
+
+// JSON text the app sent back, or nothing when it does not parse as the
+// wanted type (an answer is then given without it).
+std::optional<nlohmann::json> parsedMember(const std::optional<std::string>& text,
+                                           nlohmann::json::value_t type) {
+    if (!text) {
+        return std::nullopt;
+    }
+    nlohmann::json value = nlohmann::json::parse(*text, nullptr, false);
+    if (value.is_discarded() || value.type() != type) {
+        say("ignored an updated value that is not " +
+            std::string(type == nlohmann::json::value_t::array ? "a list" : "an object"));
+        return std::nullopt;
+    }
+    return value;
+}
+
+// Claude Code reads a PermissionRequest answer as the behaviour of the dialog
+// it would have shown.
+std::string permissionRequestAnswer(const HookDecision& decision) {
+    nlohmann::json verdict = nlohmann::json::object();
+    if (decision.decision == HookDecision::Decision::approve) {
+        verdict["behavior"] = "allow";
+        if (auto input = parsedMember(decision.updatedInput, nlohmann::json::value_t::object)) {
+            verdict["updatedInput"] = std::move(*input);
+        }
+        if (auto rules =
+                parsedMember(decision.updatedPermissions, nlohmann::json::value_t::array)) {
+            verdict["updatedPermissions"] = std::move(*rules);
+        }
+    } else {
+        verdict["behavior"] = "deny";
+        verdict["message"] = decision.reason.value_or(std::string(deniedFallback));
+    }
+    return dumped({{"hookSpecificOutput",
+                    {{"hookEventName", "PermissionRequest"}, {"decision", std::move(verdict)}}}});
+}
+
+std::string preToolUseAnswer(const HookDecision& decision) {
+    nlohmann::json output = {{"hookEventName", "PreToolUse"}};
+    if (decision.decision == HookDecision::Decision::approve) {
+        output["permissionDecision"] = "allow";
+    } else {
+        output["permissionDecision"] = "deny";
+        output["permissionDecisionReason"] = decision.reason.value_or(std::string(deniedFallback));
+    }
+    return dumped({{"hookSpecificOutput", std::move(output)}});
+}
+
 std::string answerFor(const HookEvent& event, const ExchangeResult& result) {
-    if (result.error || !result.decision || event.kind != HookEvent::Kind::permissionRequest) {
+    if (result.error || !result.decision ||
+        result.decision->decision == HookDecision::Decision::passthrough) {
         return std::string(neutralAnswer);
     }
-    switch (result.decision->decision) {
-        case HookDecision::Decision::approve:
-            return "{\"decision\":\"approve\"}\n";
-        case HookDecision::Decision::deny: {
-            nlohmann::json answer = nlohmann::json::object();
-            answer["decision"] = "block";
-            answer["reason"] = result.decision->reason.value_or(std::string(deniedFallback));
-            return answer.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
-        }
-        case HookDecision::Decision::passthrough:
+    switch (event.kind) {
+        case HookEvent::Kind::permissionRequest:
+            return permissionRequestAnswer(*result.decision);
+        case HookEvent::Kind::preToolUse:
+            return preToolUseAnswer(*result.decision);
+        case HookEvent::Kind::notification:
+        case HookEvent::Kind::stop:
+        case HookEvent::Kind::postToolUse:
             break;
     }
     return std::string(neutralAnswer);
+}
+
+// A permission request lives as long as Claude Code waits for it: Claude
+// Code ends the relay itself when the user answers in the terminal. Every
+// other event is answered at once, or after the app's own time limit.
+double receiveTimeout(HookEvent::Kind kind, const RelayOptions& options) {
+    return kind == HookEvent::Kind::permissionRequest ? 0 : options.timeoutSeconds;
 }
 
 class Descriptor final {
@@ -159,7 +223,7 @@ ExchangeResult sendAndReceive(const HookEvent& event, const RelayOptions& option
         return {std::nullopt, posixError(ECONNREFUSED)};
     }
     say("connected");
-    unix_socket::setReceiveTimeout(socket.get(), options.timeoutSeconds);
+    unix_socket::setReceiveTimeout(socket.get(), receiveTimeout(event.kind, options));
 
     const std::string encoded = event.encode();
     const ssize_t sent = writeMessage(socket.get(), encoded);
@@ -194,6 +258,11 @@ RelayOutput runRelay(std::string_view input, const RelayContext& context,
         toolInput = it->dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     }
     const auto message = stringMember(payload, "message");
+    std::optional<std::string> suggestions;
+    if (const auto it = payload.find("permission_suggestions");
+        it != payload.end() && it->is_array() && !it->empty()) {
+        suggestions = it->dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    }
 
     const auto kind = kindForHookEventName(eventName);
     if (!kind) {
@@ -215,6 +284,9 @@ RelayOutput runRelay(std::string_view input, const RelayContext& context,
     event.terminalBundleId = terminal.bundleId;
     event.terminalPid = terminal.pid;
     event.claudePid = claudePid;
+    event.permissionMode = stringMember(payload, "permission_mode");
+    event.permissionSuggestions = suggestions;
+    event.notificationType = stringMember(payload, "notification_type");
     if (context.iTermSessionId != nullptr) {
         event.iTermSessionId = std::string(context.iTermSessionId);
     }

@@ -14,6 +14,7 @@
 #include "Halvane/Notch/NotchPalette.h"
 #include "Halvane/Notch/NotchText.h"
 #include "Halvane/Notch/PromptCodeLines.h"
+#include "Halvane/Notch/QuestionForm.h"
 #include "Halvane/Notch/QuestionOptionButton.h"
 #include "Halvane/Notch/SuggestionChip.h"
 #include "Halvane/Sessions/TerminalFocusService.h"
@@ -124,6 +125,21 @@ QWidget* PromptCard::buildBody() {
 
 QWidget* PromptCard::buildToolSection(const nlohmann::json& input) {
     const std::string& tool = *m_prompt.event.tool;
+    if (tool == "AskUserQuestion" && m_prompt.event.kind == HookEvent::Kind::permissionRequest &&
+        QuestionForm::canAsk(input)) {
+        // Claude Code takes the answers with the approval: nothing is typed.
+        m_form = new QuestionForm(input);
+        connect(m_form, &QuestionForm::answered, this, [this](const QString& updatedInput) {
+            if (!isEnabled()) {
+                return;
+            }
+            HookDecision approval = decision(HookDecision::Decision::approve);
+            approval.updatedInput = updatedInput.toStdString();
+            const DecisionHandler decide = m_onDecision;
+            decide(approval);
+        });
+        return m_form;
+    }
     if (tool == "AskUserQuestion") {
         const auto labels = PromptCardText::askQuestionOptions(input);
         if (!labels) {
@@ -234,6 +250,10 @@ void PromptCard::choose(int index) {
     if (!isEnabled()) {
         return;
     }
+    if (m_form != nullptr) {
+        m_form->choose(0, index);
+        return;
+    }
     const DecisionHandler decide = m_onDecision;
     const Session session = m_session;
     const HookDecision approve = decision(HookDecision::Decision::approve);
@@ -252,6 +272,10 @@ void PromptCard::pickSuggestion(const QString& suggestion) {
     const std::string text = suggestion.toStdString();
     TerminalFocusService::sendKeystrokes(PromptCardText::suggestionReply(text), session);
     decide(decision(HookDecision::Decision::passthrough, std::nullopt, text));
+}
+
+const std::vector<QuestionOptionButton*>& PromptCard::optionButtons() const {
+    return m_form != nullptr ? m_form->optionButtons() : m_options;
 }
 
 void PromptCard::retire() {

@@ -20,6 +20,7 @@ namespace halvane {
 class CardHeader;
 class CodeBlock;
 class NotchActionButton;
+class QuestionForm;
 class QuestionOptionButton;
 class SuggestionChip;
 
@@ -43,7 +44,10 @@ public:
 
     CardHeader* header() const { return m_header; }
     const std::vector<NotchActionButton*>& actionButtons() const { return m_buttons; }
-    const std::vector<QuestionOptionButton*>& optionButtons() const { return m_options; }
+    const std::vector<QuestionOptionButton*>& optionButtons() const;
+    // The questions answered on the card, when Claude Code takes answers
+    // with the approval; null otherwise.
+    QuestionForm* questionForm() const { return m_form; }
     const std::vector<SuggestionChip*>& suggestionChips() const { return m_suggestions; }
     // The command or diff block, when the prompt shows one.
     CodeBlock* codeBlock() const { return m_codeBlock; }
@@ -52,7 +56,7 @@ public:
     void setLastEvent(Timestamp lastEvent);
     // Runs what the button of that kind does, as a click or its key would.
     void perform(PromptAction::Kind kind);
-    // Picks the option at `index` (from 0).
+    // Picks the option at `index` (from 0) of the first question.
     void choose(int index);
     void pickSuggestion(const QString& suggestion);
     // Gives up the keyboard shortcuts and ignores input, for a card on its way out.
@@ -83,6 +87,7 @@ private:
     CodeBlock* m_codeBlock = nullptr;
     std::vector<NotchActionButton*> m_buttons;
     std::vector<QuestionOptionButton*> m_options;
+    QuestionForm* m_form = nullptr;
     std::vector<SuggestionChip*> m_suggestions;
     QTimer m_ageTimer;
 };

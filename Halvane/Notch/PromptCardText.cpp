@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "Halvane/Notch/SuggestionText.h"
 #include "Halvane/Sessions/AllowRules.h"
 #include "Halvane/Sessions/Graphemes.h"
 #include "HalvaneProtocol/Injection.h"
@@ -219,12 +220,18 @@ bool hasBody(const HookEvent& event) {
 QString headerTitle(const HookEvent& event) {
     switch (event.kind) {
         case HookEvent::Kind::permissionRequest:
+        case HookEvent::Kind::preToolUse:
             return QStringLiteral("Permission requested");
         case HookEvent::Kind::notification:
+            if (event.notificationType == "permission_prompt") {
+                return QStringLiteral("Claude Code is asking in its terminal");
+            }
             return event.message ? firstLine(fromUtf8(*event.message))
                                  : QStringLiteral("Notification");
         case HookEvent::Kind::stop:
             return QStringLiteral("Done");
+        case HookEvent::Kind::postToolUse:
+            return QStringLiteral("Tool finished");
     }
     return QStringLiteral("Notification");
 }
@@ -237,7 +244,8 @@ QString headerSubtitle(const HookEvent& event, const std::optional<std::string>&
     }
     if (pendingCount >= 2) {
         parts.append(QString::number(pendingCount) + QStringLiteral(" actions pending"));
-    } else if (event.tool && event.kind == HookEvent::Kind::permissionRequest) {
+    } else if (event.tool && (event.kind == HookEvent::Kind::permissionRequest ||
+                              event.kind == HookEvent::Kind::preToolUse)) {
         parts.append(actionDescriptor(*event.tool, parseJSON(event.toolInput), context));
     }
     return parts.join(QStringLiteral(" · "));
@@ -277,16 +285,30 @@ std::vector<PromptAction> actionButtons(const HookEvent& event) {
     if (event.tool == "AskUserQuestion") {
         return {deny};
     }
-    return {
+    std::vector<PromptAction> actions{
         {Kind::approve, QStringLiteral("Approve"), NotchActionStyle::primary,
          KeyShortcut(QLatin1Char('a'))},
         deny,
-        {Kind::always, QStringLiteral("Always"), NotchActionStyle::secondary,
-         KeyShortcut(QLatin1Char('a'), {Modifier::option})},
     };
+    // Claude Code offers to remember only what it suggests; without a
+    // suggestion its own dialog has no such choice either.
+    const bool asksClaudeCode = event.kind == HookEvent::Kind::permissionRequest;
+    if (!asksClaudeCode || SuggestionText::describe(event.permissionSuggestions)) {
+        actions.push_back({Kind::always,
+                           asksClaudeCode ? SuggestionText::buttonLabel(event.permissionSuggestions)
+                                          : QStringLiteral("Always"),
+                           NotchActionStyle::secondary,
+                           KeyShortcut(QLatin1Char('a'), {Modifier::option})});
+    }
+    return actions;
 }
 
 QString alwaysTooltip(const HookEvent& event) {
+    if (event.kind == HookEvent::Kind::permissionRequest) {
+        // Only offered with a suggestion, so there is always one to describe.
+        return QStringLiteral("Yes, and ") +
+               SuggestionText::describe(event.permissionSuggestions).value_or(QString());
+    }
     if (const auto rule = AllowRules::allowPattern(event)) {
         return QStringLiteral("Always allow ") + fromUtf8(*rule);
     }

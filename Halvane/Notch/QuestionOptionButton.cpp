@@ -55,7 +55,7 @@ void QuestionOptionButton::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::TextAntialiasing);
     const QRectF frame(rect());
     NotchShapes::fillRoundedRect(painter, frame, kCornerRadius,
-                                 NotchPalette::chipFill(isDown(), underMouse()));
+                                 NotchPalette::chipFill(isDown() || isChecked(), underMouse()));
 
     const QRectF content = frame.marginsRemoved(kPadding);
     const QRectF circle(content.left(), content.center().y() - kCircle / 2, kCircle, kCircle);

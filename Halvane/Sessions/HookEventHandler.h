@@ -17,6 +17,9 @@ public:
 
     virtual ~HookEventHandler() = default;
     virtual void handle(const HookEvent& event, Respond respond) = 0;
+    // The client that sent this event went away before its answer; on the
+    // main thread, at most once, after handle().
+    virtual void withdraw(const HookEvent& /*event*/) {}
 };
 
 }  // namespace halvane

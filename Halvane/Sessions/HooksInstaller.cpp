@@ -22,7 +22,12 @@ namespace fs = std::filesystem;
 using nlohmann::json;
 
 // Every operation serves these events, in this order.
-constexpr std::array<std::string_view, 3> hookEvents = {"PreToolUse", "Notification", "Stop"};
+constexpr std::array<std::string_view, 6> hookEvents = {
+    "PreToolUse", "PermissionRequest", "PostToolUse", "PostToolUseFailure", "Notification", "Stop"};
+// Claude Code stops a hook after 600 s unless told otherwise, but its own
+// dialog waits for the user as long as it takes; the card should too.
+constexpr std::string_view waitingEvent = "PermissionRequest";
+constexpr int waitingEventTimeoutSeconds = 24 * 60 * 60;
 constexpr std::string_view managedKey = "halvane-managed";
 constexpr std::string_view relayName = "halvane-hook";
 constexpr std::string_view writeFailure = "failed to write settings: ";
@@ -94,8 +99,16 @@ std::string commandFor(const std::string& relay) {
     return quoted + "'";
 }
 
+json managedHook(const std::string& relay, std::string_view event) {
+    json hook{{"type", "command"}, {"command", commandFor(relay)}};
+    if (event == waitingEvent) {
+        hook["timeout"] = waitingEventTimeoutSeconds;
+    }
+    return hook;
+}
+
 // Only the first hook of a group is examined: that is the one we write.
-bool isCurrentGroup(const json& group, const std::string& relay) {
+bool isCurrentGroup(const json& group, const std::string& relay, std::string_view event) {
     if (!isManaged(group)) {
         return false;
     }
@@ -107,21 +120,23 @@ bool isCurrentGroup(const json& group, const std::string& relay) {
                      [](const json& hook) { return hook.is_object(); })) {
         return false;
     }
-    const auto command = hooks->front().find("command");
-    return command != hooks->front().end() && command->is_string() &&
-           command->get<std::string>() == commandFor(relay);
+    const json& first = hooks->front();
+    const json expected = managedHook(relay, event);
+    const auto items = expected.items();
+    return std::all_of(items.begin(), items.end(), [&first](const auto& entry) {
+        const auto found = first.find(entry.key());
+        return found != first.end() && *found == entry.value();
+    });
 }
 
-bool holdsCurrentGroup(const json& groups, const std::string& relay) {
+bool holdsCurrentGroup(const json& groups, const std::string& relay, std::string_view event) {
     return groups.is_array() && std::any_of(groups.begin(), groups.end(), [&](const json& group) {
-               return isCurrentGroup(group, relay);
+               return isCurrentGroup(group, relay, event);
            });
 }
 
-json managedGroup(const std::string& relay) {
-    return json{
-        {managedKey, true},
-        {"hooks", json::array({json{{"type", "command"}, {"command", commandFor(relay)}}})}};
+json managedGroup(const std::string& relay, std::string_view event) {
+    return json{{managedKey, true}, {"hooks", json::array({managedHook(relay, event)})}};
 }
 
 // The user's own entries of one event, in their order, without ours.
@@ -193,7 +208,7 @@ bool isInstalled() {
     }
     return std::all_of(hookEvents.begin(), hookEvents.end(), [&](std::string_view event) {
         const auto groups = hooks->find(event);
-        return groups != hooks->end() && holdsCurrentGroup(*groups, *relay);
+        return groups != hooks->end() && holdsCurrentGroup(*groups, *relay, event);
     });
 }
 
@@ -228,11 +243,11 @@ std::string installIfNeeded() {
             }
             groups = *found;
         }
-        if (!holdsCurrentGroup(groups, *relay)) {
+        if (!holdsCurrentGroup(groups, *relay, event)) {
             needsWrite = true;
         }
         json updated = withoutManaged(groups);
-        updated.push_back(managedGroup(*relay));
+        updated.push_back(managedGroup(*relay, event));
         hooks[event] = std::move(updated);
     }
     if (!needsWrite) {

@@ -24,6 +24,14 @@ QString Preferences::filePath() const {
     return m_settings->fileName();
 }
 
+bool Preferences::askBeforeEveryToolCall() const {
+    return boolValue(askBeforeEveryToolCallKey, false);
+}
+
+void Preferences::setAskBeforeEveryToolCall(bool enabled) {
+    setValue(askBeforeEveryToolCallKey, enabled);
+}
+
 bool Preferences::soundsEnabled() const {
     return boolValue(soundsEnabledKey, true);
 }

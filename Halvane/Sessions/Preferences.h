@@ -17,6 +17,7 @@ public:
     static constexpr const char* onboardingCompletedKey = "onboarding.completed";
     static constexpr const char* onboardingResumeAtKey = "onboarding.resumeAt";
     static constexpr const char* automaticChecksKey = "SUEnableAutomaticChecks";
+    static constexpr const char* askBeforeEveryToolCallKey = "askBeforeEveryToolCall";
 
     Preferences();
     explicit Preferences(const QString& filePath);
@@ -47,6 +48,11 @@ public:
     // Background update checks; on until the user turns them off.
     bool automaticChecksEnabled() const;
     void setAutomaticChecksEnabled(bool enabled);
+
+    // Ask in Halvane before every tool call instead of only when Claude Code
+    // itself would ask; off unless the user turns it on.
+    bool askBeforeEveryToolCall() const;
+    void setAskBeforeEveryToolCall(bool enabled);
 
 private:
     bool boolValue(const char* key, bool fallback) const;

@@ -122,21 +122,50 @@ void SessionStore::handle(const HookEvent& event, Respond respond) {
     if (event.iTermSessionId) {
         session.iTermSessionId = event.iTermSessionId;
     }
-    session.history.push_back(
-        HistoryEntry{QUuid::createUuid(), eventTime, event.kind, event.tool, summarize(event)});
-    if (session.history.size() > historyLimit) {
-        session.history.erase(session.history.begin(),
-                              session.history.end() - static_cast<std::ptrdiff_t>(historyLimit));
+    // A tool's end and Claude Code's own question about a call already in the
+    // history add nothing a person would read.
+    if (event.kind != HookEvent::Kind::postToolUse &&
+        event.kind != HookEvent::Kind::permissionRequest) {
+        session.history.push_back(
+            HistoryEntry{QUuid::createUuid(), eventTime, event.kind, event.tool, summarize(event)});
+        if (session.history.size() > historyLimit) {
+            session.history.erase(
+                session.history.begin(),
+                session.history.end() - static_cast<std::ptrdiff_t>(historyLimit));
+        }
     }
+    // A card that only says Claude Code asks in its terminal is settled by
+    // whatever the session does next.
+    if (const PendingPrompt* held = session.status.prompt();
+        held != nullptr && !held->respond && event.kind != HookEvent::Kind::notification) {
+        session.status = Status::working();
+    }
+    const auto answer = [&respond](HookDecision::Decision verdict) {
+        if (respond) {
+            respond(decision(verdict));
+        }
+    };
 
     switch (event.kind) {
         case HookEvent::Kind::notification:
-            store(std::move(session));
-            if (respond) {
-                respond(decision(HookDecision::Decision::passthrough));
+            // Claude Code asks in its terminal without a request we could
+            // answer (plan mode, or a check it cannot hand to hooks).
+            if (event.notificationType == "permission_prompt" &&
+                !session.status.isWaitingForUser()) {
+                session.status =
+                    Status::waitingForUser(PendingPrompt{QUuid::createUuid(), event, nullptr});
+                session.justFinishedAt = std::nullopt;
             }
+            store(std::move(session));
+            answer(HookDecision::Decision::passthrough);
             return;
         case HookEvent::Kind::stop: {
+            // A request Claude Code still waits on outlives a subagent's stop.
+            if (const PendingPrompt* held = session.status.prompt(); held && held->respond) {
+                store(std::move(session));
+                answer(HookDecision::Decision::passthrough);
+                return;
+            }
             const Timestamp now = m_clock.now();
             session.status = Status::idle();
             session.justFinishedAt = now;
@@ -146,26 +175,96 @@ void SessionStore::handle(const HookEvent& event, Respond respond) {
             }
             scheduleJustFinishedClear(session.id);
             store(std::move(session));
-            if (respond) {
-                respond(decision(HookDecision::Decision::passthrough));
-            }
+            answer(HookDecision::Decision::passthrough);
             return;
         }
-        case HookEvent::Kind::permissionRequest:
-            if (AllowRules::matchesAllowRule(event, m_allowPatterns)) {
-                session.status = Status::working();
-                store(std::move(session));
-                if (respond) {
-                    respond(decision(HookDecision::Decision::approve));
+        case HookEvent::Kind::preToolUse:
+            if (!m_preferences.askBeforeEveryToolCall()) {
+                if (!session.status.isWaitingForUser()) {
+                    session.status = Status::working();
                 }
+                store(std::move(session));
+                answer(HookDecision::Decision::passthrough);
                 return;
             }
-            session.status = Status::waitingForUser(
-                PendingPrompt{QUuid::createUuid(), event, std::move(respond)});
-            session.justFinishedAt = std::nullopt;
+            if (AllowRules::matchesAllowRule(event, m_allowPatterns)) {
+                releaseHeld(session);
+                session.status = Status::working();
+                store(std::move(session));
+                answer(HookDecision::Decision::approve);
+                return;
+            }
+            hold(std::move(session), event, std::move(respond));
+            return;
+        case HookEvent::Kind::permissionRequest:
+            // Asked already, before the call, when every call is shown.
+            if (m_preferences.askBeforeEveryToolCall()) {
+                store(std::move(session));
+                answer(HookDecision::Decision::passthrough);
+                return;
+            }
+            hold(std::move(session), event, std::move(respond));
+            return;
+        case HookEvent::Kind::postToolUse:
+            // The call ran: whoever answered, it was not this card.
+            if (const PendingPrompt* held = session.status.prompt();
+                held != nullptr && isSameCall(held->event, event)) {
+                log::system("Halvane: request of session " + shortId(session.id) +
+                            " answered in the terminal");
+                releaseHeld(session);
+                session.status = Status::working();
+            } else if (!session.status.isWaitingForUser()) {
+                session.status = Status::working();
+            }
             store(std::move(session));
+            answer(HookDecision::Decision::passthrough);
             return;
     }
+}
+
+void SessionStore::hold(Session session, const HookEvent& event, Respond respond) {
+    // One card per session: an older request Claude Code still waits on is
+    // left to its terminal dialog rather than held for ever.
+    releaseHeld(session);
+    session.status =
+        Status::waitingForUser(PendingPrompt{QUuid::createUuid(), event, std::move(respond)});
+    session.justFinishedAt = std::nullopt;
+    store(std::move(session));
+}
+
+void SessionStore::releaseHeld(const Session& session) {
+    if (const PendingPrompt* held = session.status.prompt(); held && held->respond) {
+        const Respond respond = held->respond;
+        respond(decision(HookDecision::Decision::passthrough));
+    }
+}
+
+bool SessionStore::isSameCall(const HookEvent& request, const HookEvent& ran) {
+    if (request.tool != ran.tool || !request.toolInput || !ran.toolInput) {
+        return false;
+    }
+    const nlohmann::json asked = nlohmann::json::parse(*request.toolInput, nullptr, false);
+    const nlohmann::json done = nlohmann::json::parse(*ran.toolInput, nullptr, false);
+    if (asked.is_discarded() || done.is_discarded()) {
+        return *request.toolInput == *ran.toolInput;
+    }
+    return asked == done;
+}
+
+void SessionStore::withdraw(const HookEvent& event) {
+    const auto found = m_sessions.find(event.sessionId);
+    if (found == m_sessions.end()) {
+        return;
+    }
+    const PendingPrompt* held = found->second.status.prompt();
+    if (held == nullptr || !(held->event == event)) {
+        return;
+    }
+    log::system("Halvane: request of session " + shortId(event.sessionId) +
+                " withdrawn by Claude Code");
+    Session session = found->second;
+    session.status = Status::working();
+    store(std::move(session));
 }
 
 void SessionStore::resolve(const std::string& sessionId, const HookDecision& answer) {
@@ -197,7 +296,19 @@ void SessionStore::resolveAlways(const std::string& sessionId) {
     if (found == m_sessions.end() || !found->second.status.isWaitingForUser()) {
         return;
     }
-    if (const auto pattern = AllowRules::allowPattern(found->second.status.prompt()->event)) {
+    const HookEvent& event = found->second.status.prompt()->event;
+    if (event.kind == HookEvent::Kind::permissionRequest) {
+        // Claude Code remembers the rule it suggested, in its own syntax and
+        // place; without a suggestion there is nothing to remember.
+        if (!event.permissionSuggestions) {
+            return;
+        }
+        HookDecision approval = decision(HookDecision::Decision::approve);
+        approval.updatedPermissions = event.permissionSuggestions;
+        resolve(sessionId, approval);
+        return;
+    }
+    if (const auto pattern = AllowRules::allowPattern(event)) {
         // false only means the file already holds the rule or cannot take it;
         // the request is approved either way.
         HooksInstaller::addAllowRule(*pattern);
@@ -239,7 +350,8 @@ void SessionStore::reloadAllowPatterns() {
 
 std::string SessionStore::summarize(const HookEvent& event) {
     switch (event.kind) {
-        case HookEvent::Kind::permissionRequest: {
+        case HookEvent::Kind::permissionRequest:
+        case HookEvent::Kind::preToolUse: {
             if (!event.tool) {
                 return "Permission requested";
             }
@@ -257,6 +369,8 @@ std::string SessionStore::summarize(const HookEvent& event) {
             return event.message.value_or("Notification");
         case HookEvent::Kind::stop:
             return "Session ended";
+        case HookEvent::Kind::postToolUse:
+            return event.tool.value_or("Tool") + " finished";
     }
     return {};
 }

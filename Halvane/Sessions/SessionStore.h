@@ -43,6 +43,9 @@ public:
     ~SessionStore() override;
 
     void handle(const HookEvent& event, Respond respond) override;
+    // Claude Code stopped waiting for this request (the user answered in the
+    // terminal): its card goes.
+    void withdraw(const HookEvent& event) override;
     // Answers the prompt the session holds; nothing happens unless it waits.
     void resolve(const std::string& sessionId, const HookDecision& decision);
     // Approves the held prompt and remembers a rule so its like is never asked again.
@@ -59,6 +62,9 @@ public:
     const std::vector<std::string>& allowPatterns() const { return m_allowPatterns; }
     // Takes the allow rules from Claude Code's settings file.
     void reloadAllowPatterns();
+
+    // Whether a tool that ran is the call a request asked about.
+    static bool isSameCall(const HookEvent& request, const HookEvent& ran);
 
     // The history line for an event.
     static std::string summarize(const HookEvent& event);
@@ -89,6 +95,10 @@ signals:
 
 private:
     void store(Session session);
+    // Holds a request until the user answers it.
+    void hold(Session session, const HookEvent& event, Respond respond);
+    // Answers a held request passthrough, so no relay waits on a card that is gone.
+    static void releaseHeld(const Session& session);
     void scheduleJustFinishedClear(const std::string& sessionId);
     void clearJustFinished(const std::string& sessionId);
 

@@ -47,7 +47,7 @@ TEST(AppEndToEndTest, APermissionRequestIsApprovedWithTheAKeyOnThePanel) {
     auto relay = std::async(std::launch::async, [&] {
         ChildOptions options;
         options.standardInput =
-            R"({"hook_event_name":"PreToolUse","session_id":"e2e-session","cwd":"/work/app",)"
+            R"({"hook_event_name":"PermissionRequest","session_id":"e2e-session","cwd":"/work/app",)"
             R"("tool_name":"Bash","tool_input":{"command":"make test"}})";
         options.environment = environment;
         options.limit = 40s;
@@ -82,7 +82,9 @@ TEST(AppEndToEndTest, APermissionRequestIsApprovedWithTheAKeyOnThePanel) {
     ASSERT_EQ(relay.wait_for(30s), std::future_status::ready);
     const ChildResult result = relay.get();
     EXPECT_EQ(result.exitStatus, 0) << result.standardError;
-    EXPECT_EQ(result.standardOutput, "{\"decision\":\"approve\"}\n")
+    EXPECT_EQ(result.standardOutput, R"({"hookSpecificOutput":{"decision":{"behavior":"allow"},)"
+                                     R"("hookEventName":"PermissionRequest"}})"
+                                     "\n")
         << result.standardError << app.output();
 }
 

@@ -107,7 +107,10 @@ TEST(JumpAndReplyEndToEndTest, AnAnswerIsTypedIntoThePaneAndASecondRowClickJumps
     fs::create_directories(alpha);
     fs::create_directories(billing);
     // Onboarding done before, so no window of ours competes for the focus.
-    writeFile(home / ".config/halvane/halvane.conf", "[General]\nonboarding.completed=true\n");
+    // Answers are typed only when Halvane asks before every tool call: Claude
+    // Code's own requests take them with the approval.
+    writeFile(home / ".config/halvane/halvane.conf",
+              "[General]\nonboarding.completed=true\naskBeforeEveryToolCall=true\n");
 
     const auto compositor = startCompositor(home, display);
     Environment environment = appEnvironment(home, display);
@@ -201,7 +204,10 @@ TEST(JumpAndReplyEndToEndTest, AnAnswerIsTypedIntoThePaneAndASecondRowClickJumps
         << "pane: " << tmux.run({"capture-pane", "-p", "-t", agentPane}).standardOutput
         << "\nrelay: " << readFile(home / "relay.err") << app.output();
     EXPECT_EQ(readFile(home / "answer.txt"), "1\n");
-    EXPECT_EQ(readFile(home / "relay.out"), "{\"decision\":\"approve\"}\n");
+    EXPECT_EQ(
+        readFile(home / "relay.out"),
+        R"({"hookSpecificOutput":{"hookEventName":"PreToolUse","permissionDecision":"allow"}})"
+        "\n");
     // Typed by the session's injector daemon, not by the fallback.
     EXPECT_NE(
         readFile("/tmp/halvane-daemon.log").find("inject sid=" + sessionId + " bytes=[31 0d]\n"),

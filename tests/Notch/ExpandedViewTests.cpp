@@ -119,13 +119,21 @@ TEST_F(ExpandedViewTest, AnsweringMovesOnToTheNextPromptThenBackToTheList) {
     EXPECT_EQ(view->sizeHint().width(), ExpandedView::kListCardWidth);
 }
 
-TEST_F(ExpandedViewTest, AlwaysApprovesAndRemembersTheRule) {
-    ask("repo", "Bash", R"({"command":"git status --short"})");
+TEST_F(ExpandedViewTest, AlwaysApprovesWithTheRuleClaudeCodeSuggested) {
+    const std::string suggestion =
+        R"([{"type":"addRules","rules":[{"toolName":"Bash","ruleContent":"git status *"}],)"
+        R"("behavior":"allow","destination":"localSettings"}])";
+    HookEvent asked = event(HookEvent::Kind::permissionRequest, "repo", std::chrono::seconds(0));
+    asked.tool = "Bash";
+    asked.toolInput = R"({"command":"git status --short"})";
+    asked.permissionSuggestions = suggestion;
+    store.handle(asked, recorder("repo"));
     auto view = shownView();
     view->promptCard()->perform(PromptAction::Kind::always);
     ASSERT_EQ(answers["repo"].size(), 1u);
     EXPECT_EQ(answers["repo"][0].decision, HookDecision::Decision::approve);
-    EXPECT_EQ(store.allowPatterns(), std::vector<std::string>{"Bash(git:*)"});
+    EXPECT_EQ(answers["repo"][0].updatedPermissions, suggestion);
+    EXPECT_TRUE(store.allowPatterns().empty()) << "Claude Code keeps the rule itself";
 }
 
 TEST_F(ExpandedViewTest, FivesRowsStackAndMoreScroll) {

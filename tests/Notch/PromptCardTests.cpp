@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QWidget>
 
@@ -12,6 +13,7 @@
 #include "Halvane/Notch/NotchActionButton.h"
 #include "Halvane/Notch/NotchText.h"
 #include "Halvane/Notch/PromptCard.h"
+#include "Halvane/Notch/QuestionForm.h"
 #include "Halvane/Notch/QuestionOptionButton.h"
 #include "Halvane/Notch/SuggestionChip.h"
 #include "NotchViewsFixture.h"
@@ -41,9 +43,10 @@ protected:
         return PendingPrompt{QUuid::createUuid(), std::move(event), [](const HookDecision&) {}};
     }
 
+    // A call asked about before it runs, when every call is shown.
     static HookEvent request(const std::string& tool, const std::string& toolInput) {
         HookEvent event;
-        event.kind = HookEvent::Kind::permissionRequest;
+        event.kind = HookEvent::Kind::preToolUse;
         event.sessionId = "s1";
         event.cwd = "/home/ada/src/engine";
         event.tool = tool;
@@ -186,6 +189,65 @@ TEST_F(PromptCardTest, ANotificationJumpsOrIsDismissed) {
     ASSERT_TRUE(waitUntil([&] { return decisions.size() == 2; }));
     EXPECT_EQ(decisions.back(), verdict(HookDecision::Decision::passthrough));
     EXPECT_EQ(windows.activated.size(), 1u);
+}
+
+TEST_F(PromptCardTest, QuestionsAreAnsweredWithTheApprovalWithoutTyping) {
+    const std::string input = R"({"questions":[
+        {"question":"Which database?","header":"Storage","multiSelect":false,
+         "options":[{"label":"PostgreSQL","description":"Relational"},
+                    {"label":"SQLite","description":"One file"}]},
+        {"question":"Which caches?","header":"Cache","multiSelect":true,
+         "options":[{"label":"Redis"},{"label":"Memcached"}]}]})";
+    HookEvent asked = request("AskUserQuestion", input);
+    asked.kind = HookEvent::Kind::permissionRequest;
+    const auto answered = [](const HookDecision& decision, const std::string& asked) {
+        EXPECT_EQ(decision.decision, HookDecision::Decision::approve);
+        nlohmann::json expected = nlohmann::json::parse(asked);
+        const nlohmann::json sent = nlohmann::json::parse(decision.updatedInput.value_or("{}"));
+        expected["answers"] = sent.value("answers", nlohmann::json());
+        EXPECT_EQ(sent, expected) << "the original input travels back unchanged";
+        return sent["answers"];
+    };
+
+    // Two questions: one pick, several picks, then Submit.
+    auto both = card(asked);
+    QuestionForm* form = both->questionForm();
+    ASSERT_NE(form, nullptr);
+    ASSERT_EQ(both->optionButtons().size(), 4u);
+    EXPECT_EQ(buttonLabels(*both), std::vector<std::string>{"Deny"});
+    ASSERT_NE(form->submitButton(), nullptr);
+    QTest::mouseClick(both->optionButtons()[0], Qt::LeftButton);
+    QTest::mouseClick(both->optionButtons()[1], Qt::LeftButton);
+    EXPECT_FALSE(form->submitButton()->isEnabled()) << "the second question has no answer yet";
+    EXPECT_FALSE(form->submit());
+    QTest::mouseClick(both->optionButtons()[2], Qt::LeftButton);
+    QTest::mouseClick(both->optionButtons()[3], Qt::LeftButton);
+    EXPECT_TRUE(decisions.empty());
+    QTest::mouseClick(form->submitButton(), Qt::LeftButton);
+    ASSERT_EQ(decisions.size(), 1u);
+    EXPECT_EQ(
+        answered(decisions[0], input),
+        nlohmann::json({{"Which database?", "SQLite"}, {"Which caches?", "Redis, Memcached"}}));
+
+    // One's own words, typed in "Other", answer a question too.
+    auto own = card(asked);
+    own->questionForm()->choose(1, 0);
+    QTest::keyClicks(own->questionForm()->otherField(0), "DuckDB");
+    QTest::keyClick(own->questionForm()->otherField(0), Qt::Key_Return);
+    ASSERT_EQ(decisions.size(), 2u);
+    EXPECT_EQ(answered(decisions[1], input),
+              nlohmann::json({{"Which database?", "DuckDB"}, {"Which caches?", "Redis"}}));
+
+    // A lone single-choice question is answered by its first click.
+    HookEvent single = asked;
+    single.toolInput = R"({"questions":[{"question":"Ship it?","header":"Ship",)"
+                       R"("multiSelect":false,"options":[{"label":"Yes"},{"label":"No"}]}]})";
+    auto lone = card(single);
+    EXPECT_EQ(lone->questionForm()->submitButton(), nullptr);
+    lone->choose(1);
+    ASSERT_EQ(decisions.size(), 3u);
+    EXPECT_EQ(answered(decisions[2], *single.toolInput), nlohmann::json({{"Ship it?", "No"}}));
+    EXPECT_TRUE(windows.typed.empty());
 }
 
 TEST_F(PromptCardTest, ChoosingAnOptionApprovesAndTypesItsNumber) {

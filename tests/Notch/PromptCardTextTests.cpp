@@ -14,13 +14,22 @@ namespace {
 const PromptCardText::PathContext paths{QStringLiteral("/home/ada/src/engine"),
                                         QStringLiteral("/home/ada")};
 
+// A call asked about before it runs, when every call is shown.
 HookEvent request(const std::string& tool, const std::string& toolInput) {
     HookEvent event;
-    event.kind = HookEvent::Kind::permissionRequest;
+    event.kind = HookEvent::Kind::preToolUse;
     event.sessionId = "s1";
     event.cwd = "/home/ada/src/engine";
     event.tool = tool;
     event.toolInput = toolInput;
+    return event;
+}
+
+// Claude Code about to show its own dialog, with what it would remember.
+HookEvent claudeRequest(const std::string& tool, std::optional<std::string> suggestions) {
+    HookEvent event = request(tool, "{}");
+    event.kind = HookEvent::Kind::permissionRequest;
+    event.permissionSuggestions = std::move(suggestions);
     return event;
 }
 
@@ -256,6 +265,14 @@ TEST(PromptActions, ButtonRowsDependOnWhatIsAsked) {
     HookEvent stop;
     stop.kind = HookEvent::Kind::stop;
     EXPECT_EQ(labels(actionButtons(stop)), (Strings{"Approve", "Deny", "Always"}));
+    // Claude Code's own request offers to remember only what it suggests.
+    EXPECT_EQ(labels(actionButtons(claudeRequest("Bash", std::nullopt))),
+              (Strings{"Approve", "Deny"}));
+    EXPECT_EQ(labels(actionButtons(claudeRequest("Bash", "[]"))), (Strings{"Approve", "Deny"}));
+    EXPECT_EQ(
+        labels(actionButtons(claudeRequest(
+            "Write", R"([{"type":"setMode","mode":"acceptEdits","destination":"session"}])"))),
+        (Strings{"Approve", "Deny", "Allow all edits"}));
     // A notification that names a question tool is still a notification.
     HookEvent note = notification("x");
     note.tool = "AskUserQuestion";
@@ -295,6 +312,27 @@ TEST(PromptActions, AlwaysNamesTheRuleItWillStore) {
     stop.kind = HookEvent::Kind::stop;
     EXPECT_EQ(PromptCardText::alwaysTooltip(stop),
               "This request has no rule to remember: Always only approves it");
+}
+
+TEST(PromptActions, AlwaysOnClaudeCodesRequestSaysWhatItsSuggestionDoes) {
+    const auto tooltip = [](const std::string& suggestions) {
+        return PromptCardText::alwaysTooltip(claudeRequest("Bash", suggestions)).toStdString();
+    };
+    EXPECT_EQ(
+        tooltip(R"([{"type":"addRules","rules":[{"toolName":"Bash","ruleContent":"npm run *"}],)"
+                R"("behavior":"allow","destination":"localSettings"}])"),
+        "Yes, and don't ask again for `npm run *` commands in this project");
+    EXPECT_EQ(tooltip(R"([{"type":"setMode","mode":"acceptEdits","destination":"session"}])"),
+              "Yes, and allow all edits during this session");
+    EXPECT_EQ(
+        tooltip(R"([{"type":"addRules","rules":[{"toolName":"Read","ruleContent":"//tmp/x/**"}],)"
+                R"("behavior":"allow","destination":"session"},)"
+                R"({"type":"addDirectories","directories":["/tmp/x"],"destination":"session"}])"),
+        "Yes, and allow reading from `//tmp/x/**` during this session; "
+        "allow access to `/tmp/x` during this session");
+    EXPECT_EQ(tooltip(R"([{"type":"addRules","rules":[{"toolName":"WebFetch"}],)"
+                      R"("behavior":"allow","destination":"userSettings"}])"),
+              "Yes, and don't ask again for WebFetch in every project");
 }
 
 TEST(PromptReplies, EndInAnEscapedCarriageReturn) {

@@ -98,7 +98,12 @@ TEST_F(PromptKeysX11Test, AApprovesThenDDeniesTheNext) {
 }
 
 TEST_F(PromptKeysX11Test, AltAApprovesAndRemembersTheRule) {
-    ask("repo", "Bash", R"({"command":"git status --short"})");
+    // Halvane keeps rules of its own only when it asks before every call.
+    m_preferences.setAskBeforeEveryToolCall(true);
+    HookEvent call = event(HookEvent::Kind::preToolUse, "repo", std::chrono::seconds(0));
+    call.tool = "Bash";
+    call.toolInput = R"({"command":"git status --short"})";
+    store.handle(call, recorder("repo"));
     openAndClick();
     press("alt+a");
     ASSERT_TRUE(waitUntil([&] { return answers["repo"].size() == 1; }));

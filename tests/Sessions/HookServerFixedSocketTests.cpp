@@ -33,5 +33,8 @@ TEST(HookServerOnFixedSocket, AnswersThePermissionRequestOfTheShippedRelay) {
     ASSERT_TRUE(waitUntil([&] { return run.wait_for(0s) == std::future_status::ready; }, 40s));
     const ChildResult result = run.get();
     EXPECT_EQ(result.exitStatus, 0) << result.standardError;
-    EXPECT_EQ(result.standardOutput, "{\"decision\":\"approve\"}\n");
+    EXPECT_EQ(
+        result.standardOutput,
+        R"({"hookSpecificOutput":{"hookEventName":"PreToolUse","permissionDecision":"allow"}})"
+        "\n");
 }

@@ -21,13 +21,15 @@
 namespace halvane::test {
 
 // Plays the session model: notifications and stops are answered passthrough
-// at once, permission requests are held for the test to answer.
+// at once, permission requests and calls about to run are held for the test
+// to answer.
 class FakeSessions final : public HookEventHandler {
 public:
     void handle(const HookEvent& event, Respond respond) override {
         events.push_back(event);
         onMainThread.push_back(QThread::currentThread() == qtApplication().thread());
-        if (event.kind == HookEvent::Kind::permissionRequest) {
+        if (event.kind == HookEvent::Kind::permissionRequest ||
+            event.kind == HookEvent::Kind::preToolUse) {
             held.push_back(std::move(respond));
         } else {
             respond(HookDecision{HookDecision::Decision::passthrough});

@@ -21,7 +21,7 @@ namespace {
 std::string hookInput(const std::string& event, const std::string& sessionId) {
     nlohmann::json input = {
         {"hook_event_name", event}, {"session_id", sessionId}, {"cwd", "/work/app"}};
-    if (event == "PreToolUse") {
+    if (event == "PreToolUse" || event == "PermissionRequest") {
         input["tool_name"] = "Bash";
         input["tool_input"] = {{"command", "make test"}};
     } else {
@@ -73,9 +73,13 @@ TEST_F(HookServerWithRelay, ThePermissionAnswerReachesClaudeCode) {
         std::string printed;
     };
     const std::vector<Case> cases = {
-        {HookDecision{HookDecision::Decision::approve}, "{\"decision\":\"approve\"}\n"},
+        {HookDecision{HookDecision::Decision::approve},
+         R"({"hookSpecificOutput":{"hookEventName":"PreToolUse","permissionDecision":"allow"}})"
+         "\n"},
         {HookDecision{HookDecision::Decision::deny, "Not on main"},
-         R"({"decision":"block","reason":"Not on main"})"},
+         R"({"hookSpecificOutput":{"hookEventName":"PreToolUse","permissionDecision":"deny",)"
+         R"("permissionDecisionReason":"Not on main"}})"
+         "\n"},
         {HookDecision{HookDecision::Decision::passthrough}, "{}\n"},
     };
     for (const Case& c : cases) {
@@ -148,11 +152,14 @@ TEST_F(HookServerWithRelay, TheSessionStoreAnswersTheRelay) {
         EXPECT_EQ(finished(note).standardOutput, "{}\n");
         ASSERT_EQ(store->sessions().count("e2e-store"), 1u);
 
-        auto request = relay(hookInput("PreToolUse", "e2e-store"));
+        auto request = relay(hookInput("PermissionRequest", "e2e-store"));
         ASSERT_TRUE(waitUntil([&] { return store->pending().size() == 1; }));
         EXPECT_EQ(store->pending()[0].id, "e2e-store");
         store->resolve("e2e-store", HookDecision{HookDecision::Decision::deny, "Not today"});
-        EXPECT_EQ(finished(request).standardOutput, R"({"decision":"block","reason":"Not today"})");
+        EXPECT_EQ(finished(request).standardOutput,
+                  R"({"hookSpecificOutput":{"decision":{"behavior":"deny","message":"Not today"},)"
+                  R"("hookEventName":"PermissionRequest"}})"
+                  "\n");
         EXPECT_TRUE(store->pending().empty());
     }
     ::unsetenv("CLAUDE_CONFIG_DIR");

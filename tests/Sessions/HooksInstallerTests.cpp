@@ -34,6 +34,13 @@ json managedGroup(const std::string& relay) {
                 {"hooks", json::array({json{{"type", "command"}, {"command", relay}}})}};
 }
 
+// The group of the event whose card waits as long as Claude Code's dialog.
+json waitingGroup(const std::string& relay) {
+    json group = managedGroup(relay);
+    group["hooks"][0]["timeout"] = 86400;
+    return group;
+}
+
 json userGroup(const std::string& matcher, const std::string& command) {
     return json{{"matcher", matcher},
                 {"hooks", json::array({json{{"type", "command"}, {"command", command}}})}};
@@ -80,21 +87,25 @@ TEST_F(HooksInstallerTest, InstallsIntoAFreshFolderWithOnlyTheHooksAndNoBackup) 
     EXPECT_FALSE(HooksInstaller::isInstalled());
     EXPECT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + m_relay);
 
-    const std::string group =
-        "      {\n"
-        "        \"halvane-managed\": true,\n"
-        "        \"hooks\": [\n"
-        "          {\n"
-        "            \"command\": \"" +
-        m_relay +
-        "\",\n"
-        "            \"type\": \"command\"\n"
-        "          }\n"
-        "        ]\n"
-        "      }\n";
-    EXPECT_EQ(contentsOf(m_settings), "{\n  \"hooks\": {\n    \"Notification\": [\n" + group +
-                                          "    ],\n    \"PreToolUse\": [\n" + group +
-                                          "    ],\n    \"Stop\": [\n" + group + "    ]\n  }\n}\n");
+    const auto group = [this](bool waits) {
+        return "      {\n"
+               "        \"halvane-managed\": true,\n"
+               "        \"hooks\": [\n"
+               "          {\n"
+               "            \"command\": \"" +
+               m_relay + "\",\n" + (waits ? "            \"timeout\": 86400,\n" : "") +
+               "            \"type\": \"command\"\n"
+               "          }\n"
+               "        ]\n"
+               "      }\n";
+    };
+    std::string expected = "{\n  \"hooks\": {\n";
+    for (const char* event : {"Notification", "PermissionRequest", "PostToolUse",
+                              "PostToolUseFailure", "PreToolUse", "Stop"}) {
+        expected += std::string(expected.ends_with("{\n") ? "" : "    ],\n") + "    \"" + event +
+                    "\": [\n" + group(std::string_view(event) == "PermissionRequest");
+    }
+    EXPECT_EQ(contentsOf(m_settings), expected + "    ]\n  }\n}\n");
     EXPECT_FALSE(fs::exists(m_backup));
     EXPECT_TRUE(HooksInstaller::isInstalled());
 }
@@ -123,6 +134,9 @@ TEST_F(HooksInstallerTest, KeepsTheUsersGroupsFirstAndEveryOtherKey) {
     EXPECT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + m_relay);
     json expected = original;
     expected["hooks"]["PreToolUse"].push_back(managedGroup(m_relay));
+    expected["hooks"]["PostToolUse"].push_back(managedGroup(m_relay));
+    expected["hooks"]["PermissionRequest"] = json::array({waitingGroup(m_relay)});
+    expected["hooks"]["PostToolUseFailure"] = json::array({managedGroup(m_relay)});
     expected["hooks"]["Notification"] = json::array({managedGroup(m_relay)});
     expected["hooks"]["Stop"] = json::array({managedGroup(m_relay)});
     EXPECT_EQ(settings(), expected);
@@ -152,6 +166,7 @@ TEST_F(HooksInstallerTest, AMovedAppReplacesItsGroupsWithTheNewPath) {
         EXPECT_EQ(managedCount(hooks[event]), 1) << event;
         EXPECT_EQ(hooks[event].back(), managedGroup(moved)) << event;
     }
+    EXPECT_EQ(hooks["PermissionRequest"], json::array({waitingGroup(moved)}));
     EXPECT_EQ(hooks["Stop"].front(), userGroup("", "/bin/true"));
     EXPECT_TRUE(HooksInstaller::isInstalled());
 }
@@ -304,6 +319,31 @@ TEST_F(HooksInstallerTest, IsInstalledOnlyWhenEveryEventHasTheCurrentGroup) {
     EXPECT_FALSE(HooksInstaller::isInstalled());
     EXPECT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + m_relay);
     EXPECT_TRUE(HooksInstaller::isInstalled());
+}
+
+TEST_F(HooksInstallerTest, UpgradesAnOlderInstallToEveryEventItServes) {
+    // What earlier versions wrote: three events, and a request group without
+    // the long time limit, beside the user's own groups.
+    const json older = {
+        {"hooks",
+         {{"PreToolUse", json::array({managedGroup(m_relay)})},
+          {"Notification", json::array({managedGroup(m_relay)})},
+          {"Stop", json::array({userGroup("", "/bin/true"), managedGroup(m_relay)})},
+          {"PermissionRequest",
+           json::array({userGroup("Bash", "/bin/audit"), managedGroup(m_relay)})}}}};
+    put(m_settings, older.dump());
+    EXPECT_FALSE(HooksInstaller::isInstalled());
+
+    EXPECT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + m_relay);
+    EXPECT_TRUE(HooksInstaller::isInstalled());
+    const json hooks = settings()["hooks"];
+    EXPECT_EQ(hooks["PermissionRequest"],
+              json::array({userGroup("Bash", "/bin/audit"), waitingGroup(m_relay)}));
+    EXPECT_EQ(hooks["Stop"], json::array({userGroup("", "/bin/true"), managedGroup(m_relay)}));
+    for (const char* event : {"PreToolUse", "PostToolUse", "PostToolUseFailure", "Notification"}) {
+        EXPECT_EQ(hooks[event], json::array({managedGroup(m_relay)})) << event;
+    }
+    EXPECT_EQ(HooksInstaller::installIfNeeded(), "ok: hooks already installed");
 }
 
 TEST_F(HooksInstallerTest, RestoreBringsBackTheOriginalInOneStep) {

@@ -52,6 +52,20 @@ protected:
         return made;
     }
 
+    // A tool about to run, which prompts only when every call is asked about.
+    static HookEvent call(const std::string& sessionId, const std::string& tool,
+                          const std::string& toolInput, double timestamp = 100) {
+        HookEvent made = request(sessionId, tool, toolInput, timestamp);
+        made.kind = HookEvent::Kind::preToolUse;
+        return made;
+    }
+    static HookEvent ran(const std::string& sessionId, const std::string& tool,
+                         const std::string& toolInput, double timestamp = 100) {
+        HookEvent made = request(sessionId, tool, toolInput, timestamp);
+        made.kind = HookEvent::Kind::postToolUse;
+        return made;
+    }
+
     // A respond callback that files every answer it gets.
     HookEventHandler::Respond recorder() {
         return [this](const HookDecision& decision) { answers.push_back(decision); };

@@ -58,15 +58,16 @@ TEST_F(SessionStoreTest, UncoveredRequestWaitsUntilResolvedThenWorksWhateverTheA
     EXPECT_EQ(changes.count(), 0) << "nothing to resolve is no change";
 }
 
-TEST_F(SessionStoreTest, CoveredRequestIsApprovedAtOnceAndWorks) {
+TEST_F(SessionStoreTest, CoveredCallIsApprovedAtOnceAndWorks) {
+    preferences.setAskBeforeEveryToolCall(true);
     std::ofstream(claudeFolder / "settings.json")
         << R"json({"permissions":{"allow":["Bash(git:*)"]}})json";
     store.reloadAllowPatterns();
-    store.handle(request("a", "Bash", R"({"command":"git status"})"), recorder());
+    store.handle(call("a", "Bash", R"({"command":"git status"})"), recorder());
     EXPECT_EQ(answers, std::vector{answer(Decision::approve)});
     EXPECT_EQ(session("a").status.kind(), Kind::working);
 
-    store.handle(request("a", "Bash", R"({"command":"git status; rm -rf ~"})"), recorder());
+    store.handle(call("a", "Bash", R"({"command":"git status; rm -rf ~"})"), recorder());
     EXPECT_EQ(answers.size(), 1U);
     EXPECT_EQ(session("a").status.kind(), Kind::waitingForUser);
 }
@@ -83,22 +84,102 @@ TEST_F(SessionStoreTest, StopIsIdleFinishedAtReceiveTimeAndAnsweredPassthrough) 
     EXPECT_EQ(stopped.history.back().summary, "Session ended");
 }
 
-TEST_F(SessionStoreTest, ReplacedOrOverwrittenPromptsAreNeverAnsweredByTheStore) {
+TEST_F(SessionStoreTest, NoRequestIsLeftWaitingOnACardThatIsGone) {
     std::vector<HookDecision> first;
     store.handle(request("a", "Edit", "{}"),
                  [&first](const HookDecision& decision) { first.push_back(decision); });
     store.handle(request("a", "Write", "{}"), recorder());
     ASSERT_EQ(session("a").status.prompt()->event.tool, "Write");
+    EXPECT_EQ(first, std::vector{answer(Decision::passthrough)})
+        << "the replaced request is left to the terminal, not held for ever";
     store.resolve("a", answer(Decision::approve));
-    EXPECT_TRUE(first.empty());
     EXPECT_EQ(answers, std::vector{answer(Decision::approve)});
 
+    // A subagent's stop does not end a request Claude Code still waits on.
     answers.clear();
     store.handle(request("b", "Edit", "{}"), recorder());
     store.handle(stop("b"), ignored());
-    EXPECT_EQ(session("b").status.kind(), Kind::idle);
+    EXPECT_EQ(session("b").status.kind(), Kind::waitingForUser);
+    EXPECT_FALSE(session("b").justFinishedAt);
     store.resolve("b", answer(Decision::approve));
+    EXPECT_EQ(answers, std::vector{answer(Decision::approve)});
+}
+
+TEST_F(SessionStoreTest, CardsFollowWhatClaudeCodeAsksAndLiveOnlyWhileItWaits) {
+    const std::string make = R"({"command":"make"})";
+    // A call Claude Code runs without asking: working, answered at once, in the history.
+    store.handle(call("a", "Bash", make), recorder());
+    EXPECT_EQ(answers, std::vector{answer(Decision::passthrough)});
+    EXPECT_EQ(session("a").status.kind(), Kind::working);
+    EXPECT_EQ(session("a").history.back().summary, "Bash: make");
+
+    // It asks: a card, held; the tool's end settles it (answered Yes in the terminal).
+    answers.clear();
+    store.handle(request("a", "Bash", make), recorder());
     EXPECT_TRUE(answers.empty());
+    ASSERT_EQ(session("a").status.kind(), Kind::waitingForUser);
+    EXPECT_EQ(session("a").history.size(), 1U) << "the request repeats the call's history line";
+    store.handle(ran("a", "Bash", R"({"command":"ls"})"), ignored());
+    EXPECT_EQ(session("a").status.kind(), Kind::waitingForUser) << "another call ran";
+    store.handle(ran("a", "Bash", R"({ "command" : "make" })"), ignored());
+    EXPECT_EQ(answers, std::vector{answer(Decision::passthrough)}) << "the relay is released";
+    EXPECT_EQ(session("a").status.kind(), Kind::working);
+    store.resolve("a", answer(Decision::approve));
+    EXPECT_EQ(answers.size(), 1U) << "a settled card takes no answer";
+
+    // Claude Code gave up on it (answered No in the terminal): the card goes.
+    answers.clear();
+    const HookEvent asked = request("a", "Bash", make, 200);
+    store.handle(asked, recorder());
+    store.withdraw(request("a", "Bash", make, 150));
+    EXPECT_EQ(session("a").status.kind(), Kind::waitingForUser) << "an older request's client";
+    store.withdraw(asked);
+    EXPECT_EQ(session("a").status.kind(), Kind::working);
+    EXPECT_TRUE(answers.empty());
+
+    // Asking in the terminal without a request: a card to jump from, gone with the next event.
+    HookEvent asking = notification("a", 300);
+    asking.notificationType = "permission_prompt";
+    asking.message = "Claude needs your permission to use Bash";
+    store.handle(asking, recorder());
+    ASSERT_EQ(session("a").status.kind(), Kind::waitingForUser);
+    EXPECT_FALSE(session("a").status.prompt()->respond);
+    store.handle(call("a", "Read", "{}"), ignored());
+    EXPECT_EQ(session("a").status.kind(), Kind::working);
+    // ...and no such card over a request the user can answer here.
+    store.handle(asked, ignored());
+    store.handle(asking, ignored());
+    EXPECT_EQ(session("a").status.prompt()->event, asked);
+
+    // Asked before every call: the call prompts, Claude Code's own request does not.
+    preferences.setAskBeforeEveryToolCall(true);
+    answers.clear();
+    store.handle(request("b", "Bash", make), recorder());
+    EXPECT_EQ(answers, std::vector{answer(Decision::passthrough)});
+    store.handle(call("b", "Bash", make), recorder());
+    EXPECT_EQ(session("b").status.kind(), Kind::waitingForUser);
+    EXPECT_EQ(answers.size(), 1U);
+}
+
+TEST_F(SessionStoreTest, AlwaysOnClaudeCodesRequestHandsBackItsOwnSuggestion) {
+    const std::string suggestions =
+        R"([{"type":"setMode","mode":"acceptEdits","destination":"session"}])";
+    HookEvent asked = request("a", "Write", R"({"file_path":"/work/a/x"})");
+    asked.permissionSuggestions = suggestions;
+    store.handle(asked, recorder());
+    store.resolveAlways("a");
+    ASSERT_EQ(answers.size(), 1U);
+    EXPECT_EQ(answers[0].decision, Decision::approve);
+    EXPECT_EQ(answers[0].updatedPermissions, suggestions);
+    EXPECT_TRUE(store.allowPatterns().empty()) << "Claude Code stores the rule, not Halvane";
+    EXPECT_FALSE(std::filesystem::exists(claudeFolder / "settings.json"));
+
+    // Nothing suggested, nothing to remember: Always does nothing at all.
+    answers.clear();
+    store.handle(request("b", "Bash", R"({"command":"rm -rf build"})"), recorder());
+    store.resolveAlways("b");
+    EXPECT_TRUE(answers.empty());
+    EXPECT_EQ(session("b").status.kind(), Kind::waitingForUser);
 }
 
 TEST_F(SessionStoreTest, HistoryKeepsTheNewestTwentyOldestFirst) {
@@ -181,21 +262,23 @@ TEST_F(SessionStoreTest, SummariesNameWhatWasAsked) {
 }
 
 TEST_F(SessionStoreTest, AlwaysWritesTheRuleOnceAndApprovesLikeRequestsFromThenOn) {
-    store.handle(request("a", "Bash", R"({"command":"  ls   -la"})"), recorder());
+    preferences.setAskBeforeEveryToolCall(true);
+    store.handle(call("a", "Bash", R"({"command":"  ls   -la"})"), recorder());
     store.resolveAlways("a");
     EXPECT_EQ(answers, std::vector{answer(Decision::approve)});
     EXPECT_EQ(session("a").status.kind(), Kind::working);
     EXPECT_EQ(store.allowPatterns(), std::vector<std::string>{"Bash(ls:*)"});
     EXPECT_EQ(HooksInstaller::currentAllowPatterns(), std::vector<std::string>{"Bash(ls:*)"});
 
-    store.handle(request("b", "Bash", R"({"command":"ls /tmp"})"), recorder());
+    store.handle(call("b", "Bash", R"({"command":"ls /tmp"})"), recorder());
     EXPECT_EQ(answers.size(), 2U);
     EXPECT_EQ(session("b").status.kind(), Kind::working);
 }
 
 TEST_F(SessionStoreTest, AlwaysForAKnownRuleAddsNoDuplicate) {
+    preferences.setAskBeforeEveryToolCall(true);
     // Asked before the rule was loaded, so it waits.
-    store.handle(request("a", "Edit", "{}"), recorder());
+    store.handle(call("a", "Edit", "{}"), recorder());
     const std::string settings = R"({"permissions":{"allow":["Edit"]}})";
     std::ofstream(claudeFolder / "settings.json") << settings;
     store.reloadAllowPatterns();
@@ -207,7 +290,8 @@ TEST_F(SessionStoreTest, AlwaysForAKnownRuleAddsNoDuplicate) {
 }
 
 TEST_F(SessionStoreTest, AlwaysWithoutADerivableRuleStillApproves) {
-    HookEvent toolless = request("a", "x", "{}");
+    preferences.setAskBeforeEveryToolCall(true);
+    HookEvent toolless = call("a", "x", "{}");
     toolless.tool.reset();
     store.handle(toolless, recorder());
     store.resolveAlways("a");
@@ -232,7 +316,7 @@ TEST_F(SessionStoreTest, ReloadTakesTheFileListOrNothingAndSignalsOnlyChanges) {
 
 TEST_F(SessionStoreTest, EveryStopChimesUnlessSoundsAreTurnedOff) {
     store.handle(notification("a"), ignored());
-    store.handle(request("a", "Edit", "{}"), ignored());
+    store.handle(call("a", "Edit", "{}"), ignored());
     EXPECT_TRUE(sounds.played.empty());
     store.handle(stop("a"), ignored());
     store.handle(stop("a"), ignored());

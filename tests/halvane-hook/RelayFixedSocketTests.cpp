@@ -14,10 +14,12 @@ TEST(RelayOnFixedSocket, AnswersAPermissionRequestEndToEnd) {
                           R"({"decision":"approve"})");
     ASSERT_TRUE(server.listening());
     ChildOptions options;
-    options.standardInput = preToolUse();
+    options.standardInput = permissionRequest();
     const auto result = runChild({binaryDirectory() + "/halvane-hook"}, options);
     EXPECT_EQ(result.exitStatus, 0) << result.standardError;
-    EXPECT_EQ(result.standardOutput, "{\"decision\":\"approve\"}\n");
+    EXPECT_EQ(result.standardOutput, R"({"hookSpecificOutput":{"decision":{"behavior":"allow"},)"
+                                     R"("hookEventName":"PermissionRequest"}})"
+                                     "\n");
     ASSERT_EQ(server.requests().size(), 1u);
     EXPECT_EQ(decodedRequest(server.requests()[0]).sessionId, "sess-1");
 }

@@ -33,7 +33,7 @@ TEST(RelayInput, UnmappedEventsAnswerNeutrallyWithoutDetection) {
     const halvane::RelayContext context{table, 70};
     const halvane::RelayOptions options{"/nonexistent/halvane.sock", 1};
     for (const char* input : {"{}", R"({"hook_event_name":"preToolUse"})",
-                              R"({"hook_event_name":"PostToolUse"})", R"({"hook_event_name":7})"}) {
+                              R"({"hook_event_name":"NoSuchEvent"})", R"({"hook_event_name":7})"}) {
         const auto output = halvane::runRelay(input, context, options);
         EXPECT_EQ(output.exitStatus, 0) << input;
         EXPECT_EQ(output.standardOutput, "{}\n") << input;

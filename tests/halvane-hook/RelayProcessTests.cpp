@@ -116,9 +116,11 @@ TEST_F(RelayProcess, HelpAndVersionAnswerAtOnceAndATerminalGetsTheUsage) {
 TEST_F(RelayProcess, ApproveIsPrintedForAPermissionRequest) {
     ScriptedServer server(socketPath(), Reply::line, R"({"decision":"approve"})");
     ASSERT_TRUE(server.listening());
-    const auto result = relay(preToolUse());
+    const auto result = relay(permissionRequest());
     EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_EQ(result.standardOutput, "{\"decision\":\"approve\"}\n");
+    EXPECT_EQ(result.standardOutput, R"({"hookSpecificOutput":{"decision":{"behavior":"allow"},)"
+                                     R"("hookEventName":"PermissionRequest"}})"
+                                     "\n");
 
     const auto errors = lines(result.standardError);
     ASSERT_EQ(errors.size(), 2u) << result.standardError;
@@ -128,21 +130,76 @@ TEST_F(RelayProcess, ApproveIsPrintedForAPermissionRequest) {
     EXPECT_EQ(errors[1], "halvane-hook: sent " + bytes + "/" + bytes + " bytes");
 }
 
-TEST_F(RelayProcess, DenyBecomesABlockWithTheReasonOrTheFallback) {
+TEST_F(RelayProcess, AnswersEachEventInTheFormClaudeCodeReadsForIt) {
+    using nlohmann::json;
     struct Case {
+        const char* name;
+        std::string input;
         std::string reply;
-        std::string reason;
+        json expected;
     };
-    for (const Case& c : {Case{R"({"decision":"deny","reason":"Not in prod"})", "Not in prod"},
-                          Case{R"({"decision":"deny"})", "Denied via Halvane"},
-                          Case{R"({"decision":"deny","reason":""})", ""}}) {
+    const auto allow = [](json decision) {
+        decision["behavior"] = "allow";
+        return json{{"hookSpecificOutput",
+                     {{"hookEventName", "PermissionRequest"}, {"decision", decision}}}};
+    };
+    const auto refuse = [](const std::string& message) {
+        return json{{"hookSpecificOutput",
+                     {{"hookEventName", "PermissionRequest"},
+                      {"decision", {{"behavior", "deny"}, {"message", message}}}}}};
+    };
+    const auto before = [](const std::string& verdict, std::optional<std::string> reason) {
+        json output{{"hookEventName", "PreToolUse"}, {"permissionDecision", verdict}};
+        if (reason) {
+            output["permissionDecisionReason"] = *reason;
+        }
+        return json{{"hookSpecificOutput", output}};
+    };
+    const json rules = json::parse(
+        R"([{"type":"addRules","rules":[{"toolName":"Bash","ruleContent":"npm run *"}],)"
+        R"("behavior":"allow","destination":"localSettings"}])");
+    const json none = json::object();
+    const std::string notification =
+        R"({"hook_event_name":"Notification","session_id":"s","message":"Waiting"})";
+    const std::string ran = R"({"hook_event_name":"PostToolUse","session_id":"s"})";
+    for (const Case& c : {
+             Case{"request approved", permissionRequest(), R"({"decision":"approve"})",
+                  allow(json::object())},
+             Case{"request approved with answers and rules", permissionRequest(),
+                  json{{"decision", "approve"},
+                       {"updatedInput", R"({"answers":{"Which?":"A, B"},"questions":[]})"},
+                       {"updatedPermissions", rules.dump()}}
+                      .dump(),
+                  allow({{"updatedInput",
+                          {{"answers", {{"Which?", "A, B"}}}, {"questions", json::array()}}},
+                         {"updatedPermissions", rules}})},
+             Case{"updated values of the wrong shape are left out", permissionRequest(),
+                  R"({"decision":"approve","updatedInput":"[1]","updatedPermissions":"{"})",
+                  allow(json::object())},
+             Case{"request denied", permissionRequest(),
+                  R"({"decision":"deny","reason":"Not in prod"})", refuse("Not in prod")},
+             Case{"request denied without a reason", permissionRequest(), R"({"decision":"deny"})",
+                  refuse("Denied via Halvane")},
+             Case{"request denied with an empty reason", permissionRequest(),
+                  R"({"decision":"deny","reason":""})", refuse("")},
+             Case{"request left to the terminal", permissionRequest(),
+                  R"({"decision":"passthrough"})", none},
+             Case{"call approved before it runs", preToolUse(), R"({"decision":"approve"})",
+                  before("allow", std::nullopt)},
+             Case{"call denied before it runs", preToolUse(),
+                  R"({"decision":"deny","reason":"Not in prod"})", before("deny", "Not in prod")},
+             Case{"call left to Claude Code", preToolUse(), R"({"decision":"passthrough"})", none},
+             Case{"tool finished", ran, R"({"decision":"approve"})", none},
+             Case{"notification approved", notification, R"({"decision":"approve"})", none},
+             Case{"stop", R"({"hook_event_name":"SubagentStop"})", R"({"decision":"deny"})", none},
+         }) {
         ScriptedServer server(socketPath(), Reply::line, c.reply);
-        const auto result = relay(preToolUse());
-        EXPECT_EQ(result.exitStatus, 0);
-        ASSERT_FALSE(result.standardOutput.empty());
-        EXPECT_NE(result.standardOutput.back(), '\n');
-        EXPECT_EQ(nlohmann::json::parse(result.standardOutput),
-                  nlohmann::json({{"decision", "block"}, {"reason", c.reason}}));
+        const auto result = relay(c.input);
+        EXPECT_EQ(result.exitStatus, 0) << c.name;
+        ASSERT_FALSE(result.standardOutput.empty()) << c.name;
+        EXPECT_EQ(result.standardOutput.back(), '\n') << c.name;
+        EXPECT_EQ(json::parse(result.standardOutput), c.expected) << c.name;
+        EXPECT_EQ(server.requests().size(), 1u) << c.name;
     }
 }
 
@@ -153,15 +210,9 @@ TEST_F(RelayProcess, EverythingElseIsTheNeutralAnswer) {
         std::string payload;
         std::string input;
     };
-    const std::string notification =
-        R"({"hook_event_name":"Notification","session_id":"s","message":"Waiting"})";
     for (const Case& c : {
-             Case{"passthrough", Reply::line, R"({"decision":"passthrough"})", preToolUse()},
-             Case{"notification approved", Reply::line, R"({"decision":"approve"})", notification},
-             Case{"stop", Reply::line, R"({"decision":"approve"})",
-                  R"({"hook_event_name":"SubagentStop"})"},
-             Case{"closed without answer", Reply::closeWithoutAnswer, "", preToolUse()},
-             Case{"answer cut short", Reply::raw, R"({"decision":"appr)", preToolUse()},
+             Case{"closed without answer", Reply::closeWithoutAnswer, "", permissionRequest()},
+             Case{"answer cut short", Reply::raw, R"({"decision":"appr)", permissionRequest()},
              Case{"silent until time-out", Reply::stayOpenSilent, "", preToolUse()},
          }) {
         ScriptedServer server(socketPath(), c.reply, c.payload);
@@ -204,7 +255,10 @@ TEST_F(RelayProcess, InvalidInputExitsTwoWithItsLine) {
 TEST_F(RelayProcess, InjectDaemonWithoutSessionIdRunsAsRelay) {
     ScriptedServer server(socketPath(), Reply::line, R"({"decision":"approve"})");
     const auto result = relay(preToolUse(), {}, {"--inject-daemon"});
-    EXPECT_EQ(result.standardOutput, "{\"decision\":\"approve\"}\n");
+    EXPECT_EQ(
+        result.standardOutput,
+        R"({"hookSpecificOutput":{"hookEventName":"PreToolUse","permissionDecision":"allow"}})"
+        "\n");
 }
 
 TEST_F(RelayProcess, TheEventCarriesTheHookFields) {
@@ -213,13 +267,16 @@ TEST_F(RelayProcess, TheEventCarriesTheHookFields) {
     options.environment["ITERM_SESSION_ID"] = "w0t1p0:XYZ";
     options.environment["TERM_PROGRAM"] = "WezTerm";
     const double before = halvane::wireTimestamp(std::chrono::system_clock::now());
-    relay(preToolUse(R"(,"message":"hi\nthere","extra":true)"), options);
+    relay(permissionRequest(R"(,"message":"hi\nthere","extra":true)"), options);
     const double after = halvane::wireTimestamp(std::chrono::system_clock::now());
 
     ASSERT_EQ(server.requests().size(), 1u);
     EXPECT_EQ(server.requests()[0].find('\n'), std::string::npos);
     const auto event = decodedRequest(server.requests()[0]);
     EXPECT_EQ(event.kind, halvane::HookEvent::Kind::permissionRequest);
+    EXPECT_EQ(event.permissionMode, "default");
+    EXPECT_EQ(nlohmann::json::parse(event.permissionSuggestions.value_or("null")),
+              nlohmann::json::parse(permissionSuggestions));
     EXPECT_EQ(event.sessionId, "sess-1");
     EXPECT_EQ(event.cwd, "/work/app");
     EXPECT_EQ(event.tool, "Bash");

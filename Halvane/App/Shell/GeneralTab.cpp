@@ -27,6 +27,13 @@ GeneralTab::GeneralTab(const ShellServices& services, OnboardingFeedback& feedba
     m_loginRow = new SettingRow("power"_sym, QStringLiteral("Start at login"),
                                 QStringLiteral("Always have Halvane running, ready to react."),
                                 login, m_login, this);
+    const bool everyCall = services.preferences.askBeforeEveryToolCall();
+    m_everyCall = new ToggleSwitch(everyCall);
+    m_everyCallRow = new SettingRow(
+        "lock.shield"_sym, QStringLiteral("Ask before every tool call"),
+        QStringLiteral("Off: Halvane asks when Claude Code asks. On: Halvane asks before every "
+                       "tool call and lets Claude Code ask in the terminal after 25 s."),
+        everyCall, m_everyCall, this);
     m_replay = new OnboardingButton(QStringLiteral("Replay"), OnboardingButton::Style::secondary);
     auto* replayRow = new SettingRow(
         "arrow.counterclockwise"_sym, QStringLiteral("Replay onboarding"),
@@ -37,12 +44,17 @@ GeneralTab::GeneralTab(const ShellServices& services, OnboardingFeedback& feedba
     column->setSpacing(10);
     column->addWidget(m_soundsRow);
     column->addWidget(m_loginRow);
+    column->addWidget(m_everyCallRow);
     column->addWidget(replayRow);
     column->addStretch(1);
 
     connect(m_sounds, &ToggleSwitch::clicked, this, [this](bool on) {
         m_services.preferences.setSoundsEnabled(on);
         m_soundsRow->setStatusOn(on);
+    });
+    connect(m_everyCall, &ToggleSwitch::clicked, this, [this](bool on) {
+        m_services.preferences.setAskBeforeEveryToolCall(on);
+        m_everyCallRow->setStatusOn(on);
     });
     connect(m_login, &ToggleSwitch::clicked, this, &GeneralTab::loginToggled);
     connect(m_replay, &OnboardingButton::clicked, this, std::move(replayOnboarding));
@@ -64,6 +76,9 @@ void GeneralTab::refresh() {
     const bool sounds = m_services.preferences.soundsEnabled();
     m_sounds->setChecked(sounds);
     m_soundsRow->setStatusOn(sounds);
+    const bool everyCall = m_services.preferences.askBeforeEveryToolCall();
+    m_everyCall->setChecked(everyCall);
+    m_everyCallRow->setStatusOn(everyCall);
     // The entry on disk is the truth: a failed install leaves the switch off.
     const bool login = LaunchAgentService::isInstalled();
     m_login->setChecked(login);

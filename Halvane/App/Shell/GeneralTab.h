@@ -12,7 +12,7 @@ class SettingRow;
 class ToggleSwitch;
 struct ShellServices;
 
-// Sounds, start at login, and a way back into onboarding.
+// Sounds, start at login, when to ask, and a way back into onboarding.
 class GeneralTab final : public QWidget {
     Q_OBJECT
 
@@ -24,6 +24,7 @@ public:
     SettingRow* loginRow() const { return m_loginRow; }
     ToggleSwitch* soundsSwitch() const { return m_sounds; }
     ToggleSwitch* loginSwitch() const { return m_login; }
+    ToggleSwitch* everyCallSwitch() const { return m_everyCall; }
     OnboardingButton* replayButton() const { return m_replay; }
 
     // Re-reads both switches' facts.
@@ -41,6 +42,8 @@ private:
     SettingRow* m_soundsRow;
     ToggleSwitch* m_login;
     SettingRow* m_loginRow;
+    ToggleSwitch* m_everyCall;
+    SettingRow* m_everyCallRow;
     OnboardingButton* m_replay;
 };
 
