@@ -27,8 +27,9 @@ void VisualEffectView::setTranslucent(bool translucent) {
 }
 
 QColor VisualEffectView::fill(bool translucent) {
-    // Near the notch's black, a touch lifted so the card reads as a surface.
-    return translucent ? QColor(14, 14, 16, 235) : QColor(16, 16, 18);
+    // The notch's black, so text on it has the notch's contrast; its border
+    // sets it off a dark desktop.
+    return translucent ? QColor(0, 0, 0, 235) : QColor(0, 0, 0);
 }
 
 void VisualEffectView::paintEvent(QPaintEvent*) {

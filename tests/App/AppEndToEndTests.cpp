@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -88,7 +89,7 @@ TEST(AppEndToEndTest, APermissionRequestIsApprovedWithTheAKeyOnThePanel) {
         << result.standardError << app.output();
 }
 
-TEST(AppEndToEndTest, AVolumeKeyRaisesTheSoundAndShowsTheHUDForAWhile) {
+TEST(AppEndToEndTest, AVolumeKeyRaisesTheSoundAndShowsTheHUDForAWhileOnEveryScreen) {
     for (const char* tool : {"/usr/bin/xdotool", "/usr/bin/import"}) {
         if (::access(tool, X_OK) != 0) {
             GTEST_SKIP() << tool << " is not installed (scripts/install-deps)";
@@ -102,27 +103,33 @@ TEST(AppEndToEndTest, AVolumeKeyRaisesTheSoundAndShowsTheHUDForAWhile) {
     if (!display.ready()) {
         GTEST_SKIP() << display.why();
     }
-    ASSERT_EQ(sound.pactl({"set-sink-volume", "ci", "50%"}).exitStatus, 0);
     const TempDir home("app-home");
     const auto compositor = startCompositor(home, display);
-    Environment environment = appEnvironment(home, display);
-    environment["PULSE_SERVER"] = sound.server();
-    // A screen with a notch, so the HUD has its compact form.
-    environment["HALVANE_NOTCH"] = "200x32";
-    const std::string socket = (home / "halvane.sock").string();
-    AppProcess app({binaryDirectory() + "/halvane", "--socket", socket}, environment, home.path());
-    ASSERT_TRUE(pollUntil([&] { return accepts(socket) || !app.running(); }));
-    ASSERT_TRUE(app.running()) << app.output();
-    EXPECT_TRUE(visibleNotches().empty()) << "nothing to show without sessions";
+    // A screen with a notch shows the HUD beside it; one without (most Linux
+    // screens) in its floating pill.
+    for (const bool notch : {true, false}) {
+        SCOPED_TRACE(notch ? "with a notch" : "without a notch");
+        ASSERT_EQ(sound.pactl({"set-sink-volume", "ci", "50%"}).exitStatus, 0);
+        Environment environment = appEnvironment(home, display);
+        environment["PULSE_SERVER"] = sound.server();
+        environment["HALVANE_NOTCH"] =
+            notch ? std::optional<std::string>("200x32") : std::optional<std::string>();
+        const std::string socket = (home / "halvane.sock").string();
+        AppProcess app({binaryDirectory() + "/halvane", "--socket", socket}, environment,
+                       home.path());
+        ASSERT_TRUE(pollUntil([&] { return accepts(socket) || !app.running(); }));
+        ASSERT_TRUE(app.running()) << app.output();
+        EXPECT_TRUE(visibleNotches().empty()) << "nothing to show without sessions";
 
-    xdotool({"key", "XF86AudioRaiseVolume"});
-    ASSERT_TRUE(pollUntil([&] { return !visibleNotches().empty(); })) << app.output();
-    ASSERT_TRUE(pollUntil([&] { return std::abs(sound.sinkVolume() - 0.5625) < 0.002; }))
-        << "one step of a sixteenth up from half; now " << sound.sinkVolume();
-    std::this_thread::sleep_for(400ms);
-    screenshot(display, "e2e-volume-hud.png");
-    // And it goes away by itself.
-    EXPECT_TRUE(pollUntil([&] { return visibleNotches().empty(); }, 10s)) << app.output();
+        xdotool({"key", "XF86AudioRaiseVolume"});
+        ASSERT_TRUE(pollUntil([&] { return !visibleNotches().empty(); })) << app.output();
+        ASSERT_TRUE(pollUntil([&] { return std::abs(sound.sinkVolume() - 0.5625) < 0.002; }))
+            << "one step of a sixteenth up from half; now " << sound.sinkVolume();
+        std::this_thread::sleep_for(400ms);
+        screenshot(display, notch ? "e2e-volume-hud.png" : "e2e-volume-hud-floating.png");
+        // And it goes away by itself.
+        EXPECT_TRUE(pollUntil([&] { return visibleNotches().empty(); }, 10s)) << app.output();
+    }
 }
 
 TEST(AppEndToEndTest, ASecondLaunchHandsOverToTheRunningHalvane) {

@@ -19,10 +19,13 @@
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ChildProcess.h"
@@ -161,6 +164,42 @@ protected:
 };
 
 halvane::test::XvfbSession* session = nullptr;
+
+// WCAG's relative luminance of an sRGB colour, 0 (black) to 1 (white).
+double luminance(QRgb rgb) {
+    const auto linear = [](int channel) {
+        const double c = channel / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(qRed(rgb)) + 0.7152 * linear(qGreen(rgb)) + 0.0722 * linear(qBlue(rgb));
+}
+
+// How a card looks on screen: its mean luminance, and the contrast of its
+// brightest pixels (the text) against its typical one (the background).
+struct CardLook {
+    double meanLuminance = 0;
+    double textContrast = 0;
+};
+
+CardLook lookOf(const QImage& card) {
+    std::vector<double> values;
+    for (int y = 0; y < card.height(); ++y) {
+        for (int x = 0; x < card.width(); ++x) {
+            values.push_back(luminance(card.pixel(x, y)));
+        }
+    }
+    if (values.empty()) {
+        return {};
+    }
+    double sum = 0;
+    for (const double value : values) {
+        sum += value;
+    }
+    std::sort(values.begin(), values.end());
+    const double background = values[values.size() / 2];
+    const double text = values[values.size() - 1 - values.size() / 500];
+    return {sum / static_cast<double>(values.size()), (text + 0.05) / (background + 0.05)};
+}
 
 // A compositing manager for as long as the object lives.
 class Compositor final {
@@ -388,4 +427,53 @@ TEST_F(PanelX11, OnlyTheSurfaceCoversTheDesktopWithOrWithoutACompositor) {
         return m_probe.boundingShape(window()).boundingRect().width() <= surface().width() + 1;
     }));
     EXPECT_TRUE(waitFor([&] { return !hidden(2); }));
+}
+
+TEST_F(PanelX11, WithoutACompositorTheFloatingCardIsAsDarkAndLegibleAsTheNotch) {
+    ASSERT_FALSE(m_probe.compositorRunning());
+    // What the screen shows of the card once it has stopped changing.
+    const auto look = [&](NotchPresenter& presenter) {
+        const QRect frame = presenter.panel()->geometry();
+        // Inside the rounded corners, where only the card and its text are.
+        const QRect card = presenter.panel()
+                               ->contentView()
+                               ->surfacePath()
+                               .boundingRect()
+                               .toAlignedRect()
+                               .adjusted(12, 12, -12, -12)
+                               .translated(frame.topLeft());
+        QImage previous;
+        QImage now;
+        waitFor([&] {
+            previous = std::exchange(now, m_probe.screenshot(card));
+            return !now.isNull() && now == previous;
+        });
+        return lookOf(now);
+    };
+    const CardLook notch = look(*m_presenter);
+    const auto hidden = m_presenter->hide();
+    ASSERT_TRUE(waitFor([&] { return hidden.isFinished() && m_presenter->panel() == nullptr; }));
+
+    NotchPresenter floating(
+        NotchHoverBehavior::none(), NotchStyle::floating(),
+        [] {
+            auto* label = new QLabel(QStringLiteral("expanded"));
+            label->setFixedSize(300, 80);
+            return label;
+        },
+        nullptr, nullptr);
+    const auto done = floating.expand(QGuiApplication::primaryScreen());
+    ASSERT_TRUE(waitFor([&] { return done.isFinished(); }));
+    ASSERT_TRUE(waitFor([&] { return !floating.panel()->contentView()->isAnimating(); }));
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(floating.panel(), 15000));
+    const CardLook card = look(floating);
+
+    RecordProperty("floatingMeanLuminance", std::to_string(card.meanLuminance));
+    RecordProperty("floatingTextContrast", std::to_string(card.textContrast));
+    RecordProperty("notchMeanLuminance", std::to_string(notch.meanLuminance));
+    RecordProperty("notchTextContrast", std::to_string(notch.textContrast));
+    EXPECT_LT(card.meanLuminance, 0.05) << "a dark card";
+    EXPECT_GE(card.textContrast, notch.textContrast * 0.98)
+        << "floating " << card.textContrast << " against the notch's " << notch.textContrast;
+    EXPECT_GT(notch.textContrast, 10) << "the notch's own text is legible";
 }
