@@ -21,19 +21,6 @@ bool pathNamesClaude(std::string path) {
     return path.find("/claude") != std::string::npos;
 }
 
-bool isCandidate(const ProcessTable& processes, const ProcessInfo& info) {
-    if (info.name.find("claude") != std::string::npos) {
-        return true;
-    }
-    // Kernel threads have no executable; asking would only fail, a thousand
-    // times a second on a busy machine.
-    if (info.pid == kernelThreadsPid || info.parentPid == kernelThreadsPid) {
-        return false;
-    }
-    const auto executable = processes.executablePath(info.pid);
-    return executable && pathNamesClaude(*executable);
-}
-
 // The walk from the agent's parent upwards.
 TerminalHost terminalAbove(const ProcessTable& processes, std::int32_t parentPid) {
     std::int32_t pid = parentPid;
@@ -55,6 +42,19 @@ TerminalHost terminalAbove(const ProcessTable& processes, std::int32_t parentPid
 
 }  // namespace
 
+bool isCandidate(const ProcessTable& processes, const ProcessInfo& info) {
+    if (info.name.find("claude") != std::string::npos) {
+        return true;
+    }
+    // Kernel threads have no executable; asking would only fail, a thousand
+    // times a second on a busy machine.
+    if (info.pid == kernelThreadsPid || info.parentPid == kernelThreadsPid) {
+        return false;
+    }
+    const auto executable = processes.executablePath(info.pid);
+    return executable && pathNamesClaude(*executable);
+}
+
 const ProcessTable& systemProcessTable() {
     static const ProcfsProcessTable table;
     return table;
@@ -67,18 +67,28 @@ std::vector<RunningClaude> runningClaudes(const ProcessTable& processes) {
             continue;
         }
         const auto info = processes.info(pid);
-        if (!info || !isCandidate(processes, *info) || info->parentPid == initPid) {
+        if (!info || !isCandidate(processes, *info)) {
             continue;
         }
-        auto cwd = processes.currentDirectory(pid);
-        if (!cwd) {
-            continue;
+        if (auto agent = agentFrom(processes, *info)) {
+            running.push_back(std::move(*agent));
         }
-        TerminalHost terminal = terminalAbove(processes, info->parentPid);
-        running.push_back(
-            RunningClaude{std::move(*cwd), pid, std::move(terminal.bundleId), terminal.pid});
     }
     return running;
+}
+
+std::optional<RunningClaude> agentFrom(const ProcessTable& processes,
+                                       const ProcessInfo& candidate) {
+    if (candidate.parentPid == initPid) {
+        return std::nullopt;
+    }
+    auto cwd = processes.currentDirectory(candidate.pid);
+    if (!cwd) {
+        return std::nullopt;
+    }
+    TerminalHost terminal = terminalAbove(processes, candidate.parentPid);
+    return RunningClaude{std::move(*cwd), candidate.pid, std::move(terminal.bundleId),
+                         terminal.pid};
 }
 
 std::set<std::string> runningClaudeCwds(const ProcessTable& processes) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -22,6 +23,11 @@ const ProcessTable& systemProcessTable();
 // "/claude", that has a parent other than init and a readable working
 // directory.
 std::vector<RunningClaude> runningClaudes(const ProcessTable& processes);
+// Whether the process may be an agent by its name or executable alone.
+bool isCandidate(const ProcessTable& processes, const ProcessInfo& info);
+// A candidate as runningClaudes() lists it, when it has a parent other than
+// init and a readable working directory.
+std::optional<RunningClaude> agentFrom(const ProcessTable& processes, const ProcessInfo& candidate);
 // The working directories of runningClaudes(), each once.
 std::set<std::string> runningClaudeCwds(const ProcessTable& processes);
 // The nearest of the agent's first ten ancestors that is a known terminal.

@@ -7,7 +7,8 @@ namespace halvane {
 // The scanner's rhythm and windows. The defaults are the product's; tests
 // pass short ones.
 struct ScannerTimings {
-    // How often sessions whose agent has exited are dropped.
+    // How often the process table is swept for agents that have exited,
+    // where their exits cannot be watched.
     std::chrono::milliseconds pruneInterval{500};
     // How often everything is scanned, file events or not.
     std::chrono::milliseconds fallbackInterval{5000};

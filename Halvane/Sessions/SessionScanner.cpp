@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -17,18 +18,21 @@
 namespace halvane {
 
 SessionScanner::SessionScanner(SessionStore& sessions, ScannerTimings timings,
-                               std::unique_ptr<FileWatcher> watcher, Clock clock, QObject* parent)
+                               std::unique_ptr<FileWatcher> watcher, Clock clock,
+                               std::unique_ptr<ProcessExitHandles> exitHandles, QObject* parent)
     : QObject(parent),
       m_sessions(&sessions),
       m_timings(timings),
       m_watcher(std::move(watcher)),
-      m_clock(std::move(clock)) {
+      m_clock(std::move(clock)),
+      m_exits(std::move(exitHandles)) {
     m_pruneTimer.setInterval(m_timings.pruneInterval);
     m_fallbackTimer.setInterval(m_timings.fallbackInterval);
     // Timers owned by the scanner, connected with the scanner as context:
     // neither can reach it once it is gone.
     connect(&m_pruneTimer, &QTimer::timeout, this, &SessionScanner::prune);
     connect(&m_fallbackTimer, &QTimer::timeout, this, &SessionScanner::fallbackScan);
+    connect(&m_exits, &AgentExitWatch::exited, this, &SessionScanner::agentExited);
 }
 
 SessionScanner::~SessionScanner() = default;
@@ -40,8 +44,55 @@ void SessionScanner::start() {
     m_started = true;
     scan();
     startFSEvents();
-    m_pruneTimer.start();
+    updateSweep();
     m_fallbackTimer.start();
+}
+
+void SessionScanner::updateSweep() {
+    if (!m_started) {
+        return;
+    }
+    const bool sweep = !m_exits.supported() || m_exits.incomplete();
+    if (sweep && !m_pruneTimer.isActive()) {
+        m_pruneTimer.start();
+    } else if (!sweep) {
+        m_pruneTimer.stop();
+    }
+}
+
+std::vector<RunningClaude> SessionScanner::readAgents() {
+    if (!m_exits.supported()) {
+        return SessionStore::runningClaudes(m_sessions->processTable());
+    }
+    std::vector<RunningClaude> agents = m_census.count(m_sessions->processTable(), m_clock.now());
+    std::vector<std::int32_t> pids;
+    for (const RunningClaude& agent : agents) {
+        pids.push_back(agent.pid);
+    }
+    m_exits.follow(pids);
+    updateSweep();
+    return agents;
+}
+
+void SessionScanner::agentExited() {
+    // Agents that end together are pruned once, after the last report.
+    if (m_pruneQueued) {
+        return;
+    }
+    m_pruneQueued = true;
+    QMetaObject::invokeMethod(this, &SessionScanner::pruneExited, Qt::QueuedConnection);
+}
+
+void SessionScanner::pruneExited() {
+    m_pruneQueued = false;
+    if (!m_sessions) {
+        return;
+    }
+    std::set<std::string> alive;
+    for (RunningClaude& agent : readAgents()) {
+        alive.insert(std::move(agent.cwd));
+    }
+    m_sessions->pruneDeadProcesses(alive);
 }
 
 void SessionScanner::startFSEvents() {
@@ -91,7 +142,7 @@ void SessionScanner::scan() {
 
     // The first agent in process order speaks for its folder.
     std::map<std::string, RunningClaude> running;
-    for (RunningClaude& claude : SessionStore::runningClaudes(m_sessions->processTable())) {
+    for (RunningClaude& claude : readAgents()) {
         running.try_emplace(claude.cwd, claude);
     }
     std::vector<std::string> aliveCwds;
@@ -99,6 +150,10 @@ void SessionScanner::scan() {
         aliveCwds.push_back(cwd);
     }
     log::error("Scanner: aliveCwds = " + quotedList(aliveCwds));
+    if (m_exits.supported()) {
+        // No sweep runs: this reading of the process table is the prune's too.
+        m_sessions->pruneDeadProcesses(std::set<std::string>(aliveCwds.begin(), aliveCwds.end()));
+    }
 
     const Timestamp now = m_clock.now();
     std::vector<DiscoveredSession> discovered;

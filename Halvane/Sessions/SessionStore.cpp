@@ -411,7 +411,10 @@ void SessionStore::reconcileDiscovered(const std::vector<DiscoveredSession>& dis
 }
 
 void SessionStore::pruneDeadProcesses() {
-    const std::set<std::string> alive = runningClaudeCwds(*m_processes);
+    pruneDeadProcesses(runningClaudeCwds(*m_processes));
+}
+
+void SessionStore::pruneDeadProcesses(const std::set<std::string>& alive) {
     bool removed = false;
     for (auto it = m_sessions.begin(); it != m_sessions.end();) {
         const Session& session = it->second;

@@ -84,6 +84,8 @@ public:
     // Drops every session without a claude process in its folder, except
     // those waiting for the user.
     void pruneDeadProcesses();
+    // The same against folders the caller has just found agents in.
+    void pruneDeadProcesses(const std::set<std::string>& alive);
 
     // The process table discovery reads: the machine's, unless a test hands
     // in its own, which must then outlive the store.

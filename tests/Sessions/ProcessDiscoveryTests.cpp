@@ -7,6 +7,7 @@
 
 #include "AgentProcess.h"
 #include "FakeProcessTable.h"
+#include "Halvane/Sessions/AgentCensus.h"
 #include "Halvane/Sessions/SessionStore.h"
 #include "TempDir.h"
 
@@ -74,6 +75,50 @@ TEST(RunningClaudes, TwoAgentsInOneFolderGiveTheFolderOnce) {
     EXPECT_EQ(SessionStore::runningClaudes(table).size(), 3U);
     EXPECT_EQ(SessionStore::runningClaudeCwds(table),
               (std::set<std::string>{"/work/app", "/work/lib"}));
+}
+
+// Reading every process at every scan is what made an idle Halvane cost a
+// share of a core on a machine running a thousand processes.
+TEST(AgentCensus, ReadsAgainOnlyWhatMayHaveBecomeAnAgent) {
+    using std::chrono::seconds;
+    FakeProcessTable table;
+    std::vector<FakeProcessTable::Entry*> shells;
+    for (std::int32_t pid = 100; pid < 150; ++pid) {
+        shells.push_back(&table.add(pid, 5, "bash"));
+    }
+    FakeProcessTable::Entry& agent = table.add(200, 5, "claude");
+    agent.cwd = "/work/app";
+    AgentCensus census(AgentCensus::Timings{.settle = seconds(10), .recount = seconds(120)});
+    const Timestamp start = std::chrono::system_clock::now();
+    EXPECT_EQ(pidsOf(census.count(table, start)), std::vector<std::int32_t>{200});
+
+    // Still young: a shell's child may exec claude any moment.
+    int before = table.queries();
+    census.count(table, start + seconds(5));
+    EXPECT_GE(table.queries() - before, 51);
+
+    // Settled: only the agent and its parent are read, and what the agent
+    // does (another folder) is seen at once.
+    agent.cwd = "/work/other";
+    before = table.queries();
+    auto running = census.count(table, start + seconds(11));
+    EXPECT_EQ(table.queries() - before, 2);
+    ASSERT_EQ(pidsOf(running), std::vector<std::int32_t>{200});
+    EXPECT_EQ(running[0].cwd, "/work/other");
+
+    // A new process is read at once; a known one turned agent in place
+    // (exec) only at the next full count, and gone ones are forgotten.
+    table.add(300, 5, "claude").cwd = "/work/lib";
+    shells[20]->info.name = "claude";
+    shells[20]->cwd = "/work/exec";
+    table.remove(149);
+    EXPECT_EQ(pidsOf(census.count(table, start + seconds(30))),
+              (std::vector<std::int32_t>{200, 300}));
+    EXPECT_EQ(pidsOf(census.count(table, start + seconds(121))),
+              (std::vector<std::int32_t>{120, 200, 300}));
+    table.remove(200);
+    EXPECT_EQ(pidsOf(census.count(table, start + seconds(122))),
+              (std::vector<std::int32_t>{120, 300}));
 }
 
 TEST(DetectTerminal, TheNearestKnownAncestorLinuxNamesIncluded) {

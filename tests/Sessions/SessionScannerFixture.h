@@ -6,6 +6,7 @@
 #include <string>
 
 #include "FakeFileWatcher.h"
+#include "FakeProcessExitHandles.h"
 #include "FakeProcessTable.h"
 #include "Halvane/Sessions/SessionScanner.h"
 #include "SessionStoreFixture.h"
@@ -48,8 +49,10 @@ protected:
     static constexpr std::int32_t shellPid = 900;
     FakeProcessTable processes;
     std::shared_ptr<FakeFileWatcher::Record> watched = std::make_shared<FakeFileWatcher::Record>();
+    // The hand-written processes have no exits to watch: the scanner sweeps.
     SessionScanner scanner{store, ScannerTimings(), std::make_unique<FakeFileWatcher>(watched),
-                           Clock([this] { return now; })};
+                           Clock([this] { return now; }),
+                           std::make_unique<FakeProcessExitHandles>()};
 };
 
 }  // namespace halvane::test

@@ -9,9 +9,11 @@
 #include <memory>
 
 #include "AgentProcess.h"
+#include "FakeProcessExitHandles.h"
 #include "FakeSoundPlayer.h"
 #include "Halvane/Sessions/SessionScanner.h"
 #include "Halvane/Sessions/SessionStore.h"
+#include "LogCapture.h"
 #include "QtTestEnvironment.h"
 #include "TempDir.h"
 #include "TranscriptWriter.h"
@@ -106,4 +108,46 @@ TEST_F(LiveScannerTest, SessionsStartedByHandComeAndGoWithoutHookEvents) {
 
     agent.stop();
     EXPECT_TRUE(test::waitUntil([this] { return !has("5e0f"); }));
+}
+
+// An agent's end is learnt from its exit handle the moment it happens, with no
+// sweep running; where the system has no exit handles the table is swept
+// every half second as before. Either way the prune says which session went.
+TEST_F(LiveScannerTest, AnAgentThatEndsIsPrunedAtOnceOrAtTheNextSweep) {
+    using std::chrono::milliseconds;
+    struct Case {
+        const char* name;
+        std::unique_ptr<ProcessExitHandles> handles;
+        ScannerTimings timings;
+        milliseconds within;
+    };
+    Case cases[] = {
+        {"exit handles", makeSystemProcessExitHandles(),
+         ScannerTimings{.pruneInterval = std::chrono::hours(1),
+                        .fallbackInterval = std::chrono::hours(1)},
+         milliseconds(100)},
+        {"sweep", std::make_unique<test::FakeProcessExitHandles>(),
+         ScannerTimings{.fallbackInterval = std::chrono::hours(1)}, milliseconds(1000)},
+    };
+    ASSERT_TRUE(cases[0].handles->supported()) << "this kernel has no pidfd_open";
+    for (Case& run : cases) {
+        SCOPED_TRACE(run.name);
+        SessionScanner scanner(store, run.timings, makeSystemFileWatcher(), Clock(),
+                               std::move(run.handles));
+        scanner.start();
+        test::AgentProcess agent(claude, workFolder);
+        writeTranscript("7c2d", {Lines::user("Tidy the logs", cwd)});
+        ASSERT_TRUE(test::waitUntil([this] { return has("7c2d"); }));
+
+        const test::LogCapture log;
+        agent.stop();
+        EXPECT_TRUE(test::waitUntil([this] { return !has("7c2d"); }, run.within));
+        // Agents of other tests may be alive elsewhere on the machine.
+        const std::string said = "Prune: removing session 7c2d cwd=" + cwd + " (not in alive=[";
+        const auto lines = log.lines();
+        EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [&said](const std::string& line) {
+            return line.rfind(said, 0) == 0;
+        }));
+        std::filesystem::remove_all(projectFolder());
+    }
 }

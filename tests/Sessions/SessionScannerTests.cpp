@@ -135,9 +135,9 @@ TEST_F(SessionScannerTest, OldTranscriptsAreIgnoredAndQuietOnesHaveFinished) {
 TEST_F(SessionScannerTest, TheWindowsAreTheScannersToChoose) {
     agent(60, "/w/a");
     transcript("-w-a", "a", {Lines::assistant("Looking.", "/w/a", "tool_use")}, seconds(3));
-    SessionScanner quick(store,
-                         ScannerTimings{.activeWindow = seconds(5), .quietTurnEnds = seconds(2)},
-                         nullptr, Clock([this] { return now; }));
+    SessionScanner quick(
+        store, ScannerTimings{.activeWindow = seconds(5), .quietTurnEnds = seconds(2)}, nullptr,
+        Clock([this] { return now; }), std::make_unique<test::FakeProcessExitHandles>());
     quick.scan();
     ASSERT_TRUE(has("a"));
     EXPECT_EQ(session("a").status.kind(), Kind::idle);
@@ -195,7 +195,8 @@ TEST_F(SessionScannerTest, StartScansWatchesTheProjectsFolderAndPrunes) {
     transcript("-w-app", "s", {Lines::user("hello", "/w/app")});
     SessionScanner running(store, ScannerTimings{.pruneInterval = std::chrono::milliseconds(10)},
                            std::make_unique<test::FakeFileWatcher>(watched),
-                           Clock([this] { return now; }));
+                           Clock([this] { return now; }),
+                           std::make_unique<test::FakeProcessExitHandles>());
     running.start();
     EXPECT_TRUE(has("s")) << "the first scan runs at once";
     EXPECT_EQ(watched->root, projects());
@@ -218,7 +219,8 @@ TEST_F(SessionScannerTest, AFailedWatchIsTriedAgainAtTheNextFallbackScan) {
     watched->refuse = true;
     SessionScanner running(store, ScannerTimings{.fallbackInterval = std::chrono::milliseconds(10)},
                            std::make_unique<test::FakeFileWatcher>(watched),
-                           Clock([this] { return now; }));
+                           Clock([this] { return now; }),
+                           std::make_unique<test::FakeProcessExitHandles>());
     running.start();
     EXPECT_TRUE(std::filesystem::is_directory(projects()));
     watched->refuse = false;
@@ -229,9 +231,9 @@ TEST_F(SessionScannerTest, AFailedWatchIsTriedAgainAtTheNextFallbackScan) {
 TEST_F(SessionScannerTest, TimersAndWatchDoNothingOnceTheScannerIsGone) {
     const auto quick = ScannerTimings{.pruneInterval = std::chrono::milliseconds(5),
                                       .fallbackInterval = std::chrono::milliseconds(5)};
-    auto gone = std::make_unique<SessionScanner>(store, quick,
-                                                 std::make_unique<test::FakeFileWatcher>(watched),
-                                                 Clock([this] { return now; }));
+    auto gone = std::make_unique<SessionScanner>(
+        store, quick, std::make_unique<test::FakeFileWatcher>(watched),
+        Clock([this] { return now; }), std::make_unique<test::FakeProcessExitHandles>());
     gone->start();
     // A session without an agent: any prune or scan would drop it.
     store.handle(notification("orphan"), ignored());
@@ -245,7 +247,7 @@ TEST_F(SessionScannerTest, TimersAndWatchDoNothingOnceTheScannerIsGone) {
     SessionStore other(sounds, preferences);
     other.setProcessTable(none);
     SessionScanner control(other, ScannerTimings{.pruneInterval = std::chrono::milliseconds(50)},
-                           nullptr);
+                           nullptr, Clock(), std::make_unique<test::FakeProcessExitHandles>());
     control.start();
     other.handle(notification("control"), ignored());
     ASSERT_TRUE(test::waitUntil([&other] { return other.sessions().empty(); }));
