@@ -75,6 +75,8 @@ void AppDelegate::startShell() {
 void AppDelegate::startSessions() {
     m_sessions = std::make_shared<SessionStore>(m_sounds, m_preferences);
     m_sessions->reloadAllowPatterns();
+    // Jumps and replies that finish after their session has gone do nothing.
+    TerminalFocusService::install({&m_processes, &m_windows, &m_tabs, m_sessions.get()});
     m_shell->bindSessions(*m_sessions);
 }
 

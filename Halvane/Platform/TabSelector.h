@@ -6,7 +6,8 @@
 namespace halvane {
 
 // Selects a tab inside another program's window, through the desktop's
-// accessibility interface.
+// accessibility interface. The search asks the other program and may take
+// long: it is called on worker threads, several searches at once.
 class TabSelector {
 public:
     virtual ~TabSelector() = default;

@@ -1,5 +1,6 @@
 #include "Halvane/Sessions/TerminalFocusService.h"
 
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -7,12 +8,18 @@
 #include <QCoreApplication>
 #include <QTimer>
 #include <filesystem>
+#include <map>
+#include <memory>
+#include <stop_token>
 
 #include "Halvane/Platform/TabSelector.h"
 #include "Halvane/Platform/WindowSystem.h"
+#include "Halvane/Platform/posix/Log.h"
 #include "Halvane/Platform/posix/MultiplexerFocus.h"
 #include "Halvane/Platform/posix/ProcessTable.h"
 #include "Halvane/Platform/posix/UnixSocket.h"
+#include "Halvane/Sessions/SessionStore.h"
+#include "Halvane/Sessions/WorkerThreads.h"
 #include "HalvaneProtocol/Injection.h"
 #include "HalvaneProtocol/TerminalBundles.h"
 
@@ -20,12 +27,59 @@ namespace halvane::TerminalFocusService {
 
 namespace {
 
-Platform& platform() {
-    static Platform installed;
+constexpr int ancestorLimit = 10;
+// A daemon takes a line at once; one that does not within this is stuck.
+constexpr int sendLimitMs = 3000;
+// Room for the accessibility walk's recursion and D-Bus messages.
+constexpr std::size_t workerStackSize = 1024 * 1024;
+
+// Main-thread state: the services, and what the user asked for last.
+struct State {
+    Platform platform;
+    // Jumps are numbered; only the newest may act. Only one terminal can be
+    // in front, so a jump to any session makes every older one void.
+    std::uint64_t latestJump = 0;
+    std::stop_source jumpStop;
+    std::uint64_t lastReply = 0;
+    std::map<std::string, std::uint64_t> replies;
+};
+
+State& state() {
+    static State installed;
     return installed;
 }
 
-constexpr int ancestorLimit = 10;
+Platform& platform() {
+    return state().platform;
+}
+
+WorkerThreads& workers() {
+    // Never destroyed: a worker may still be waiting on a hung program at exit.
+    static auto* threads = new WorkerThreads(std::chrono::seconds(10), workerStackSize);
+    return *threads;
+}
+
+// Runs job on a worker thread and hands its result to done on the main thread.
+template <typename Job, typename Done>
+void inBackground(Job job, Done done) {
+    const int error = workers().run([job, done]() mutable {
+        auto result = job();
+        if (QCoreApplication* application = QCoreApplication::instance()) {
+            QMetaObject::invokeMethod(
+                application, [done, result]() mutable { done(std::move(result)); },
+                Qt::QueuedConnection);
+        }
+    });
+    if (error != 0) {
+        // No thread to be had: late is better than lost.
+        done(job());
+    }
+}
+
+bool sessionStillThere(const std::string& sessionId) {
+    const QPointer<const SessionStore>& sessions = platform().sessions;
+    return sessions.isNull() || sessions->sessions().contains(sessionId);
+}
 
 bool alive(std::int32_t pid) {
     return platform().processes->info(pid).has_value();
@@ -63,6 +117,81 @@ std::optional<std::int32_t> runningTerminal(const Session& session) {
     return std::nullopt;
 }
 
+void searchTab(std::int32_t pid, const std::string& needle, std::uint64_t number) {
+    QTimer::singleShot(
+        platform().tabSearchDelay, QCoreApplication::instance(), [pid, needle, number] {
+            TabSelector* tabs = platform().tabs;
+            if (tabs == nullptr || number != state().latestJump) {
+                return;
+            }
+            // The walk asks the terminal itself, which may hang.
+            inBackground([tabs, pid, needle] { return tabs->selectTab(pid, needle); }, [](bool) {});
+        });
+}
+
+// The desktop half of a jump, once the multiplexer (if any) has answered.
+// Calls then when the terminal has been dealt with.
+void finishJump(const Session& session, const std::optional<MultiplexerFocus::Result>& focused,
+                const std::function<void()>& then) {
+    Platform& services = platform();
+    const auto done = [&then] {
+        if (then) {
+            then();
+        }
+    };
+    if (focused) {
+        const auto host = focused->hostPid ? focused->hostPid : session.lastTerminalPid;
+        const bool raised = host && raiseWindowAbove(*host);
+        if (focused->selected || raised) {
+            done();
+            return;
+        }
+    }
+    const auto terminal = runningTerminal(session);
+    if (!terminal) {
+        services.windows->beep();
+        done();
+        return;
+    }
+    services.windows->activateWindowOfPid(*terminal);
+    done();
+    if (services.tabs != nullptr) {
+        searchTab(*terminal, std::filesystem::path(session.cwd).filename().string(),
+                  state().latestJump);
+    }
+}
+
+void startJump(const Session& session, const std::function<void()>& then) {
+    State& current = state();
+    if (current.platform.processes == nullptr || current.platform.windows == nullptr) {
+        if (then) {
+            then();
+        }
+        return;
+    }
+    const std::uint64_t number = ++current.latestJump;
+    // The older jump's command stops where it is.
+    current.jumpStop.request_stop();
+    current.jumpStop = std::stop_source();
+    if (session.claudePid) {
+        const MultiplexerFocus multiplexers(*current.platform.processes);
+        if (const auto target = multiplexers.target(*session.claudePid)) {
+            const std::stop_token stop = current.jumpStop.get_token();
+            inBackground([target = *target, stop] { return MultiplexerFocus::focus(target, stop); },
+                         [session, number, then](std::optional<MultiplexerFocus::Result> focused) {
+                             if (number != state().latestJump || !sessionStillThere(session.id)) {
+                                 log::error("TerminalFocus: dropped a late jump to session " +
+                                            session.id.substr(0, 8));
+                                 return;
+                             }
+                             finishJump(session, focused, then);
+                         });
+            return;
+        }
+    }
+    finishJump(session, std::nullopt, then);
+}
+
 std::optional<std::string> socketPathFor(const std::string& sessionId) {
     if (!injectionSocketPath(sessionId)) {
         return std::nullopt;
@@ -74,55 +203,16 @@ std::optional<std::string> socketPathFor(const std::string& sessionId) {
     return path;
 }
 
-}  // namespace
-
-void install(Platform services) {
-    platform() = std::move(services);
-}
-
-void jump(const Session& session) {
-    Platform& services = platform();
-    if (services.processes == nullptr || services.windows == nullptr) {
-        return;
-    }
-    if (session.claudePid) {
-        const MultiplexerFocus multiplexers(*services.processes);
-        if (const auto focused = multiplexers.focusAgent(*session.claudePid)) {
-            const auto host = focused->hostPid ? focused->hostPid : session.lastTerminalPid;
-            const bool raised = host && raiseWindowAbove(*host);
-            if (focused->selected || raised) {
-                return;
-            }
-        }
-    }
-    const auto terminal = runningTerminal(session);
-    if (!terminal) {
-        services.windows->beep();
-        return;
-    }
-    services.windows->activateWindowOfPid(*terminal);
-    if (services.tabs == nullptr) {
-        return;
-    }
-    const std::string needle = std::filesystem::path(session.cwd).filename().string();
-    const std::int32_t pid = *terminal;
-    QTimer::singleShot(services.tabSearchDelay, QCoreApplication::instance(), [pid, needle] {
-        if (TabSelector* tabs = platform().tabs) {
-            tabs->selectTab(pid, needle);
-        }
-    });
-}
-
-namespace {
-
 // A connection to the session's injector daemon, or -1 when none serves it.
+// Never waits: a daemon whose queue is full (it stopped accepting) refuses
+// at once instead of holding the caller.
 int connectToDaemon(const std::string& sessionId) {
     const auto path = socketPathFor(sessionId);
     struct stat info {};
     if (!path || ::lstat(path->c_str(), &info) != 0) {
         return -1;
     }
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) {
         return -1;
     }
@@ -140,14 +230,75 @@ int connectToDaemon(const std::string& sessionId) {
     return fd;
 }
 
-// One line, in one send; true when all of it went out.
+// One line, in one send, within the limit; true when all of it went out.
 bool sendLine(int fd, const std::string& text) {
     const std::string message = text + "\n";
-    return ::send(fd, message.data(), message.size(), MSG_NOSIGNAL) ==
+    pollfd writable{fd, POLLOUT, 0};
+    if (::poll(&writable, 1, sendLimitMs) != 1 || (writable.revents & POLLOUT) == 0) {
+        return false;
+    }
+    return ::send(fd, message.data(), message.size(), MSG_NOSIGNAL | MSG_DONTWAIT) ==
            static_cast<ssize_t>(message.size());
 }
 
+bool replyStillWanted(const std::string& sessionId, std::uint64_t reply) {
+    const auto found = state().replies.find(sessionId);
+    return found != state().replies.end() && found->second == reply && sessionStillThere(sessionId);
+}
+
+// A reply waits for both halves, the daemon's answer and the jump, before
+// falling back to typing into the window the jump brought to the front.
+struct ReplyProgress {
+    std::string sessionId;
+    std::uint64_t reply = 0;
+    std::string text;
+    std::optional<bool> delivered;
+    bool jumped = false;
+};
+
+void typeIfUndelivered(const std::shared_ptr<ReplyProgress>& progress) {
+    if (!progress->jumped || !progress->delivered || *progress->delivered) {
+        return;
+    }
+    if (!replyStillWanted(progress->sessionId, progress->reply)) {
+        log::error("TerminalFocus: dropped a late reply to session " +
+                   progress->sessionId.substr(0, 8));
+        return;
+    }
+    if (platform().windows == nullptr) {
+        return;
+    }
+    // The same keys the daemon would have typed, so "1\\r" is a 1 and Return,
+    // not a backslash and an r; text without a Return of its own gets one.
+    std::string keys = decodeEscapes(progress->text);
+    if (keys.empty() || (keys.back() != '\r' && keys.back() != '\n')) {
+        keys += '\r';
+    }
+    const std::string sessionId = progress->sessionId;
+    const std::uint64_t reply = progress->reply;
+    QTimer::singleShot(platform().typingDelay, QCoreApplication::instance(),
+                       [keys, sessionId, reply] {
+                           WindowSystem* windows = platform().windows;
+                           if (windows != nullptr && replyStillWanted(sessionId, reply)) {
+                               windows->typeKeys(keys);
+                           }
+                       });
+}
+
 }  // namespace
+
+void install(Platform services) {
+    State& current = state();
+    current.platform = std::move(services);
+    ++current.latestJump;
+    current.jumpStop.request_stop();
+    current.jumpStop = std::stop_source();
+    current.replies.clear();
+}
+
+void jump(const Session& session) {
+    startJump(session, {});
+}
 
 bool injectViaDaemon(const std::string& sessionId, const std::string& text) {
     const int fd = connectToDaemon(sessionId);
@@ -167,24 +318,29 @@ void sendKeystrokes(const std::string& text, const Session& session,
     if (beforeTyping) {
         beforeTyping();
     }
-    const bool delivered = daemon >= 0 && sendLine(daemon, text);
+    State& current = state();
+    auto progress = std::make_shared<ReplyProgress>();
+    progress->sessionId = session.id;
+    progress->reply = ++current.lastReply;
+    progress->text = text;
+    current.replies[session.id] = progress->reply;
     if (daemon >= 0) {
-        ::close(daemon);
+        inBackground(
+            [daemon, text] {
+                const bool sent = sendLine(daemon, text);
+                ::close(daemon);
+                return sent;
+            },
+            [progress](bool sent) {
+                progress->delivered = sent;
+                typeIfUndelivered(progress);
+            });
+    } else {
+        progress->delivered = false;
     }
-    jump(session);
-    if (delivered || platform().windows == nullptr) {
-        return;
-    }
-    // The same keys the daemon would have typed, so "1\\r" is a 1 and Return,
-    // not a backslash and an r; text without a Return of its own gets one.
-    std::string keys = decodeEscapes(text);
-    if (keys.empty() || (keys.back() != '\r' && keys.back() != '\n')) {
-        keys += '\r';
-    }
-    QTimer::singleShot(platform().typingDelay, QCoreApplication::instance(), [keys] {
-        if (WindowSystem* windows = platform().windows) {
-            windows->typeKeys(keys);
-        }
+    startJump(session, [progress] {
+        progress->jumped = true;
+        typeIfUndelivered(progress);
     });
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -10,17 +11,25 @@
 namespace halvane {
 
 class ProcessTable;
+class SessionStore;
 class TabSelector;
 class WindowSystem;
 
-// Brings a session's terminal to the front and types replies into it.
-// Stateless apart from the desktop services installed at start-up.
+// Brings a session's terminal to the front and types replies into it. The
+// main thread never waits on another program: multiplexer commands, the
+// accessibility walk and the write to the injector daemon run on worker
+// threads, and what they find is acted on back on the main thread unless the
+// user has moved on by then (a newer jump, a newer reply to the session, or
+// the session gone). Call on the main thread.
 namespace TerminalFocusService {
 
 struct Platform {
     const ProcessTable* processes = nullptr;
     WindowSystem* windows = nullptr;
+    // Used from worker threads, one search at a time per jump.
     TabSelector* tabs = nullptr;
+    // When set, late results for sessions it no longer holds are dropped.
+    QPointer<const SessionStore> sessions;
     // Socket paths come from the session id; tests move them elsewhere.
     std::string injectionSocketPrefix = "/tmp/halvane-inject-";
     // Give the window time to come up before looking for its tab, and the
@@ -29,22 +38,26 @@ struct Platform {
     std::chrono::milliseconds typingDelay{150};
 };
 
-// Services stay owned by the caller and must outlive every later call.
+// Services stay owned by the caller and must outlive every later call and
+// every worker still running. Results of work started before are dropped.
 void install(Platform platform);
 
 // Selects the session's pane or tab and raises its terminal window; beeps
-// when no terminal can be found for it.
+// when no terminal can be found for it. Returns at once; a newer jump makes
+// this one's late results void.
 void jump(const Session& session);
 
-// Types text into the session through its injector daemon, else (after a
-// short delay) into the focused window followed by Return; always jumps.
-// beforeTyping runs once the way to the daemon is open and before the text
-// goes out: an answer that ends the session's relay (and so its daemon)
-// still reaches the terminal.
+// Types text into the session through its injector daemon, else (a short
+// delay after the jump) into the focused window followed by Return; always
+// jumps. beforeTyping runs, before this returns, once the connection to the
+// daemon is queued and before the text goes out: an answer that ends the
+// session's relay (and so its daemon) still reaches the terminal. A daemon
+// that accepts no more connections is passed over at once, never waited for.
 void sendKeystrokes(const std::string& text, const Session& session,
                     const std::function<void()>& beforeTyping = {});
 
-// One line to the session's injector socket; true when all of it was sent.
+// One line to the session's injector socket, waiting a bounded time; true
+// when all of it was sent. Blocks: not for the main thread.
 bool injectViaDaemon(const std::string& sessionId, const std::string& text);
 
 }  // namespace TerminalFocusService

@@ -4,7 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QElapsedTimer>
+#include <QTimer>
+#include <cstdlib>
+#include <fstream>
 #include <map>
+#include <mutex>
 
 #include "ChildProcess.h"
 #include "FakeProcessTable.h"
@@ -13,6 +18,7 @@
 #include "Halvane/Platform/posix/MultiplexerFocus.h"
 #include "Halvane/Platform/posix/UnixSocket.h"
 #include "Halvane/Sessions/TerminalFocusService.h"
+#include "LogCapture.h"
 #include "QtTestEnvironment.h"
 #include "ScriptedServer.h"
 #include "TempDir.h"
@@ -41,13 +47,22 @@ public:
     int beeps = 0;
 };
 
+// Searches run on worker threads.
 class RecordingTabs final : public TabSelector {
 public:
     bool selectTab(std::int32_t pid, const std::string& needle) override {
-        requests.emplace_back(pid, needle);
+        const std::lock_guard lock(m_mutex);
+        m_requests.emplace_back(pid, needle);
         return true;
     }
-    std::vector<std::pair<std::int32_t, std::string>> requests;
+    std::vector<std::pair<std::int32_t, std::string>> requests() const {
+        const std::lock_guard lock(m_mutex);
+        return m_requests;
+    }
+
+private:
+    mutable std::mutex m_mutex;
+    std::vector<std::pair<std::int32_t, std::string>> m_requests;
 };
 
 class TerminalFocus : public ::testing::Test {
@@ -93,8 +108,8 @@ TEST_F(TerminalFocus, RaisesTheLiveTerminalAndPressesTheProjectTab) {
     target.lastTerminalPid = 300;
     TerminalFocusService::jump(target);
     EXPECT_EQ(m_windows.activated, std::vector<std::int32_t>{300});
-    ASSERT_TRUE(waitUntil([&] { return !m_tabs.requests.empty(); }));
-    EXPECT_EQ(m_tabs.requests.front(), std::make_pair(300, std::string("engine")));
+    ASSERT_TRUE(waitUntil([&] { return !m_tabs.requests().empty(); }));
+    EXPECT_EQ(m_tabs.requests().front(), std::make_pair(300, std::string("engine")));
     EXPECT_EQ(m_windows.beeps, 0);
 }
 
@@ -204,8 +219,68 @@ TEST_F(TerminalFocus, SelectsTheAgentsTmuxPaneEvenWithoutItsTty) {
     Session target = session();
     target.claudePid = 500;
     TerminalFocusService::jump(target);
-    EXPECT_EQ(tmux({"display-message", "-p", "-t", "work", "#{window_index}"}).standardOutput,
-              "1\n");
+    EXPECT_TRUE(waitUntil([&] {
+        return tmux({"display-message", "-p", "-t", "work", "#{window_index}"}).standardOutput ==
+               "1\n";
+    }));
     EXPECT_EQ(m_windows.beeps, 0);
     tmux({"kill-server"});
+}
+
+// A terminal that hangs must not hold the panel: while its command waits the
+// event loop keeps turning, and once the user has jumped again the hung
+// jump's late result does nothing.
+TEST_F(TerminalFocus, AHungMultiplexerNeverHoldsTheEventLoop) {
+    const auto bin = m_dir / "bin";
+    std::filesystem::create_directories(bin);
+    std::ofstream(bin / "tmux") << "#!/bin/sh\nexec sleep 10\n";
+    std::filesystem::permissions(bin / "tmux", std::filesystem::perms::owner_all);
+    const std::string path = std::getenv("PATH");
+    ::setenv("PATH", (bin.string() + ":" + path).c_str(), 1);
+    m_processes.add(500, 1, "claude").environment["TMUX_PANE"] = "%1";
+    m_processes.add(300, 1, "xterm");
+    m_windows.windowOwners.insert(300);
+    Session target = session();
+    target.claudePid = 500;
+    target.lastTerminalPid = 300;
+    const LogCapture log;
+
+    QElapsedTimer clock;
+    clock.start();
+    TerminalFocusService::jump(target);
+    qint64 firedAt = -1;
+    QTimer::singleShot(20, [&] { firedAt = clock.elapsed(); });
+    ASSERT_TRUE(waitUntil([&] { return firedAt >= 0; }));
+    EXPECT_LT(firedAt, 500) << "the jump waited on the hung tmux";
+    EXPECT_TRUE(m_windows.activated.empty()) << "the window is raised once tmux has answered";
+
+    Session again = target;
+    again.claudePid.reset();
+    TerminalFocusService::jump(again);
+    EXPECT_EQ(m_windows.activated, std::vector<std::int32_t>{300});
+    EXPECT_TRUE(waitUntil(
+        [&] { return log.contains("TerminalFocus: dropped a late jump to session s1"); }));
+    EXPECT_EQ(m_windows.activated, std::vector<std::int32_t>{300});
+    ::setenv("PATH", path.c_str(), 1);
+}
+
+// A daemon that stopped accepting (stuck writing its log) fills its queue.
+// Answers that find no room are typed instead, at once: none waits for it.
+TEST_F(TerminalFocus, ADaemonThatStoppedAcceptingIsPassedOver) {
+    const std::string path = (m_dir / "inject-s1.sock").string();
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const sockaddr_un address = unix_socket::address(path);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(listener, 1), 0);
+    m_processes.add(300, 1, "xterm");
+    Session target = session();
+    target.lastTerminalPid = 300;
+
+    for (int option = 1; option <= 8; ++option) {
+        TerminalFocusService::sendKeystrokes(std::to_string(option) + "\\r", target);
+    }
+    // Only the newest answer counts; the older ones were queued or are void.
+    ASSERT_TRUE(waitUntil([&] { return !m_windows.typed.empty(); }));
+    EXPECT_EQ(m_windows.typed, std::vector<std::string>{"8\r"});
+    ::close(listener);
 }

@@ -8,6 +8,7 @@
 #include <QDBusReply>
 #include <QDBusVariant>
 #include <QList>
+#include <atomic>
 
 namespace halvane {
 
@@ -17,8 +18,12 @@ constexpr const char* accessibleInterface = "org.a11y.atspi.Accessible";
 constexpr unsigned rolePageTab = 37;
 constexpr int callTimeoutMs = 500;
 // Made for each search and closed after it: the accessibility bus may have
-// restarted at another address since the last one.
-constexpr const char* accessibilityConnection = "halvane-accessibility";
+// restarted at another address since the last one. Searches may overlap on
+// worker threads, so each connection has a name of its own.
+QString accessibilityConnectionName() {
+    static std::atomic<unsigned> searches{0};
+    return QStringLiteral("halvane-accessibility-%1").arg(++searches);
+}
 
 QDBusMessage call(QDBusConnection& bus, const QString& service, const QString& path,
                   const char* interface, const char* method, const QVariantList& arguments = {}) {
@@ -49,7 +54,7 @@ QList<std::pair<QString, QString>> children(QDBusConnection& bus, const QString&
     return result;
 }
 
-std::optional<QDBusConnection> accessibilityBus() {
+std::optional<QDBusConnection> accessibilityBus(const QString& name) {
     QDBusMessage request = QDBusMessage::createMethodCall("org.a11y.Bus", "/org/a11y/bus",
                                                           "org.a11y.Bus", "GetAddress");
     const QDBusMessage reply =
@@ -58,9 +63,9 @@ std::optional<QDBusConnection> accessibilityBus() {
         return std::nullopt;
     }
     const QString address = reply.arguments().constFirst().toString();
-    QDBusConnection bus = QDBusConnection::connectToBus(address, accessibilityConnection);
+    QDBusConnection bus = QDBusConnection::connectToBus(address, name);
     if (!bus.isConnected()) {
-        QDBusConnection::disconnectFromBus(accessibilityConnection);
+        QDBusConnection::disconnectFromBus(name);
         return std::nullopt;
     }
     return bus;
@@ -130,7 +135,8 @@ bool AtspiTabSelector::selectTab(std::int32_t pid, const std::string& needle) {
     if (needle.empty()) {
         return false;
     }
-    auto bus = accessibilityBus();
+    const QString connection = accessibilityConnectionName();
+    auto bus = accessibilityBus(connection);
     if (!bus) {
         return false;
     }
@@ -146,7 +152,7 @@ bool AtspiTabSelector::selectTab(std::int32_t pid, const std::string& needle) {
         }
     }
     bus.reset();
-    QDBusConnection::disconnectFromBus(accessibilityConnection);
+    QDBusConnection::disconnectFromBus(connection);
     return pressed;
 }
 

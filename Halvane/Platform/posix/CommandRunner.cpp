@@ -20,7 +20,7 @@ namespace {
 // on outputFd (or /dev/null), then waits; output is drained while waiting so
 // a chatty program cannot block on a full pipe.
 int spawnAndWait(const std::vector<std::string>& argv, std::chrono::milliseconds limit,
-                 std::string* output) {
+                 const std::stop_token& stop, std::string* output) {
     if (argv.empty()) {
         return EINVAL;
     }
@@ -83,10 +83,11 @@ int spawnAndWait(const std::vector<std::string>& argv, std::chrono::milliseconds
         if (done < 0 && errno != EINTR) {
             return finish(errno);
         }
-        if (std::chrono::steady_clock::now() >= deadline) {
+        const bool stopped = stop.stop_requested();
+        if (stopped || std::chrono::steady_clock::now() >= deadline) {
             ::kill(pid, SIGKILL);
             ::waitpid(pid, &status, 0);
-            return finish(ETIMEDOUT);
+            return finish(stopped ? ECANCELED : ETIMEDOUT);
         }
         const timespec pause{0, 5'000'000};
         ::nanosleep(&pause, nullptr);
@@ -95,14 +96,15 @@ int spawnAndWait(const std::vector<std::string>& argv, std::chrono::milliseconds
 
 }  // namespace
 
-int runCommand(const std::vector<std::string>& argv, std::chrono::milliseconds limit) {
-    return spawnAndWait(argv, limit, nullptr);
+int runCommand(const std::vector<std::string>& argv, std::chrono::milliseconds limit,
+               std::stop_token stop) {
+    return spawnAndWait(argv, limit, stop, nullptr);
 }
 
 std::optional<std::string> captureCommand(const std::vector<std::string>& argv,
-                                          std::chrono::milliseconds limit) {
+                                          std::chrono::milliseconds limit, std::stop_token stop) {
     std::string output;
-    if (spawnAndWait(argv, limit, &output) != 0) {
+    if (spawnAndWait(argv, limit, stop, &output) != 0) {
         return std::nullopt;
     }
     return output;
