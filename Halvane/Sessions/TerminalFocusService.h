@@ -29,7 +29,7 @@ struct Platform {
     // Used from worker threads, one search at a time per jump.
     TabSelector* tabs = nullptr;
     // When set, late results for sessions it no longer holds are dropped.
-    QPointer<const SessionStore> sessions;
+    QPointer<const SessionStore> sessions{};
     // Socket paths come from the session id; tests move them elsewhere.
     std::string injectionSocketPrefix = "/tmp/halvane-inject-";
     // Give the window time to come up before looking for its tab, and the

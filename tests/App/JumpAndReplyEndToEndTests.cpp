@@ -212,6 +212,11 @@ TEST(JumpAndReplyEndToEndTest, AnAnswerIsTypedIntoThePaneAndASecondRowClickJumps
     EXPECT_NE(
         readFile("/tmp/halvane-daemon.log").find("inject sid=" + sessionId + " bytes=[31 0d]\n"),
         std::string::npos);
+    // The answer also brought its pane and terminal forward, beside the
+    // typing rather than before it: wait for that before moving elsewhere.
+    EXPECT_TRUE(pollUntil([&] {
+        return tmux.query("work", "#{pane_id}") == agentPane && activeWindowPid() == host.pid();
+    })) << "the answer did not bring its pane to the front";
 
     // Elsewhere now: the other tmux window and the other terminal in front.
     ASSERT_EQ(tmux.run({"select-window", "-t", "work:alpha"}).exitStatus, 0);
