@@ -80,10 +80,10 @@ void SessionScanner::agentExited() {
         return;
     }
     m_pruneQueued = true;
-    QMetaObject::invokeMethod(this, &SessionScanner::pruneExited, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &SessionScanner::pruneAgainstAgents, Qt::QueuedConnection);
 }
 
-void SessionScanner::pruneExited() {
+void SessionScanner::pruneAgainstAgents() {
     m_pruneQueued = false;
     if (!m_sessions) {
         return;
@@ -137,6 +137,10 @@ void SessionScanner::scan() {
     std::error_code error;
     std::filesystem::directory_iterator entries(projects, error);
     if (error) {
+        // Nothing to find, but agents are still followed and pruned.
+        if (m_exits.supported()) {
+            pruneAgainstAgents();
+        }
         return;
     }
 

@@ -57,7 +57,7 @@ private:
     // The agents running now; follows each one's exit from here on.
     std::vector<RunningClaude> readAgents();
     void agentExited();
-    void pruneExited();
+    void pruneAgainstAgents();
     // Sweeps only while some agent's end cannot be watched.
     void updateSweep();
 
