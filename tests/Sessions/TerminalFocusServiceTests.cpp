@@ -240,7 +240,8 @@ TEST_F(TerminalFocus, AHungMultiplexerNeverHoldsTheEventLoop) {
     m_processes.add(500, 1, "claude").environment["TMUX_PANE"] = "%1";
     m_processes.add(300, 1, "xterm");
     m_windows.windowOwners.insert(300);
-    Session target = session();
+    // An id of its own: a late jump of an earlier test is dropped too.
+    Session target = session("hung");
     target.claudePid = 500;
     target.lastTerminalPid = 300;
     const LogCapture log;
@@ -259,7 +260,7 @@ TEST_F(TerminalFocus, AHungMultiplexerNeverHoldsTheEventLoop) {
     TerminalFocusService::jump(again);
     EXPECT_EQ(m_windows.activated, std::vector<std::int32_t>{300});
     EXPECT_TRUE(waitUntil(
-        [&] { return log.contains("TerminalFocus: dropped a late jump to session s1"); }));
+        [&] { return log.contains("TerminalFocus: dropped a late jump to session hung"); }));
     EXPECT_EQ(m_windows.activated, std::vector<std::int32_t>{300});
     ::setenv("PATH", path.c_str(), 1);
 }
