@@ -9,6 +9,7 @@ namespace halvane {
 
 // Watches a folder and every folder directly inside it, also folders made
 // there later, for files created, written, moved in or out, and deleted.
+// Folders made or removed deeper down are no change.
 // Reports arrive on the main thread and are coalesced: one report stands for
 // every change within `latency` of the first. When the system drops events a
 // report follows all the same, so a listener that re-reads what it watches

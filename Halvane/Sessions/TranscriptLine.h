@@ -21,6 +21,10 @@ struct TranscriptLine {
     std::optional<JsonText> type;
     std::optional<JsonText> subtype;
     bool hasMessage = false;  // "message" is an object
+    // User lines Claude Code wrote itself rather than the person: a local
+    // command's caveat ("isMeta") and the summary that /compact leaves.
+    bool isMeta = false;
+    bool isCompactSummary = false;
 
     // From the message: its string "content", or the string "text" of the
     // first content block that has one.
@@ -43,6 +47,8 @@ struct TranscriptLine {
         type.reset();
         subtype.reset();
         hasMessage = false;
+        isMeta = false;
+        isCompactSummary = false;
         clearMessage();
     }
 };

@@ -65,6 +65,14 @@ bool TranscriptLineReader::readTopMember(const JsonText& key, TranscriptLine& li
     if (key.equals("subtype")) {
         return readStringValue(line.subtype);
     }
+    if (key.equals("isMeta")) {
+        line.isMeta = m_cursor.peek() == 't';
+        return m_cursor.skipValue();
+    }
+    if (key.equals("isCompactSummary")) {
+        line.isCompactSummary = m_cursor.peek() == 't';
+        return m_cursor.skipValue();
+    }
     return m_cursor.skipValue();
 }
 

@@ -17,10 +17,56 @@ bool notesTurnEnd(const TranscriptLine& line) {
            (line.subtype->equals("stop_hook_summary") || line.subtype->equals("turn_duration"));
 }
 
+// Claude Code's bookkeeping records (mode changes, file snapshots, copies of
+// API requests, costs, titles…) are written with "type" as their first key,
+// conversation lines never are; and its writer never repeats a key. Such a
+// line says nothing about the session unless it names a working directory,
+// so it is spared the JSON walk (some are tens of kilobytes each).
+bool isBookkeeping(std::string_view line) {
+    constexpr std::string_view start = R"({"type":")";
+    if (!line.starts_with(start)) {
+        return false;
+    }
+    const std::string_view rest = line.substr(start.size());
+    const std::size_t end = rest.find_first_of("\"\\");
+    if (end == std::string_view::npos || rest[end] != '"') {
+        return false;
+    }
+    const std::string_view type = rest.substr(0, end);
+    return type != "user" && type != "assistant" && type != "system" &&
+           line.find(R"("cwd")") == std::string_view::npos;
+}
+
+// The tag a text opens with: "<command-name>/model</command-name>…" → "command-name".
+std::string_view leadingTag(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos || text[first] != '<') {
+        return {};
+    }
+    const std::size_t close = text.find('>', first);
+    if (close == std::string_view::npos) {
+        return {};
+    }
+    return text.substr(first + 1, close - first - 1);
+}
+
+bool isCommandLine(std::string_view tag) {
+    return tag == "command-name" || tag == "command-message";
+}
+
+// What a local command printed; commands for the model print nothing here.
+bool isCommandOutput(std::string_view tag) {
+    return tag == "local-command-stdout" || tag == "local-command-stderr";
+}
+
 }  // namespace
 
 void TranscriptParser::consume(std::string_view line) {
     if (m_invalidUtf8 || line.empty()) {
+        return;
+    }
+    if (isBookkeeping(line)) {
+        m_invalidUtf8 = !isValidUtf8(line);
         return;
     }
     if (m_reader.read(line, m_line)) {
@@ -39,9 +85,16 @@ void TranscriptParser::apply(const TranscriptLine& line) {
         m_cwd = line.cwd->decoded();
     }
     if (!line.type || !line.hasMessage) {
-        if (m_lastType == LastType::assistant && notesTurnEnd(line)) {
-            m_turnEndNoted = true;
+        if (m_turn.lastType == LastType::assistant && notesTurnEnd(line)) {
+            m_turn.turnEndNoted = true;
         }
+        return;
+    }
+    const bool user = line.type->equals("user");
+    const bool assistant = !user && line.type->equals("assistant");
+    // Other lines with a message ("api-request-blob") are Claude Code's copies
+    // of what it sent: the conversation is told by its own lines.
+    if (!user && !assistant) {
         return;
     }
     for (const auto& change : line.toolUseChanges) {
@@ -51,28 +104,49 @@ void TranscriptParser::apply(const TranscriptLine& line) {
             m_openToolUses.erase(change.id.decoded());
         }
     }
-    const bool user = line.type->equals("user");
-    const bool assistant = !user && line.type->equals("assistant");
-    if (assistant) {
-        m_stopReasonEndsTurn = endsTurn(line.stopReason);
-        if (line.model) {
-            m_lastModel = line.model->decoded();
-        }
+    if (user) {
+        applyUserLine(line);
+        return;
     }
-    if (line.text && (user || assistant)) {
+    if (line.model) {
+        m_lastModel = line.model->decoded();
+    }
+    if (line.text) {
         if (auto text = TranscriptText::clean(line.text->decoded())) {
-            if (assistant) {
-                m_lastAssistant = std::move(text);
-            } else {
-                if (!m_firstUserPrompt) {
-                    m_firstUserPrompt = text;
-                }
-                m_lastUserPrompt = std::move(text);
-            }
+            m_lastAssistant = std::move(text);
         }
     }
-    m_lastType = assistant ? LastType::assistant : LastType::other;
-    m_turnEndNoted = false;
+    m_turn = TurnState{LastType::assistant, endsTurn(line.stopReason), false};
+    m_beforeCommand.reset();
+}
+
+void TranscriptParser::applyUserLine(const TranscriptLine& line) {
+    // Written by Claude Code, not typed: neither a prompt nor the start of a turn.
+    if (line.isMeta || line.isCompactSummary) {
+        return;
+    }
+    const std::string text = line.text ? line.text->decoded() : std::string();
+    const std::string_view tag = leadingTag(text);
+    if (isCommandOutput(tag)) {
+        if (m_beforeCommand) {
+            m_turn = *m_beforeCommand;
+            m_beforeCommand.reset();
+        }
+        return;
+    }
+    // Until its output shows, a command may as well be one for the model.
+    if (isCommandLine(tag)) {
+        m_beforeCommand = m_turn;
+    } else {
+        m_beforeCommand.reset();
+    }
+    if (auto prompt = TranscriptText::clean(text)) {
+        if (!m_firstUserPrompt) {
+            m_firstUserPrompt = prompt;
+        }
+        m_lastUserPrompt = std::move(prompt);
+    }
+    m_turn = TurnState{LastType::other, false, false};
 }
 
 TranscriptInfo TranscriptParser::result() const {
@@ -85,12 +159,13 @@ TranscriptInfo TranscriptParser::result() const {
     info.lastAssistant = m_lastAssistant;
     info.lastModel = m_lastModel;
     info.cwd = m_cwd;
-    switch (m_lastType) {
+    switch (m_turn.lastType) {
         case LastType::none:
             info.turnComplete = true;
             break;
         case LastType::assistant:
-            info.turnComplete = (m_stopReasonEndsTurn || m_turnEndNoted) && m_openToolUses.empty();
+            info.turnComplete =
+                (m_turn.stopReasonEndsTurn || m_turn.turnEndNoted) && m_openToolUses.empty();
             break;
         case LastType::other:
             info.turnComplete = false;

@@ -30,7 +30,17 @@ public:
 private:
     enum class LastType : std::uint8_t { none, assistant, other };
 
+    // Whether the last turn has ended, as far as the lines so far tell.
+    struct TurnState {
+        LastType lastType = LastType::none;
+        bool stopReasonEndsTurn = false;  // of the last assistant line
+        // Claude Code writes no stop reason on most final answers, but notes
+        // the end of a turn in a system line after the answer.
+        bool turnEndNoted = false;
+    };
+
     void apply(const TranscriptLine& line);
+    void applyUserLine(const TranscriptLine& line);
 
     TranscriptLineReader m_reader;
     TranscriptLine m_line;  // scratch, reused for every line
@@ -41,11 +51,10 @@ private:
     std::optional<std::string> m_lastUserPrompt;
     std::optional<std::string> m_lastAssistant;
     std::optional<std::string> m_lastModel;
-    LastType m_lastType = LastType::none;
-    bool m_stopReasonEndsTurn = false;  // of the last assistant line
-    // Claude Code writes no stop reason on most final answers, but notes the
-    // end of a turn in a system line after the answer.
-    bool m_turnEndNoted = false;
+    TurnState m_turn;
+    // A local command (/model, /compact, /exit…) runs without the model: its
+    // output line puts back the state from before its command line.
+    std::optional<TurnState> m_beforeCommand;
     std::unordered_set<std::string> m_openToolUses;
 };
 

@@ -107,6 +107,37 @@ TEST_F(SessionScannerTest, RealTranscriptsInTheirProjectFolders) {
     EXPECT_FALSE(summaryOnly.firstUserPrompt || summaryOnly.lastAssistantMessage);
 }
 
+TEST_F(SessionScannerTest, AfterCompactOrAModelSwitchTheSessionIsIdleAtOnce) {
+    // Claude Code 2.1's own transcripts, ending in /compact's and /model's lines.
+    const auto copy21 = [&](const std::string& name, const std::string& sessionId) {
+        const auto folder = projects() / ("-tmp-halvane-fixtures-" + name + "-project");
+        std::filesystem::create_directories(folder);
+        std::filesystem::copy_file(fixtures / "claude-transcripts-2.1" / (name + ".jsonl"),
+                                   folder / (sessionId + ".jsonl"));
+        Lines::setModified(folder / (sessionId + ".jsonl"), now - seconds(5));
+        return folder;
+    };
+    const auto compacted = copy21("tui-compact", "0f16fa7f-2486-4955-a806-45a4ba57411b");
+    copy21("tui-model", "9dde13f3-1e21-4c2d-8f42-e9572b61dc6d");
+    // Its subagent, written since in the session's own folder, is no session.
+    transcript(compacted.filename().string() + "/0f16fa7f-2486-4955-a806-45a4ba57411b/subagents",
+               "agent-a1", {Lines::user("Warmup", "/tmp/halvane-fixtures/tui-compact/project")},
+               seconds(1));
+    agent(70, "/tmp/halvane-fixtures/tui-compact/project");
+    agent(71, "/tmp/halvane-fixtures/tui-model/project");
+
+    scanner.scan();
+
+    ASSERT_EQ(store.sessions().size(), 2U);
+    for (const char* id :
+         {"0f16fa7f-2486-4955-a806-45a4ba57411b", "9dde13f3-1e21-4c2d-8f42-e9572b61dc6d"}) {
+        const Session& found = session(id);
+        EXPECT_EQ(found.status.kind(), Kind::idle) << id;
+        EXPECT_EQ(found.lastUserMessage, "What is six times seven?") << id;
+        EXPECT_EQ(found.lastAssistantMessage, "Hello! The answer is 42.") << id;
+    }
+}
+
 TEST_F(SessionScannerTest, OldTranscriptsAreIgnoredAndQuietOnesHaveFinished) {
     agent(60, "/w/stale");
     agent(61, "/w/quiet");

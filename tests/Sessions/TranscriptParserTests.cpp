@@ -158,6 +158,66 @@ TEST(TranscriptParser, ASystemEndOfTurnLineCompletesTheTurnAfterAnAnswer) {
         parse({assistant(R"("a")"), system("turn_duration"), user(R"("again")")}).turnComplete);
 }
 
+TEST(TranscriptParser, LinesClaudeCodeWritesForItselfNeitherPromptNorOpenATurn) {
+    const std::string q = user(R"("Rename the helper")");
+    const std::string done = assistant(R"("Renamed.")", R"("end_turn")");
+    const std::string caveat =
+        R"({"type":"user","isMeta":true,"message":{"content":"Caveat: local commands below"}})";
+    const std::string summary =
+        R"({"type":"user","isCompactSummary":true,"isVisibleInTranscriptOnly":true,)"
+        R"("message":{"content":"This session is being continued from a previous one."}})";
+    const std::string command =
+        user(R"("<command-name>/model</command-name>\n<command-args></command-args>")");
+    const std::string output = user(R"("<local-command-stdout>Set model</local-command-stdout>")");
+
+    const auto compacted = parse({q, done, R"({"type":"system","subtype":"compact_boundary"})",
+                                  summary, caveat, command, output});
+    EXPECT_TRUE(compacted.turnComplete);
+    EXPECT_EQ(compacted.lastUserPrompt, "Rename the helper");
+    // Older versions put the command's message first and may print to stderr.
+    EXPECT_TRUE(parse({q, done, caveat,
+                       user(R"("<command-message>init</command-message><command-name>/init)"
+                            R"(</command-name>")"),
+                       user(R"("<local-command-stderr>failed</local-command-stderr>")")})
+                    .turnComplete);
+    // Until its output shows, a command may be one for the model (a custom
+    // command, expanded in a meta line), and one is under way.
+    EXPECT_FALSE(parse({q, done, command}).turnComplete);
+    EXPECT_FALSE(parse({q, done, command,
+                        R"({"type":"user","isMeta":true,"message":{"content":"Expanded"}})"})
+                     .turnComplete);
+    // A command run mid-turn leaves the turn running; output alone changes nothing.
+    EXPECT_FALSE(parse({q, assistant(R"([{"type":"tool_use","id":"t1"}])", R"("tool_use")"),
+                        command, output})
+                     .turnComplete);
+    EXPECT_FALSE(parse({q, output}).turnComplete);
+    EXPECT_TRUE(parse({q, done, output}).turnComplete);
+    // Only a true "isMeta" marks a line as Claude Code's.
+    const auto typed = parse(
+        {q, done, R"({"type":"user","isMeta":"true","message":{"content":"Typed after all"}})"});
+    EXPECT_FALSE(typed.turnComplete);
+    EXPECT_EQ(typed.lastUserPrompt, "Typed after all");
+}
+
+TEST(TranscriptParser, BookkeepingRecordsCountOnlyForTheirCwdAndTheirUtf8) {
+    const std::string q = user(R"("Rename the helper")");
+    const std::string done = assistant(R"("Renamed.")", R"("end_turn")");
+    // A copy of a request, message and all, after the turn ended.
+    const auto info = parse(
+        {R"({"type":"mode","mode":"normal","cwd":"/home/ada/app"})", q, done,
+         R"({"type":"api-request-blob","message":{"role":"user","content":"Not typed"}})",
+         R"({"type":"api-request-blob","message":{"role":"assistant","content":[{"type":"tool_use","id":"t9"}]}})",
+         R"({"type":"cost-state","costUSD":0.01})"});
+    EXPECT_EQ(info.cwd, "/home/ada/app");
+    EXPECT_TRUE(info.turnComplete);
+    EXPECT_EQ(info.lastUserPrompt, "Rename the helper");
+    // A conversation type spelled with an escape is still one.
+    EXPECT_EQ(parse({R"({"type":"us\u0065r","message":{"content":"Escaped"}})"}).firstUserPrompt,
+              "Escaped");
+    EXPECT_EQ(parse({q, "{\"type\":\"last-prompt\",\"lastPrompt\":\"caf\xC3\"}"}),
+              TranscriptInfo{});
+}
+
 TEST(TranscriptParser, AnyLineThatIsNotUtf8SpoilsTheWholeTranscript) {
     TranscriptParser parser;
     parser.consume(user(R"("Hello")"));

@@ -38,6 +38,35 @@ bool offersTools(const nlohmann::json& body) {
            !body["tools"].empty();
 }
 
+// /compact sends the whole conversation with its tools (for the prompt
+// cache) and asks, in a last user message, for a summary in plain text.
+bool asksForSummary(const nlohmann::json& body) {
+    if (!body.is_object() || !body.contains("messages") || !body["messages"].is_array() ||
+        body["messages"].empty()) {
+        return false;
+    }
+    const nlohmann::json& last = body["messages"].back();
+    if (!last.is_object() || last.value("role", "") != "user") {
+        return false;
+    }
+    const nlohmann::json content = last.value("content", nlohmann::json());
+    std::string text;
+    if (content.is_string()) {
+        text = content.get<std::string>();
+    } else if (content.is_array()) {
+        for (const auto& block : content) {
+            if (block.is_object() && block.value("type", "") == "text") {
+                text += block.value("text", "");
+            }
+        }
+    }
+    return text.find("create a detailed summary of the conversation") != std::string::npos;
+}
+
+bool isConversation(const nlohmann::json& body) {
+    return offersTools(body) && !asksForSummary(body);
+}
+
 bool sendAll(int fd, const std::string& data) {
     std::size_t sent = 0;
     while (sent < data.size()) {
@@ -102,7 +131,7 @@ std::vector<MockMessagesApi::Request> MockMessagesApi::requests() const {
 std::vector<nlohmann::json> MockMessagesApi::conversationRequests() const {
     std::vector<nlohmann::json> bodies;
     for (const Request& request : requests()) {
-        if (offersTools(request.body)) {
+        if (isConversation(request.body)) {
             bodies.push_back(request.body);
         }
     }
@@ -220,12 +249,16 @@ std::string MockMessagesApi::respond(const Request& request) {
         m_requests.push_back(request);
         if (request.method == "POST" && path == "/v1/messages") {
             isMessage = true;
-            if (offersTools(body)) {
+            if (isConversation(body)) {
                 // Past the script's end the model just finishes its turn.
                 if (m_next < m_script.size()) {
                     turn = m_script[m_next];
                 }
                 turnNumber = ++m_next;
+            } else if (asksForSummary(body)) {
+                turn = AssistantTurn::say(
+                    "<analysis>One question, answered.</analysis>\n<summary>The user asked a "
+                    "question and got the answer; nothing is left to do.</summary>");
             } else {
                 turn = AssistantTurn::say("Halvane test");
             }

@@ -26,8 +26,9 @@ struct AssistantTurn {
 // A stand-in for the Anthropic Messages API on 127.0.0.1 (a free port), so a
 // real Claude Code can run without the network: each request of the main
 // conversation (one that offers tools) gets the next scripted turn, streamed
-// when asked; side requests (titles, summaries) get a short text and leave
-// the script alone. Every request is recorded for the test to read.
+// when asked; side requests (titles, summaries, /compact's summary, which
+// offers tools too) get a short text and leave the script alone. Every request is recorded for the
+// test to read.
 class MockMessagesApi final {
 public:
     struct Request {
@@ -53,7 +54,8 @@ public:
     static std::string toolUseId(std::size_t turnNumber);
 
     std::vector<Request> requests() const;
-    // The main conversation's requests (those that offer tools), in order.
+    // The main conversation's requests (those that offer tools, less /compact's
+    // summary requests), in order.
     std::vector<nlohmann::json> conversationRequests() const;
     // The tool_result blocks the model was sent for toolUseId, across all
     // requests (the last one carries the whole history).

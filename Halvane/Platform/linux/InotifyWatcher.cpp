@@ -104,10 +104,14 @@ void InotifyWatcher::readEvents() {
                 rootGone = rootGone || event.wd == m_rootWatch;
                 continue;
             }
-            changed = true;
             if (event.wd != m_rootWatch) {
+                // Folders further down are not watched, so their coming and
+                // going is no change either (Claude Code keeps a session's
+                // subagent transcripts and tool output there).
+                changed = changed || (event.mask & IN_ISDIR) == 0;
                 continue;
             }
+            changed = true;
             if ((event.mask & (IN_DELETE_SELF | IN_MOVE_SELF)) != 0) {
                 rootGone = true;
                 continue;

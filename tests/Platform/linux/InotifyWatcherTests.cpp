@@ -87,6 +87,20 @@ TEST_F(InotifyWatcherTest, ABurstOfWritesIsOneReport) {
     EXPECT_EQ(reports, 2) << "fifty writes, one report; then the marker's";
 }
 
+TEST_F(InotifyWatcherTest, FoldersDeeperDownAndTheirFilesAreNoChange) {
+    std::filesystem::create_directories(root / "p");
+    start();
+    // Where Claude Code keeps a session's subagents: <project>/<session>/subagents/.
+    const auto subagents = root / "p" / "s" / "subagents";
+    std::filesystem::create_directories(subagents);
+    write(subagents / "agent-a1.jsonl", "{}\n");
+    std::filesystem::remove_all(root / "p" / "s");
+    EXPECT_FALSE(waitUntil([this] { return reports > 0; }, std::chrono::milliseconds(500)));
+    write(root / "p" / "s.jsonl", "{}\n");
+    ASSERT_TRUE(reported());
+    EXPECT_EQ(reports, 1) << "only the session's own transcript";
+}
+
 TEST_F(InotifyWatcherTest, AFolderMadeWhileEventsWereDroppedIsWatchedAfterTheOverflow) {
     int queueLimit = 0;
     std::ifstream("/proc/sys/fs/inotify/max_queued_events") >> queueLimit;
