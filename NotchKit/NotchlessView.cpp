@@ -74,7 +74,8 @@ QSizeF NotchlessView::wingsSize() const {
 NotchlessMetrics NotchlessView::targetMetrics() const {
     const auto* p = presenter();
     const QMargins margins = m_expanded->layout()->contentsMargins();
-    return NotchlessMetrics::compute(p->state(), p->style(), p->notchSize().height(),
+    // Below the top panel: the menu bar's height, which is the notch's on a notchless screen.
+    return NotchlessMetrics::compute(p->state(), p->style(), p->menubarHeight(),
                                      QSizeF(m_expanded->idealSize().shrunkBy(margins)),
                                      wingsSize());
 }

@@ -34,6 +34,7 @@
 #include "NotchPanel.h"
 #include "NotchPresenter.h"
 #include "NotchScreen.h"
+#include "NotchlessMetrics.h"
 #include "XvfbSession.h"
 
 using namespace notchkit;
@@ -115,6 +116,39 @@ public:
         std::unique_ptr<xcb_get_selection_owner_reply_t, decltype(&std::free)> reply(
             xcb_get_selection_owner_reply(m_connection, cookie, nullptr), &std::free);
         return reply && reply->owner != XCB_WINDOW_NONE;
+    }
+
+    // A desktop panel: a dock window that reserves `top` points along the
+    // screen's top edge and `left` along its left edge.
+    xcb_window_t addPanel(uint32_t left, uint32_t top) {
+        const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
+        const xcb_window_t window = xcb_generate_id(m_connection);
+        xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, window, screen->root, 0, 0,
+                          static_cast<uint16_t>(left > 0 ? left : screen->width_in_pixels),
+                          static_cast<uint16_t>(top > 0 ? top : screen->height_in_pixels), 0,
+                          XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+        const xcb_atom_t dock = atom("_NET_WM_WINDOW_TYPE_DOCK");
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, window,
+                            atom("_NET_WM_WINDOW_TYPE"), XCB_ATOM_ATOM, 32, 1, &dock);
+        const uint32_t strut[12] = {left, 0,
+                                    top,  0,
+                                    0,    left > 0 ? screen->height_in_pixels - 1u : 0,
+                                    0,    0,
+                                    0,    top > 0 ? screen->width_in_pixels - 1u : 0,
+                                    0,    0};
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, window,
+                            atom("_NET_WM_STRUT_PARTIAL"), XCB_ATOM_CARDINAL, 32, 12, strut);
+        const uint32_t simple[4] = {left, 0, top, 0};
+        xcb_change_property(m_connection, XCB_PROP_MODE_REPLACE, window, atom("_NET_WM_STRUT"),
+                            XCB_ATOM_CARDINAL, 32, 4, simple);
+        xcb_map_window(m_connection, window);
+        xcb_flush(m_connection);
+        return window;
+    }
+
+    void removeWindow(xcb_window_t window) {
+        xcb_destroy_window(m_connection, window);
+        xcb_flush(m_connection);
     }
 
     QRegion boundingShape(xcb_window_t window) { return shape(window, XCB_SHAPE_SK_BOUNDING); }
@@ -476,4 +510,37 @@ TEST_F(PanelX11, WithoutACompositorTheFloatingCardIsAsDarkAndLegibleAsTheNotch) 
     EXPECT_GE(card.textContrast, notch.textContrast * 0.98)
         << "floating " << card.textContrast << " against the notch's " << notch.textContrast;
     EXPECT_GT(notch.textContrast, 10) << "the notch's own text is legible";
+}
+
+TEST_F(PanelX11, TheFloatingCardSitsAtTheTopCentreOfTheWorkArea) {
+    // A top panel 40 high and a side panel 200 wide, as a desktop would have.
+    const xcb_window_t top = m_probe.addPanel(0, 40);
+    const xcb_window_t side = m_probe.addPanel(200, 0);
+    QScreen* screen = QGuiApplication::primaryScreen();
+    ASSERT_TRUE(waitFor([&] { return screen->availableGeometry().topLeft() == QPoint(200, 40); }))
+        << "the window manager did not report the panels' work area";
+
+    NotchPresenter floating(
+        NotchHoverBehavior::none(), NotchStyle::floating(),
+        [] {
+            auto* label = new QLabel(QStringLiteral("expanded"));
+            label->setFixedSize(300, 80);
+            return label;
+        },
+        [] { return new QLabel(QStringLiteral("L")); },
+        [] { return new QLabel(QStringLiteral("R")); });
+    for (const bool expanded : {false, true}) {
+        SCOPED_TRACE(expanded ? "the card" : "the pill");
+        const auto done = expanded ? floating.expand(screen) : floating.compact(screen);
+        ASSERT_TRUE(waitFor([&] { return done.isFinished(); }));
+        ASSERT_TRUE(waitFor([&] { return !floating.panel()->contentView()->isAnimating(); }));
+        const QRectF card =
+            floating.panel()->contentView()->surfacePath().boundingRect().translated(
+                floating.panel()->geometry().topLeft());
+        EXPECT_NEAR(card.top(), 40 + NotchlessMetrics::topGap, 1);
+        EXPECT_NEAR(card.center().x(), screen->availableGeometry().center().x() + 0.5, 1);
+    }
+    m_probe.removeWindow(top);
+    m_probe.removeWindow(side);
+    EXPECT_TRUE(waitFor([&] { return screen->availableGeometry() == screen->geometry(); }));
 }
