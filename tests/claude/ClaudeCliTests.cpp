@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 
 #include "ClaudeCli.h"
 #include "ClaudeTui.h"
+#include "Halvane/Sessions/TranscriptCache.h"
 #include "HookRecorder.h"
 #include "MissingService.h"
 #include "MockMessagesApi.h"
@@ -16,6 +19,26 @@ namespace {
 
 const nlohmann::json touchFile = {{"command", "touch made-by-claude"},
                                   {"description", "Make a file"}};
+
+// The session's transcript, once Claude Code has made it.
+std::filesystem::path transcriptIn(const std::filesystem::path& projects) {
+    std::error_code error;
+    for (const auto& project : std::filesystem::directory_iterator(projects, error)) {
+        for (const auto& file : std::filesystem::directory_iterator(project.path(), error)) {
+            if (file.path().extension() == ".jsonl") {
+                return file.path();
+            }
+        }
+    }
+    return {};
+}
+
+std::string contentsOf(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
 
 class ClaudeCliTests : public ::testing::Test {
 protected:
@@ -94,6 +117,34 @@ TEST_F(ClaudeCliTests, TerminalUiAsksForBashWhileThePermissionHookRuns) {
     const auto hook = m_hooks.calls("PermissionRequest")[0];
     EXPECT_FALSE(hook.terminated);
     EXPECT_FALSE(hook.finished);
+}
+
+TEST_F(ClaudeCliTests, CompactAfterAFinishedTurnLeavesTheTranscriptFinished) {
+    MockMessagesApi api{{AssistantTurn::say("Forty-two.")}};
+    ClaudeCli cli{api.baseUrl()};
+    ClaudeTui tui(cli);
+    ASSERT_TRUE(tui.start({"--permission-mode", "manual"})) << tui.why();
+    tui.submit("What is six times seven?");
+    ASSERT_TRUE(tui.waitForScreen("Forty-two.")) << tui.screen();
+
+    tui.submit("/compact");
+
+    ASSERT_TRUE(tui.waitForScreen("Compacted", std::chrono::seconds(60))) << tui.screen();
+    std::filesystem::path transcript;
+    ASSERT_TRUE(pollUntil([&] {
+        transcript = transcriptIn(cli.configDirectory() / "projects");
+        return !transcript.empty() &&
+               contentsOf(transcript).find("local-command-stdout") != std::string::npos;
+    })) << "no command output in "
+        << transcript;
+    const std::string lines = contentsOf(transcript);
+    EXPECT_NE(lines.find(R"("subtype":"compact_boundary")"), std::string::npos);
+    EXPECT_NE(lines.find(R"("isCompactSummary":true)"), std::string::npos);
+    const TranscriptInfo info = TranscriptCache::parseTranscript(transcript);
+    EXPECT_TRUE(info.turnComplete);
+    EXPECT_EQ(info.lastUserPrompt, "What is six times seven?");
+    EXPECT_EQ(info.lastAssistant, "Forty-two.");
+    EXPECT_EQ(api.turnsServed(), 1u) << "the summary request took a scripted turn";
 }
 
 }  // namespace
