@@ -46,9 +46,6 @@ void NotchPanel::orderFrontRegardless() {
         windowHandle()->installEventFilter(this);
         m_windowSystem->preparePanel(this);
         m_prepared = true;
-        // Shaped before it is first mapped: unshaped, a window without a
-        // compositor would flash black over its whole frame.
-        m_windowSystem->setSurfaceRegion(this, m_inputRegion);
     }
     const bool wasVisible = isVisible();
     show();
