@@ -59,6 +59,14 @@ bool isCommandOutput(std::string_view tag) {
     return tag == "local-command-stdout" || tag == "local-command-stderr";
 }
 
+// The line Claude Code writes when the user stops a turn: "[Request
+// interrupted by user]", or "… for tool use]" when a tool was asked for.
+bool isInterruption(std::string_view text) {
+    const std::size_t first = text.find_first_not_of(" \t\r\n");
+    return first != std::string_view::npos &&
+           text.substr(first).starts_with("[Request interrupted by user");
+}
+
 }  // namespace
 
 void TranscriptParser::consume(std::string_view line) {
@@ -126,6 +134,11 @@ void TranscriptParser::applyUserLine(const TranscriptLine& line) {
         return;
     }
     const std::string text = line.text ? line.text->decoded() : std::string();
+    if (isInterruption(text)) {
+        m_turn = TurnState{LastType::interrupted, false, false};
+        m_beforeCommand.reset();
+        return;
+    }
     const std::string_view tag = leadingTag(text);
     if (isCommandOutput(tag)) {
         if (m_beforeCommand) {
@@ -161,6 +174,7 @@ TranscriptInfo TranscriptParser::result() const {
     info.cwd = m_cwd;
     switch (m_turn.lastType) {
         case LastType::none:
+        case LastType::interrupted:
             info.turnComplete = true;
             break;
         case LastType::assistant:

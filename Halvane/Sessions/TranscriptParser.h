@@ -28,7 +28,8 @@ public:
     static TranscriptInfo parse(std::string_view contents);
 
 private:
-    enum class LastType : std::uint8_t { none, assistant, other };
+    // interrupted: the user stopped the turn (Esc), and Claude Code waits.
+    enum class LastType : std::uint8_t { none, assistant, interrupted, other };
 
     // Whether the last turn has ended, as far as the lines so far tell.
     struct TurnState {

@@ -171,6 +171,8 @@ const Expected cli21Transcripts[] = {
      "/tmp/halvane-fixtures/tui-model/project"},
     {"tui-bash-mode.jsonl", "What is six times seven?", "What is six times seven?",
      "Second answer.", "claude-opus-5-5", true, "/tmp/halvane-fixtures/tui-bash-mode/project"},
+    {"tui-escape.jsonl", "Make a file", "Make a file", std::nullopt, "claude-opus-5-5", true,
+     "/tmp/halvane-fixtures/tui-escape/project"},
 };
 
 TEST(ClaudeCode21Transcripts, GiveThePromptsAnswerModelStateAndFolderAPersonReads) {
@@ -206,6 +208,15 @@ TEST(ClaudeCode21Transcripts, LocalCommandsAndCompactionLeaveAFinishedTurnFinish
     EXPECT_FALSE(TranscriptParser::parse(firstLines(bash, 31)).turnComplete);
     EXPECT_FALSE(TranscriptParser::parse(firstLines(bash, 33)).turnComplete);
     EXPECT_TRUE(TranscriptParser::parse(firstLines(bash, 34)).turnComplete);
+}
+
+TEST(ClaudeCode21Transcripts, EscapeAtAPermissionDialogEndsTheTurn) {
+    // tui-escape: Bash asked for (26), refused (32), then Claude Code's
+    // "[Request interrupted by user for tool use]" (34); no Stop hook fires.
+    const auto escape = fixtures / "claude-transcripts-2.1" / "tui-escape.jsonl";
+    EXPECT_FALSE(TranscriptParser::parse(firstLines(escape, 26)).turnComplete);
+    EXPECT_FALSE(TranscriptParser::parse(firstLines(escape, 32)).turnComplete);
+    EXPECT_TRUE(TranscriptParser::parse(firstLines(escape, 34)).turnComplete);
 }
 
 TEST(ClaudeCode21Transcripts, RecordsOfOtherTypesNeverChangeTheTurn) {

@@ -192,6 +192,12 @@ TEST(TranscriptParser, LinesClaudeCodeWritesForItselfNeitherPromptNorOpenATurn) 
                      .turnComplete);
     EXPECT_FALSE(parse({q, output}).turnComplete);
     EXPECT_TRUE(parse({q, done, output}).turnComplete);
+    // Stopped with Esc while the answer was still coming, a tool call and all.
+    const auto stopped =
+        parse({q, assistant(R"([{"type":"tool_use","id":"t1"}])"),
+               user(R"([{"type":"text","text":"[Request interrupted by user]"}])")});
+    EXPECT_TRUE(stopped.turnComplete);
+    EXPECT_EQ(stopped.lastUserPrompt, "Rename the helper");
     // Only a true "isMeta" marks a line as Claude Code's.
     const auto typed = parse(
         {q, done, R"({"type":"user","isMeta":"true","message":{"content":"Typed after all"}})"});
