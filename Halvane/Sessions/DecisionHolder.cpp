@@ -22,6 +22,15 @@ HookDecision DecisionHolder::await(std::chrono::milliseconds wait) {
     return m_decision;
 }
 
+std::optional<HookDecision> DecisionHolder::awaitFor(std::chrono::milliseconds wait) {
+    if (!m_ready.try_acquire_for(wait)) {
+        return std::nullopt;
+    }
+    std::lock_guard lock(m_mutex);
+    m_read = true;
+    return m_decision;
+}
+
 void DecisionHolder::cancel() {
     std::lock_guard lock(m_mutex);
     wakeLocked();

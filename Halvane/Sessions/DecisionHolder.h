@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <mutex>
+#include <optional>
 #include <semaphore>
 
 #include "HalvaneProtocol/HookDecision.h"
@@ -21,6 +22,10 @@ public:
     // Waits up to wait for an offer, then returns the decision: the offered one,
     // else passthrough. Every later offer is lost.
     HookDecision await(std::chrono::milliseconds wait);
+
+    // Waits up to wait for an offer and returns it; nothing when none came,
+    // and a later wait may still get one. A cancel ends it with passthrough.
+    std::optional<HookDecision> awaitFor(std::chrono::milliseconds wait);
 
     // Ends a wait at once without an answer: the server is shutting down.
     void cancel();

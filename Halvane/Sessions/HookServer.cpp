@@ -207,6 +207,11 @@ void HookServer::serveConnection(const std::shared_ptr<Shared>& shared, int fd,
     log::system(std::string("Halvane: event kind=") + std::string(rawValue(decoded->kind)) +
                 " session=" + decoded->sessionId);
 
+    // Claude Code waits for its own request as long as its dialog is up, so
+    // the card does too; any other event gets the app's time limit.
+    const bool isClaudeCodesOwnRequest = decoded->kind == HookEvent::Kind::permissionRequest;
+    HookEvent held = isClaudeCodesOwnRequest ? decoded.value() : HookEvent{};
+
     // The model lives on the main thread. The hop holds the model weakly and
     // the holder strongly: an answer that comes after this worker stopped
     // waiting lands in a holder nobody reads, which is harmless.
@@ -220,11 +225,50 @@ void HookServer::serveConnection(const std::shared_ptr<Shared>& shared, int fd,
         },
         Qt::QueuedConnection);
 
-    const HookDecision decision = holder->await(shared->limits.decisionWait);
+    HookDecision decision{HookDecision::Decision::passthrough};
+    if (isClaudeCodesOwnRequest) {
+        const std::optional<HookDecision> answer = awaitWhileConnected(fd, *holder);
+        if (!answer) {
+            // Answered in the terminal: Claude Code ended the relay.
+            withdraw(*shared, std::move(held));
+            release(*shared, fd);
+            return;
+        }
+        decision = *answer;
+    } else {
+        decision = holder->await(shared->limits.decisionWait);
+    }
     // One short line into an empty send buffer: this never blocks, even for
     // a client that does not read.
     writeMessage(fd, decision.encode());
     release(*shared, fd);
+}
+
+std::optional<HookDecision> HookServer::awaitWhileConnected(int fd, DecisionHolder& holder) {
+    // Checked between short waits: the holder has nothing to wait on together
+    // with the connection.
+    constexpr std::chrono::milliseconds hangUpCheck{200};
+    for (;;) {
+        if (auto decision = holder.awaitFor(hangUpCheck)) {
+            return decision;
+        }
+        if (unix_socket::peerClosed(fd)) {
+            // Whatever is offered from now on is lost with the connection.
+            (void)holder.await(std::chrono::milliseconds::zero());
+            return std::nullopt;
+        }
+    }
+}
+
+void HookServer::withdraw(Shared& shared, HookEvent event) {
+    QMetaObject::invokeMethod(
+        shared.mainThread,
+        [sessions = shared.sessions, event = std::move(event)] {
+            if (const auto model = sessions.lock()) {
+                model->withdraw(event);
+            }
+        },
+        Qt::QueuedConnection);
 }
 
 void HookServer::release(Shared& shared, int fd) {

@@ -22,8 +22,9 @@ class DecisionHolder;
 // How long the server waits, and for how many clients at once. The defaults
 // are the product's; tests pass short ones.
 struct HookServerLimits {
-    // An unanswered permission request gets passthrough after this, well
-    // before the relay's own 30 s limit.
+    // An unanswered request gets passthrough after this, well before the
+    // relay's own 30 s limit; Claude Code's own permission request (which the
+    // relay waits for without a limit) is held until answered or hung up.
     std::chrono::milliseconds decisionWait{25000};
     // The relay writes its event as soon as it connects; a request not
     // complete within this is dropped, so a client that stays silent or
@@ -80,6 +81,11 @@ private:
     static void admit(const std::shared_ptr<Shared>& shared, int fd, WorkerThreads& workers);
     static void serveConnection(const std::shared_ptr<Shared>& shared, int fd,
                                 const std::shared_ptr<DecisionHolder>& holder);
+    // Waits for the model's answer while the relay stays connected; nothing
+    // when it hung up (or the server stops) first.
+    static std::optional<HookDecision> awaitWhileConnected(int fd, DecisionHolder& holder);
+    // Tells the model on the main thread that a held request is gone.
+    static void withdraw(Shared& shared, HookEvent event);
     static void release(Shared& shared, int fd);
     void removeOwnSocketFile() const;
 

@@ -36,9 +36,12 @@ public:
         }
     }
 
+    void withdraw(const HookEvent& event) override { withdrawn.push_back(event); }
+
     std::vector<HookEvent> events;
     std::vector<bool> onMainThread;
     std::vector<Respond> held;
+    std::vector<HookEvent> withdrawn;
 };
 
 // How one client connection ended, seen from the client.
@@ -132,9 +135,11 @@ inline std::string notificationLine(const std::string& sessionId = "s-note") {
     return event.encode() + "\n";
 }
 
-inline std::string permissionLine(const std::string& sessionId = "s-perm") {
+// Claude Code's own permission request, or (preToolUse) a call about to run.
+inline std::string permissionLine(const std::string& sessionId = "s-perm",
+                                  HookEvent::Kind kind = HookEvent::Kind::permissionRequest) {
     HookEvent event;
-    event.kind = HookEvent::Kind::permissionRequest;
+    event.kind = kind;
     event.sessionId = sessionId;
     event.cwd = "/work/app";
     event.tool = "Bash";

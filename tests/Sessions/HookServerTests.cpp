@@ -103,7 +103,7 @@ TEST_F(HookServerTest, ConcurrentRequestsEachGetTheirOwnAnswer) {
 
 TEST_F(HookServerTest, AnUnansweredRequestGetsPassthroughAtTheTimeLimit) {
     auto server = startServer(limits(150ms));
-    auto reply = exchange(socketPath(), permissionLine("s-late"));
+    auto reply = exchange(socketPath(), permissionLine("s-late", HookEvent::Kind::preToolUse));
     EXPECT_EQ(await(reply).bytes, passthroughLine);
     ASSERT_EQ(m_sessions->held.size(), 1u);
 
@@ -114,11 +114,37 @@ TEST_F(HookServerTest, AnUnansweredRequestGetsPassthroughAtTheTimeLimit) {
     EXPECT_EQ(await(next).bytes, passthroughLine);
 
     // Even once the server is gone.
-    auto held = exchange(socketPath(), permissionLine("s-later"));
+    auto held = exchange(socketPath(), permissionLine("s-later", HookEvent::Kind::preToolUse));
     ASSERT_TRUE(waitUntil([&] { return m_sessions->held.size() == 2; }));
     EXPECT_EQ(await(held).bytes, passthroughLine);
     server.reset();
     m_sessions->held[1](HookDecision{HookDecision::Decision::deny});
+}
+
+TEST_F(HookServerTest, ClaudeCodesOwnRequestWaitsUntilAnsweredOrHungUp) {
+    const auto server = startServer(limits(150ms));
+    // A client that shut only its writing side still waits for the answer.
+    auto reply = exchange(socketPath(), permissionLine("s-long"), true);
+    ASSERT_TRUE(waitUntil([&] { return m_sessions->held.size() == 1; }));
+    EXPECT_FALSE(waitUntil([&] { return isReady(reply); }, 800ms))
+        << "given up at the time limit of other events";
+    const HookDecision approval{HookDecision::Decision::approve};
+    m_sessions->held[0](approval);
+    EXPECT_EQ(decodedReply(await(reply)), approval);
+    EXPECT_TRUE(m_sessions->withdrawn.empty());
+
+    // Claude Code ends the relay when its user answers in the terminal.
+    const int relay = connectTo(socketPath());
+    ASSERT_GE(relay, 0);
+    const std::string line = permissionLine("s-gone");
+    ::send(relay, line.data(), line.size(), MSG_NOSIGNAL);
+    ASSERT_TRUE(waitUntil([&] { return m_sessions->held.size() == 2; }));
+    ::close(relay);
+    ASSERT_TRUE(waitUntil([&] { return m_sessions->withdrawn.size() == 1; }));
+    EXPECT_EQ(m_sessions->withdrawn[0], m_sessions->events[1]);
+    EXPECT_TRUE(waitUntil([&] { return server->activeConnections() == 0; }));
+    // A late answer goes nowhere.
+    m_sessions->held[1](approval);
 }
 
 TEST_F(HookServerTest, RequestsThatDoNotDecodeAreClosedWithoutAReply) {
