@@ -27,7 +27,10 @@ AppDelegate::AppDelegate() : AppDelegate(Options()) {}
 AppDelegate::AppDelegate(Options options, QObject* parent)
     : QObject(parent), m_options(std::move(options)) {}
 
-AppDelegate::~AppDelegate() = default;
+AppDelegate::~AppDelegate() {
+    // A tab search still running on a worker uses our selector: let it finish.
+    TerminalFocusService::install({});
+}
 
 void AppDelegate::applicationDidFinishLaunching() {
     if (m_sessions) {

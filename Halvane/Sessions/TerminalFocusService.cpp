@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <stop_token>
 
 #include "Halvane/Platform/TabSelector.h"
@@ -33,9 +34,17 @@ constexpr int sendLimitMs = 3000;
 // Room for the accessibility walk's recursion and D-Bus messages.
 constexpr std::size_t workerStackSize = 1024 * 1024;
 
+// The tab selector as workers reach it. install() takes it away, waiting for
+// a search under way, so no search outlives the selector it runs on.
+struct TabAccess {
+    std::mutex mutex;
+    TabSelector* tabs = nullptr;
+};
+
 // Main-thread state: the services, and what the user asked for last.
 struct State {
     Platform platform;
+    std::shared_ptr<TabAccess> tabAccess = std::make_shared<TabAccess>();
     // Jumps are numbered; only the newest may act. Only one terminal can be
     // in front, so a jump to any session makes every older one void.
     std::uint64_t latestJump = 0;
@@ -120,12 +129,16 @@ std::optional<std::int32_t> runningTerminal(const Session& session) {
 void searchTab(std::int32_t pid, const std::string& needle, std::uint64_t number) {
     QTimer::singleShot(
         platform().tabSearchDelay, QCoreApplication::instance(), [pid, needle, number] {
-            TabSelector* tabs = platform().tabs;
-            if (tabs == nullptr || number != state().latestJump) {
+            if (number != state().latestJump) {
                 return;
             }
             // The walk asks the terminal itself, which may hang.
-            inBackground([tabs, pid, needle] { return tabs->selectTab(pid, needle); }, [](bool) {});
+            inBackground(
+                [access = state().tabAccess, pid, needle] {
+                    const std::lock_guard lock(access->mutex);
+                    return access->tabs != nullptr && access->tabs->selectTab(pid, needle);
+                },
+                [](bool) {});
         });
 }
 
@@ -289,6 +302,12 @@ void typeIfUndelivered(const std::shared_ptr<ReplyProgress>& progress) {
 
 void install(Platform services) {
     State& current = state();
+    {
+        const std::lock_guard lock(current.tabAccess->mutex);
+        current.tabAccess->tabs = nullptr;
+    }
+    current.tabAccess = std::make_shared<TabAccess>();
+    current.tabAccess->tabs = services.tabs;
     current.platform = std::move(services);
     ++current.latestJump;
     current.jumpStop.request_stop();

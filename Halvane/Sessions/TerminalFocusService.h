@@ -38,8 +38,10 @@ struct Platform {
     std::chrono::milliseconds typingDelay{150};
 };
 
-// Services stay owned by the caller and must outlive every later call and
-// every worker still running. Results of work started before are dropped.
+// Services stay owned by the caller and must outlive every later call, up
+// to the next install(), which waits for a tab search still running on the
+// old services (install an empty Platform before they go). Results of work
+// started before are dropped.
 void install(Platform platform);
 
 // Selects the session's pane or tab and raises its terminal window; beeps
