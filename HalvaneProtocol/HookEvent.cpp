@@ -18,6 +18,16 @@ std::string_view rawValue(HookEvent::Kind kind) {
             return "preToolUse";
         case HookEvent::Kind::postToolUse:
             return "postToolUse";
+        case HookEvent::Kind::sessionStart:
+            return "sessionStart";
+        case HookEvent::Kind::sessionEnd:
+            return "sessionEnd";
+        case HookEvent::Kind::userPromptSubmit:
+            return "userPromptSubmit";
+        case HookEvent::Kind::subagentStart:
+            return "subagentStart";
+        case HookEvent::Kind::subagentStop:
+            return "subagentStop";
     }
     return "notification";
 }
@@ -25,7 +35,9 @@ std::string_view rawValue(HookEvent::Kind kind) {
 std::optional<HookEvent::Kind> hookEventKindFromRaw(std::string_view raw) {
     for (auto kind :
          {HookEvent::Kind::permissionRequest, HookEvent::Kind::notification, HookEvent::Kind::stop,
-          HookEvent::Kind::preToolUse, HookEvent::Kind::postToolUse}) {
+          HookEvent::Kind::preToolUse, HookEvent::Kind::postToolUse, HookEvent::Kind::sessionStart,
+          HookEvent::Kind::sessionEnd, HookEvent::Kind::userPromptSubmit,
+          HookEvent::Kind::subagentStart, HookEvent::Kind::subagentStop}) {
         if (rawValue(kind) == raw) {
             return kind;
         }
@@ -55,6 +67,11 @@ std::string HookEvent::encode() const {
     put("permissionMode", permissionMode);
     put("permissionSuggestions", permissionSuggestions);
     put("notificationType", notificationType);
+    put("agentId", agentId);
+    put("agentType", agentType);
+    put("transcriptPath", transcriptPath);
+    put("model", model);
+    put("backgroundTasks", backgroundTasks);
     return dumpCompact(object);
 }
 
@@ -82,6 +99,11 @@ DecodeResult<HookEvent> HookEvent::decode(std::string_view json) {
         event.permissionMode = optionalString(object, "permissionMode");
         event.permissionSuggestions = optionalString(object, "permissionSuggestions");
         event.notificationType = optionalString(object, "notificationType");
+        event.agentId = optionalString(object, "agentId");
+        event.agentType = optionalString(object, "agentType");
+        event.transcriptPath = optionalString(object, "transcriptPath");
+        event.model = optionalString(object, "model");
+        event.backgroundTasks = optionalBool(object, "backgroundTasks");
         return event;
     } catch (const FieldError& error) {
         return DecodeResult<HookEvent>::failure(error.what());

@@ -14,14 +14,28 @@ namespace halvane {
 struct HookEvent {
     // permissionRequest: Claude Code is about to ask the user; preToolUse: a
     // tool is about to run (asked about only when the user wants every call
-    // shown); postToolUse: a tool ran (or failed).
-    enum class Kind { permissionRequest, notification, stop, preToolUse, postToolUse };
+    // shown); postToolUse: a tool ran (or failed). The rest follow a
+    // session's life and are never asked about.
+    enum class Kind {
+        permissionRequest,
+        notification,
+        stop,
+        preToolUse,
+        postToolUse,
+        sessionStart,
+        sessionEnd,
+        userPromptSubmit,
+        subagentStart,
+        subagentStop,
+    };
 
     Kind kind = Kind::notification;
     std::string sessionId;
     std::string cwd;
     std::optional<std::string> tool = std::nullopt;
     std::optional<std::string> toolInput = std::nullopt;
+    // Free text: a notification's message, a prompt the user sent, or why a
+    // session ended.
     std::optional<std::string> message = std::nullopt;
     // Seconds since 2001-01-01 00:00:00 UTC, the wire's epoch.
     double timestamp = 0;
@@ -37,6 +51,15 @@ struct HookEvent {
     std::optional<std::string> permissionSuggestions = std::nullopt;
     // A notification's type, e.g. "permission_prompt" or "idle_prompt".
     std::optional<std::string> notificationType = std::nullopt;
+    // Set on what a subagent does, and on its start and stop.
+    std::optional<std::string> agentId = std::nullopt;
+    std::optional<std::string> agentType = std::nullopt;
+    std::optional<std::string> transcriptPath = std::nullopt;
+    // The model a session starts with.
+    std::optional<std::string> model = std::nullopt;
+    // With a stop: whether a background task or subagent still runs, so the
+    // session's work is not over.
+    std::optional<bool> backgroundTasks = std::nullopt;
 
     bool operator==(const HookEvent&) const = default;
 

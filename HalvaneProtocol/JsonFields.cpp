@@ -99,6 +99,17 @@ std::optional<std::string> optionalString(const nlohmann::json& object, const ch
     return value->get<std::string>();
 }
 
+std::optional<bool> optionalBool(const nlohmann::json& object, const char* key) {
+    const nlohmann::json* value = present(object, key);
+    if (value == nullptr) {
+        return std::nullopt;
+    }
+    if (!value->is_boolean()) {
+        throw FieldError(quoted(key) + " is not a Boolean");
+    }
+    return value->get<bool>();
+}
+
 std::optional<std::int32_t> optionalInt32(const nlohmann::json& object, const char* key) {
     const nlohmann::json* value = present(object, key);
     if (value == nullptr) {

@@ -22,6 +22,7 @@ nlohmann::json parseObject(std::string_view text);
 std::string requireString(const nlohmann::json& object, const char* key);
 double requireNumber(const nlohmann::json& object, const char* key);
 std::optional<std::string> optionalString(const nlohmann::json& object, const char* key);
+std::optional<bool> optionalBool(const nlohmann::json& object, const char* key);
 std::optional<std::int32_t> optionalInt32(const nlohmann::json& object, const char* key);
 std::optional<std::vector<std::string>> optionalStringList(const nlohmann::json& object,
                                                            const char* key);

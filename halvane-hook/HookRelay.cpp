@@ -4,6 +4,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <climits>
@@ -93,8 +94,23 @@ std::optional<HookEvent::Kind> kindForHookEventName(std::string_view name) {
     if (name == "Notification") {
         return HookEvent::Kind::notification;
     }
-    if (name == "Stop" || name == "SubagentStop") {
+    if (name == "Stop") {
         return HookEvent::Kind::stop;
+    }
+    if (name == "SessionStart") {
+        return HookEvent::Kind::sessionStart;
+    }
+    if (name == "SessionEnd") {
+        return HookEvent::Kind::sessionEnd;
+    }
+    if (name == "UserPromptSubmit") {
+        return HookEvent::Kind::userPromptSubmit;
+    }
+    if (name == "SubagentStart") {
+        return HookEvent::Kind::subagentStart;
+    }
+    if (name == "SubagentStop") {
+        return HookEvent::Kind::subagentStop;
     }
     return std::nullopt;
 }
@@ -117,6 +133,17 @@ std::optional<nlohmann::json> parsedMember(const std::optional<std::string>& tex
         return std::nullopt;
     }
     return value;
+}
+
+// Whether a stop leaves a background task or subagent running.
+bool stillRunning(const nlohmann::json& payload) {
+    const auto tasks = payload.find("background_tasks");
+    if (tasks == payload.end() || !tasks->is_array()) {
+        return false;
+    }
+    return std::any_of(tasks->begin(), tasks->end(), [](const nlohmann::json& task) {
+        return task.is_object() && stringMember(task, "status") == "running";
+    });
 }
 
 // Claude Code reads a PermissionRequest answer as the behaviour of the dialog
@@ -164,6 +191,11 @@ std::string answerFor(const HookEvent& event, const ExchangeResult& result) {
         case HookEvent::Kind::notification:
         case HookEvent::Kind::stop:
         case HookEvent::Kind::postToolUse:
+        case HookEvent::Kind::sessionStart:
+        case HookEvent::Kind::sessionEnd:
+        case HookEvent::Kind::userPromptSubmit:
+        case HookEvent::Kind::subagentStart:
+        case HookEvent::Kind::subagentStop:
             break;
     }
     return std::string(neutralAnswer);
@@ -257,7 +289,10 @@ RelayOutput runRelay(std::string_view input, const RelayContext& context,
     if (const auto it = payload.find("tool_input"); it != payload.end() && !it->is_null()) {
         toolInput = it->dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     }
-    const auto message = stringMember(payload, "message");
+    // The one line of free text each event has.
+    const auto message = eventName == "UserPromptSubmit" ? stringMember(payload, "prompt")
+                         : eventName == "SessionEnd"     ? stringMember(payload, "reason")
+                                                         : stringMember(payload, "message");
     std::optional<std::string> suggestions;
     if (const auto it = payload.find("permission_suggestions");
         it != payload.end() && it->is_array() && !it->empty()) {
@@ -287,6 +322,13 @@ RelayOutput runRelay(std::string_view input, const RelayContext& context,
     event.permissionMode = stringMember(payload, "permission_mode");
     event.permissionSuggestions = suggestions;
     event.notificationType = stringMember(payload, "notification_type");
+    event.agentId = stringMember(payload, "agent_id");
+    event.agentType = stringMember(payload, "agent_type");
+    event.transcriptPath = stringMember(payload, "transcript_path");
+    event.model = stringMember(payload, "model");
+    if (*kind == HookEvent::Kind::stop) {
+        event.backgroundTasks = stillRunning(payload);
+    }
     if (context.iTermSessionId != nullptr) {
         event.iTermSessionId = std::string(context.iTermSessionId);
     }

@@ -57,7 +57,14 @@ CompactTrailing::Sign CompactTrailing::currentSign() const {
     if (hasWorkingSession()) {
         return Sign::working;
     }
-    return m_sessions.justFinished().empty() ? Sign::quiet : Sign::finished;
+    if (!m_sessions.justFinished().empty()) {
+        return Sign::finished;
+    }
+    const auto& sessions = m_sessions.sessions();
+    const bool yourTurn = std::any_of(sessions.begin(), sessions.end(), [](const auto& entry) {
+        return entry.second.awaitingPrompt;
+    });
+    return yourTurn ? Sign::yourTurn : Sign::quiet;
 }
 
 qreal CompactTrailing::bellOpacityAt(qreal progress) {
@@ -138,6 +145,10 @@ void CompactTrailing::paintEvent(QPaintEvent*) {
             SymbolGlyphs::draw(painter, "checkmark.circle.fill"_sym, box, kSymbolPointSize,
                                QFont::Normal, NotchPalette::systemGreen());
             break;
+        case Sign::yourTurn:
+            SymbolGlyphs::draw(painter, "terminal.fill"_sym, box, kSymbolPointSize, QFont::Normal,
+                               NotchPalette::systemOrange());
+            break;
         case Sign::quiet:
             SymbolGlyphs::draw(painter, "ellipsis"_sym, box, kSymbolPointSize, QFont::Normal,
                                QColor::fromRgbF(1, 1, 1, 0.6f));
@@ -179,6 +190,8 @@ std::string_view rawValue(CompactTrailing::Sign sign) {
             return "working";
         case CompactTrailing::Sign::finished:
             return "finished";
+        case CompactTrailing::Sign::yourTurn:
+            return "yourTurn";
         case CompactTrailing::Sign::quiet:
             return "quiet";
     }
@@ -187,7 +200,8 @@ std::string_view rawValue(CompactTrailing::Sign sign) {
 
 std::optional<CompactTrailing::Sign> compactTrailingSignFromRaw(std::string_view raw) {
     for (const auto sign : {CompactTrailing::Sign::bell, CompactTrailing::Sign::working,
-                            CompactTrailing::Sign::finished, CompactTrailing::Sign::quiet}) {
+                            CompactTrailing::Sign::finished, CompactTrailing::Sign::yourTurn,
+                            CompactTrailing::Sign::quiet}) {
         if (rawValue(sign) == raw) {
             return sign;
         }

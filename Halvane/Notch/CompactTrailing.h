@@ -22,7 +22,7 @@ class CompactTrailing final : public QWidget {
     Q_OBJECT
 
 public:
-    enum class Sign { bell, working, finished, quiet };
+    enum class Sign { bell, working, finished, yourTurn, quiet };
 
     static constexpr std::chrono::milliseconds kBellPulsePeriod{1200};
     static constexpr std::chrono::milliseconds kChipFade{200};

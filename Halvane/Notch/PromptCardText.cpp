@@ -5,6 +5,7 @@
 #include "Halvane/Notch/SuggestionText.h"
 #include "Halvane/Sessions/AllowRules.h"
 #include "Halvane/Sessions/Graphemes.h"
+#include "Halvane/Sessions/SessionEvents.h"
 #include "HalvaneProtocol/Injection.h"
 
 namespace halvane::PromptCardText {
@@ -223,7 +224,7 @@ QString headerTitle(const HookEvent& event) {
         case HookEvent::Kind::preToolUse:
             return QStringLiteral("Permission requested");
         case HookEvent::Kind::notification:
-            if (event.notificationType == "permission_prompt") {
+            if (SessionEvents::asksInTerminal(event)) {
                 return QStringLiteral("Claude Code is asking in its terminal");
             }
             return event.message ? firstLine(fromUtf8(*event.message))
@@ -231,9 +232,14 @@ QString headerTitle(const HookEvent& event) {
         case HookEvent::Kind::stop:
             return QStringLiteral("Done");
         case HookEvent::Kind::postToolUse:
-            return QStringLiteral("Tool finished");
+        case HookEvent::Kind::sessionStart:
+        case HookEvent::Kind::sessionEnd:
+        case HookEvent::Kind::userPromptSubmit:
+        case HookEvent::Kind::subagentStart:
+        case HookEvent::Kind::subagentStop:
+            break;
     }
-    return QStringLiteral("Notification");
+    return fromUtf8(SessionEvents::summarize(event));
 }
 
 QString headerSubtitle(const HookEvent& event, const std::optional<std::string>& lastModel,

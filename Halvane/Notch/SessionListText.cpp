@@ -90,7 +90,10 @@ SessionUIStatus uiStatus(const Session& session) {
         case SessionStatus::Kind::idle:
             break;
     }
-    return session.justFinishedAt ? SessionUIStatus::done : SessionUIStatus::idle;
+    if (session.justFinishedAt) {
+        return SessionUIStatus::done;
+    }
+    return session.awaitingPrompt ? SessionUIStatus::yourTurn : SessionUIStatus::idle;
 }
 
 QString projectName(const std::string& cwd) {
@@ -105,6 +108,16 @@ QString projectName(const std::string& cwd) {
         return QString::fromStdString(cwd);
     }
     return QString::fromUtf8(last.data(), static_cast<qsizetype>(last.size()));
+}
+
+QString rowTitle(const Session& session) {
+    const QString project = projectName(session.cwd);
+    const std::size_t agents = session.runningAgents.size();
+    if (agents == 0) {
+        return project;
+    }
+    return project + QStringLiteral(" · ") + QString::number(agents) +
+           (agents == 1 ? QStringLiteral(" agent") : QStringLiteral(" agents"));
 }
 
 std::optional<QString> activityPreview(const Session& session) {

@@ -28,6 +28,9 @@ SessionUIStatus uiStatus(const Session& session);
 QString projectName(const std::string& cwd);
 
 // The latest thing the user asked, else the first; none when neither exists.
+// The project's name, and the subagents working for the session ("app · 2 agents").
+QString rowTitle(const Session& session);
+
 std::optional<QString> activityPreview(const Session& session);
 
 // The name of the terminal that hosts the session; none when unknown.

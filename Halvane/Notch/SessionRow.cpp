@@ -195,8 +195,9 @@ void SessionRow::refresh() {
     for (SessionStatusBadge* badge : {m_collapsedBadge, m_expandedBadge}) {
         badge->setStatus(state);
     }
+    const QString title = SessionListText::rowTitle(m_session);
     for (NotchText* name : {m_collapsedName, m_expandedName}) {
-        name->setText(project);
+        name->setText(title);
     }
     for (StatusChip* chip : {m_collapsedChip, m_expandedChip}) {
         chip->setStatus(state);

@@ -33,6 +33,9 @@ SessionStatusBadge::Look SessionStatusBadge::lookFor(SessionUIStatus status) {
         case SessionUIStatus::done:
             return {withOpacity(NotchPalette::systemGreen(), kFaintFill), false, "checkmark"_sym,
                     NotchPalette::systemGreen()};
+        case SessionUIStatus::yourTurn:
+            return {withOpacity(NotchPalette::systemOrange(), kFaintFill), false, "terminal"_sym,
+                    NotchPalette::systemOrange()};
         case SessionUIStatus::idle:
             break;
     }

@@ -5,8 +5,9 @@
 
 namespace halvane {
 
-// The four ways a session row presents a session, most urgent first.
-enum class SessionUIStatus { waiting, working, done, idle };
+// The ways a session row presents a session, most urgent first. yourTurn:
+// Claude Code has waited a while for the user's next prompt.
+enum class SessionUIStatus { waiting, working, done, yourTurn, idle };
 
 constexpr std::string_view rawValue(SessionUIStatus status) {
     switch (status) {
@@ -16,6 +17,8 @@ constexpr std::string_view rawValue(SessionUIStatus status) {
             return "working";
         case SessionUIStatus::done:
             return "done";
+        case SessionUIStatus::yourTurn:
+            return "yourTurn";
         case SessionUIStatus::idle:
             return "idle";
     }
@@ -23,8 +26,9 @@ constexpr std::string_view rawValue(SessionUIStatus status) {
 }
 
 constexpr std::optional<SessionUIStatus> sessionUIStatusFromRaw(std::string_view raw) {
-    for (const auto status : {SessionUIStatus::waiting, SessionUIStatus::working,
-                              SessionUIStatus::done, SessionUIStatus::idle}) {
+    for (const auto status :
+         {SessionUIStatus::waiting, SessionUIStatus::working, SessionUIStatus::done,
+          SessionUIStatus::yourTurn, SessionUIStatus::idle}) {
         if (rawValue(status) == raw) {
             return status;
         }

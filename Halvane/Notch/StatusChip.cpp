@@ -24,6 +24,8 @@ StatusChip::Look StatusChip::lookFor(SessionUIStatus status) {
             return {NotchPalette::accent(), QStringLiteral("Working")};
         case SessionUIStatus::done:
             return {NotchPalette::systemGreen(), QStringLiteral("Done")};
+        case SessionUIStatus::yourTurn:
+            return {NotchPalette::systemOrange(), QStringLiteral("Your turn")};
         case SessionUIStatus::idle:
             break;
     }

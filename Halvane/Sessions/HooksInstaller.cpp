@@ -22,8 +22,10 @@ namespace fs = std::filesystem;
 using nlohmann::json;
 
 // Every operation serves these events, in this order.
-constexpr std::array<std::string_view, 6> hookEvents = {
-    "PreToolUse", "PermissionRequest", "PostToolUse", "PostToolUseFailure", "Notification", "Stop"};
+constexpr std::array<std::string_view, 11> hookEvents = {
+    "PreToolUse",  "PermissionRequest", "PostToolUse", "PostToolUseFailure", "Notification",
+    "Stop",        "SessionStart",      "SessionEnd",  "UserPromptSubmit",   "SubagentStart",
+    "SubagentStop"};
 // Claude Code stops a hook after 600 s unless told otherwise, but its own
 // dialog waits for the user as long as it takes; the card should too.
 constexpr std::string_view waitingEvent = "PermissionRequest";
@@ -72,12 +74,33 @@ bool isExecutableFile(const fs::path& path) {
            ::access(path.c_str(), X_OK) == 0;
 }
 
-bool isManaged(const json& group) {
+bool hasMarker(const json& group) {
     if (!group.is_object()) {
         return false;
     }
     const auto marker = group.find(managedKey);
     return marker != group.end() && marker->is_boolean() && marker->get<bool>();
+}
+
+std::string commandFor(const std::string& relay);
+
+// Ours by its marker, or, once a tool that drops unknown keys has rewritten
+// the file, by being nothing but a call of our relay.
+bool isManaged(const json& group, const std::optional<std::string>& relay) {
+    if (hasMarker(group)) {
+        return true;
+    }
+    if (!relay || !group.is_object() || group.contains("matcher")) {
+        return false;
+    }
+    const auto hooks = group.find("hooks");
+    if (hooks == group.end() || !hooks->is_array() || hooks->size() != 1 ||
+        !hooks->front().is_object()) {
+        return false;
+    }
+    const auto command = hooks->front().find("command");
+    return command != hooks->front().end() && command->is_string() &&
+           command->get<std::string>() == commandFor(*relay);
 }
 
 // Claude Code runs a hook's command through /bin/sh -c, so a relay in a
@@ -109,7 +132,7 @@ json managedHook(const std::string& relay, std::string_view event) {
 
 // Only the first hook of a group is examined: that is the one we write.
 bool isCurrentGroup(const json& group, const std::string& relay, std::string_view event) {
-    if (!isManaged(group)) {
+    if (!hasMarker(group)) {
         return false;
     }
     const auto hooks = group.find("hooks");
@@ -140,10 +163,10 @@ json managedGroup(const std::string& relay, std::string_view event) {
 }
 
 // The user's own entries of one event, in their order, without ours.
-json withoutManaged(const json& groups) {
+json withoutManaged(const json& groups, const std::optional<std::string>& relay) {
     json kept = json::array();
     for (const json& group : groups) {
-        if (!isManaged(group)) {
+        if (!isManaged(group, relay)) {
             kept.push_back(group);
         }
     }
@@ -246,7 +269,7 @@ std::string installIfNeeded() {
         if (!holdsCurrentGroup(groups, *relay, event)) {
             needsWrite = true;
         }
-        json updated = withoutManaged(groups);
+        json updated = withoutManaged(groups, relay);
         updated.push_back(managedGroup(*relay, event));
         hooks[event] = std::move(updated);
     }
@@ -283,13 +306,14 @@ bool uninstall() {
         return false;
     }
     json& hooks = *found;
+    const auto relay = hookBinaryPath();
     bool changed = false;
     for (const std::string_view event : hookEvents) {
         const auto groups = hooks.find(event);
         if (groups == hooks.end() || !groups->is_array()) {
             continue;
         }
-        json kept = withoutManaged(*groups);
+        json kept = withoutManaged(*groups, relay);
         if (kept.size() == groups->size()) {
             continue;
         }

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,16 @@ struct Session {
     std::optional<std::string> lastUserMessage = std::nullopt;
     std::optional<std::string> lastAssistantMessage = std::nullopt;
     std::optional<std::string> lastModel = std::nullopt;
+    std::optional<std::string> transcriptPath = std::nullopt;
+    // Claude Code announced the session's start: its end will be announced
+    // too, so a scan that has not found its transcript yet keeps it.
+    bool announced = false;
+    // Claude Code has waited a while for the user's next prompt.
+    bool awaitingPrompt = false;
+    // The call the session's own agent is running now, as the history names it.
+    std::optional<std::string> currentTool = std::nullopt;
+    // Subagents running for the session, by id.
+    std::set<std::string> runningAgents;
     // Oldest first, at most SessionStore::historyLimit entries.
     std::vector<HistoryEntry> history;
 };

@@ -9,6 +9,7 @@
 #include "Halvane/Sessions/Graphemes.h"
 #include "Halvane/Sessions/HooksInstaller.h"
 #include "Halvane/Sessions/QuotedList.h"
+#include "Halvane/Sessions/SessionEvents.h"
 #include "Halvane/Sessions/SessionReconciler.h"
 #include "HalvaneProtocol/Utf8.h"
 #include "HalvaneProtocol/WireTime.h"
@@ -17,51 +18,10 @@ namespace halvane {
 
 namespace {
 
-constexpr std::size_t bashSummaryLength = 60;
 constexpr std::size_t loggedIdLength = 8;
 
 HookDecision decision(HookDecision::Decision verdict) {
     return HookDecision{verdict, std::nullopt, std::nullopt};
-}
-
-// The first count characters (code points) of UTF-8 text.
-std::string prefixCharacters(const std::string& text, std::size_t count) {
-    std::size_t characters = 0;
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        const auto byte = static_cast<unsigned char>(text[at]);
-        const bool startsCharacter = (byte & 0xC0) != 0x80;
-        if (startsCharacter && characters++ == count) {
-            return text.substr(0, at);
-        }
-    }
-    return text;
-}
-
-// "/a/b/c.txt" → "c.txt"; trailing slashes are ignored, "/" stays "/".
-std::string lastPathComponent(const std::string& path) {
-    const std::size_t end = path.find_last_not_of('/');
-    if (end == std::string::npos) {
-        return path.empty() ? path : "/";
-    }
-    const std::size_t slash = path.rfind('/', end);
-    const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
-    return path.substr(start, end + 1 - start);
-}
-
-std::optional<std::string> stringField(const std::optional<std::string>& toolInput,
-                                       const char* key) {
-    if (!toolInput) {
-        return std::nullopt;
-    }
-    const nlohmann::json input = nlohmann::json::parse(*toolInput, nullptr, false);
-    if (!input.is_object()) {
-        return std::nullopt;
-    }
-    const auto field = input.find(key);
-    if (field == input.end() || !field->is_string()) {
-        return std::nullopt;
-    }
-    return field->get<std::string>();
 }
 
 // The first characters of a session id for a log line.
@@ -122,10 +82,8 @@ void SessionStore::handle(const HookEvent& event, Respond respond) {
     if (event.iTermSessionId) {
         session.iTermSessionId = event.iTermSessionId;
     }
-    // A tool's end and Claude Code's own question about a call already in the
-    // history add nothing a person would read.
-    if (event.kind != HookEvent::Kind::postToolUse &&
-        event.kind != HookEvent::Kind::permissionRequest) {
+    SessionEvents::note(session, event);
+    if (SessionEvents::recordsHistory(event)) {
         session.history.push_back(
             HistoryEntry{QUuid::createUuid(), eventTime, event.kind, event.tool, summarize(event)});
         if (session.history.size() > historyLimit) {
@@ -150,8 +108,7 @@ void SessionStore::handle(const HookEvent& event, Respond respond) {
         case HookEvent::Kind::notification:
             // Claude Code asks in its terminal without a request we could
             // answer (plan mode, or a check it cannot hand to hooks).
-            if (event.notificationType == "permission_prompt" &&
-                !session.status.isWaitingForUser()) {
+            if (SessionEvents::asksInTerminal(event) && !session.status.isWaitingForUser()) {
                 session.status =
                     Status::waitingForUser(PendingPrompt{QUuid::createUuid(), event, nullptr});
                 session.justFinishedAt = std::nullopt;
@@ -162,6 +119,14 @@ void SessionStore::handle(const HookEvent& event, Respond respond) {
         case HookEvent::Kind::stop: {
             // A request Claude Code still waits on outlives a subagent's stop.
             if (const PendingPrompt* held = session.status.prompt(); held && held->respond) {
+                store(std::move(session));
+                answer(HookDecision::Decision::passthrough);
+                return;
+            }
+            // The turn ended but a background task or subagent works on:
+            // no chime and no "Done" until the stop that ends it all.
+            if (SessionEvents::workGoesOn(session, event)) {
+                session.status = Status::working();
                 store(std::move(session));
                 answer(HookDecision::Decision::passthrough);
                 return;
@@ -216,6 +181,29 @@ void SessionStore::handle(const HookEvent& event, Respond respond) {
             } else if (!session.status.isWaitingForUser()) {
                 session.status = Status::working();
             }
+            store(std::move(session));
+            answer(HookDecision::Decision::passthrough);
+            return;
+        case HookEvent::Kind::sessionEnd:
+            releaseHeld(session);
+            log::system("Halvane: session " + shortId(session.id) + " ended (" +
+                        event.message.value_or("no reason given") + ")");
+            m_sessions.erase(session.id);
+            emit changed();
+            answer(HookDecision::Decision::passthrough);
+            return;
+        case HookEvent::Kind::userPromptSubmit:
+            session.justFinishedAt = std::nullopt;
+            [[fallthrough]];
+        case HookEvent::Kind::subagentStart:
+            if (!session.status.isWaitingForUser()) {
+                session.status = Status::working();
+            }
+            store(std::move(session));
+            answer(HookDecision::Decision::passthrough);
+            return;
+        case HookEvent::Kind::sessionStart:
+        case HookEvent::Kind::subagentStop:
             store(std::move(session));
             answer(HookDecision::Decision::passthrough);
             return;
@@ -349,30 +337,7 @@ void SessionStore::reloadAllowPatterns() {
 }
 
 std::string SessionStore::summarize(const HookEvent& event) {
-    switch (event.kind) {
-        case HookEvent::Kind::permissionRequest:
-        case HookEvent::Kind::preToolUse: {
-            if (!event.tool) {
-                return "Permission requested";
-            }
-            if (*event.tool == "Bash") {
-                if (const auto command = stringField(event.toolInput, "command")) {
-                    return "Bash: " + prefixCharacters(*command, bashSummaryLength);
-                }
-            }
-            if (const auto path = stringField(event.toolInput, "file_path")) {
-                return *event.tool + " " + lastPathComponent(*path);
-            }
-            return *event.tool;
-        }
-        case HookEvent::Kind::notification:
-            return event.message.value_or("Notification");
-        case HookEvent::Kind::stop:
-            return "Session ended";
-        case HookEvent::Kind::postToolUse:
-            return event.tool.value_or("Tool") + " finished";
-    }
-    return {};
+    return SessionEvents::summarize(event);
 }
 
 std::vector<RunningClaude> SessionStore::runningClaudes(const ProcessTable& processes) {
@@ -403,7 +368,8 @@ void SessionStore::reconcileDiscovered(const std::vector<DiscoveredSession>& dis
         }
     }
     const auto dropped = std::erase_if(m_sessions, [&found](const auto& item) {
-        return !item.second.status.isWaitingForUser() && !found.contains(item.first);
+        return !item.second.status.isWaitingForUser() && !item.second.announced &&
+               !found.contains(item.first);
     });
     if (modified || dropped > 0) {
         emit changed();

@@ -79,7 +79,8 @@ public:
         const ProcessTable& processes = ProcessDiscovery::systemProcessTable());
 
     // Merges a scan's sessions, then drops every session the scan did not
-    // find, except those waiting for the user.
+    // find, except those waiting for the user and those whose start Claude
+    // Code announced (their end is announced too).
     void reconcileDiscovered(const std::vector<DiscoveredSession>& discovered);
     // Drops every session without a claude process in its folder, except
     // those waiting for the user.

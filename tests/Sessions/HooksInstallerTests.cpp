@@ -101,7 +101,8 @@ TEST_F(HooksInstallerTest, InstallsIntoAFreshFolderWithOnlyTheHooksAndNoBackup) 
     };
     std::string expected = "{\n  \"hooks\": {\n";
     for (const char* event : {"Notification", "PermissionRequest", "PostToolUse",
-                              "PostToolUseFailure", "PreToolUse", "Stop"}) {
+                              "PostToolUseFailure", "PreToolUse", "SessionEnd", "SessionStart",
+                              "Stop", "SubagentStart", "SubagentStop", "UserPromptSubmit"}) {
         expected += std::string(expected.ends_with("{\n") ? "" : "    ],\n") + "    \"" + event +
                     "\": [\n" + group(std::string_view(event) == "PermissionRequest");
     }
@@ -137,8 +138,10 @@ TEST_F(HooksInstallerTest, KeepsTheUsersGroupsFirstAndEveryOtherKey) {
     expected["hooks"]["PostToolUse"].push_back(managedGroup(m_relay));
     expected["hooks"]["PermissionRequest"] = json::array({waitingGroup(m_relay)});
     expected["hooks"]["PostToolUseFailure"] = json::array({managedGroup(m_relay)});
-    expected["hooks"]["Notification"] = json::array({managedGroup(m_relay)});
-    expected["hooks"]["Stop"] = json::array({managedGroup(m_relay)});
+    for (const char* event : {"Notification", "Stop", "SessionStart", "SessionEnd",
+                              "UserPromptSubmit", "SubagentStart", "SubagentStop"}) {
+        expected["hooks"][event] = json::array({managedGroup(m_relay)});
+    }
     EXPECT_EQ(settings(), expected);
     EXPECT_EQ(contentsOf(m_backup), originalText);
 
@@ -323,10 +326,13 @@ TEST_F(HooksInstallerTest, IsInstalledOnlyWhenEveryEventHasTheCurrentGroup) {
 
 TEST_F(HooksInstallerTest, UpgradesAnOlderInstallToEveryEventItServes) {
     // What earlier versions wrote: three events, and a request group without
-    // the long time limit, beside the user's own groups.
+    // the long time limit, beside the user's own groups; and a group a tool
+    // rewrote without our marker.
+    json unmarked = managedGroup(m_relay);
+    unmarked.erase("halvane-managed");
     const json older = {
         {"hooks",
-         {{"PreToolUse", json::array({managedGroup(m_relay)})},
+         {{"PreToolUse", json::array({unmarked})},
           {"Notification", json::array({managedGroup(m_relay)})},
           {"Stop", json::array({userGroup("", "/bin/true"), managedGroup(m_relay)})},
           {"PermissionRequest",
@@ -340,10 +346,21 @@ TEST_F(HooksInstallerTest, UpgradesAnOlderInstallToEveryEventItServes) {
     EXPECT_EQ(hooks["PermissionRequest"],
               json::array({userGroup("Bash", "/bin/audit"), waitingGroup(m_relay)}));
     EXPECT_EQ(hooks["Stop"], json::array({userGroup("", "/bin/true"), managedGroup(m_relay)}));
-    for (const char* event : {"PreToolUse", "PostToolUse", "PostToolUseFailure", "Notification"}) {
+    for (const char* event :
+         {"PreToolUse", "PostToolUse", "PostToolUseFailure", "Notification", "SessionStart",
+          "SessionEnd", "UserPromptSubmit", "SubagentStart", "SubagentStop"}) {
         EXPECT_EQ(hooks[event], json::array({managedGroup(m_relay)})) << event;
     }
     EXPECT_EQ(HooksInstaller::installIfNeeded(), "ok: hooks already installed");
+
+    // Uninstalling finds our groups with or without the marker.
+    json edited = settings();
+    edited["hooks"]["SessionEnd"] = json::array({unmarked});
+    put(m_settings, edited.dump());
+    EXPECT_TRUE(HooksInstaller::uninstall());
+    EXPECT_EQ(settings()["hooks"],
+              json({{"PermissionRequest", json::array({userGroup("Bash", "/bin/audit")})},
+                    {"Stop", json::array({userGroup("", "/bin/true")})}}));
 }
 
 TEST_F(HooksInstallerTest, RestoreBringsBackTheOriginalInOneStep) {

@@ -327,3 +327,77 @@ TEST_F(SessionStoreTest, EveryStopChimesUnlessSoundsAreTurnedOff) {
     EXPECT_EQ(sounds.played.size(), 2U);
     EXPECT_TRUE(session("a").justFinishedAt) << "silence changes only the sound";
 }
+
+TEST_F(SessionStoreTest, ASessionsLifeFollowsClaudeCodesOwnEvents) {
+    const auto lifecycle = [](HookEvent::Kind kind, double at) {
+        return SessionStoreTest::event(kind, "a", at);
+    };
+    HookEvent started = lifecycle(HookEvent::Kind::sessionStart, 1);
+    started.model = "claude-opus-4-5";
+    started.transcriptPath = "/home/ada/.claude/projects/-work-a/a.jsonl";
+    store.handle(started, recorder());
+    ASSERT_EQ(store.sessions().count("a"), 1U) << "a session shows from its start";
+    EXPECT_EQ(session("a").status.kind(), Kind::idle);
+    EXPECT_EQ(session("a").lastModel, "claude-opus-4-5");
+    EXPECT_EQ(session("a").transcriptPath, started.transcriptPath);
+    store.reconcileDiscovered({});
+    EXPECT_EQ(store.sessions().count("a"), 1U) << "no transcript yet, but Claude Code said it runs";
+
+    HookEvent prompt = lifecycle(HookEvent::Kind::userPromptSubmit, 2);
+    prompt.message = "Split the billing module";
+    store.handle(prompt, ignored());
+    EXPECT_EQ(session("a").status.kind(), Kind::working);
+    EXPECT_EQ(session("a").lastUserMessage, "Split the billing module");
+    store.handle(call("a", "Bash", R"({"command":"make"})", 3), ignored());
+    EXPECT_EQ(session("a").currentTool, "Bash: make");
+    store.handle(ran("a", "Bash", R"({"command":"make"})", 4), ignored());
+    EXPECT_FALSE(session("a").currentTool);
+
+    // A background subagent: its calls are not the session's own, and the
+    // first stop leaves the session working, without a chime.
+    HookEvent agent = lifecycle(HookEvent::Kind::subagentStart, 5);
+    agent.agentId = "agent-1";
+    store.handle(agent, ignored());
+    HookEvent agentCall = call("a", "Read", R"({"file_path":"/work/a/x"})", 6);
+    agentCall.agentId = "agent-1";
+    store.handle(agentCall, ignored());
+    EXPECT_EQ(session("a").runningAgents, std::set<std::string>{"agent-1"});
+    EXPECT_FALSE(session("a").currentTool);
+    HookEvent turnEnds = stop("a", 7);
+    turnEnds.backgroundTasks = true;
+    store.handle(turnEnds, ignored());
+    EXPECT_EQ(session("a").status.kind(), Kind::working);
+    EXPECT_FALSE(session("a").justFinishedAt);
+    HookEvent agentEnds = lifecycle(HookEvent::Kind::subagentStop, 8);
+    agentEnds.agentId = "agent-1";
+    store.handle(agentEnds, ignored());
+    HookEvent handedBack = lifecycle(HookEvent::Kind::userPromptSubmit, 9);
+    handedBack.message = "<task-notification>\n<task-id>agent-1</task-id>";
+    store.handle(handedBack, ignored());
+    EXPECT_EQ(session("a").lastUserMessage, "Split the billing module")
+        << "a result handed back is not the user's request";
+    store.handle(stop("a", 10), ignored());
+    EXPECT_EQ(session("a").status.kind(), Kind::idle);
+    EXPECT_TRUE(session("a").justFinishedAt);
+    EXPECT_EQ(sounds.played.size(), 1U) << "one chime, when all the work is done";
+    for (const HistoryEntry& entry : session("a").history) {
+        EXPECT_NE(entry.summary, "Read x") << "the subagent's call is not in the history";
+    }
+
+    // Claude Code waits for the next prompt: shown until the session moves.
+    HookEvent idle = notification("a", 70);
+    idle.notificationType = "idle_prompt";
+    store.handle(idle, ignored());
+    EXPECT_TRUE(session("a").awaitingPrompt);
+    store.handle(prompt, ignored());
+    EXPECT_FALSE(session("a").awaitingPrompt);
+
+    // The end removes the session and lets go of anything it still held.
+    store.handle(request("a", "Bash", R"({"command":"rm -r build"})", 80), recorder());
+    answers.clear();
+    HookEvent ended = lifecycle(HookEvent::Kind::sessionEnd, 90);
+    ended.message = "prompt_input_exit";
+    store.handle(ended, recorder());
+    EXPECT_EQ(store.sessions().count("a"), 0U);
+    EXPECT_EQ(answers, (std::vector{answer(Decision::passthrough), answer(Decision::passthrough)}));
+}

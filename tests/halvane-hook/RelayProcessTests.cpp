@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <regex>
@@ -201,6 +202,42 @@ TEST_F(RelayProcess, AnswersEachEventInTheFormClaudeCodeReadsForIt) {
         EXPECT_EQ(json::parse(result.standardOutput), c.expected) << c.name;
         EXPECT_EQ(server.requests().size(), 1u) << c.name;
     }
+}
+
+TEST_F(RelayProcess, ASessionsLifeReachesTheAppAsClaudeCodeToldIt) {
+    // Every hook a real Claude Code ran for a session that handed work to a
+    // background subagent, in order.
+    std::ifstream recorded(std::string(HALVANE_TEST_FIXTURES) + "/claude-hooks/subagent.jsonl");
+    ASSERT_TRUE(recorded.is_open());
+    std::vector<halvane::HookEvent> events;
+    for (std::string line; std::getline(recorded, line);) {
+        ScriptedServer server(socketPath(), Reply::line, R"({"decision":"approve"})");
+        const auto result = relay(line);
+        ASSERT_EQ(server.requests().size(), 1u) << line;
+        events.push_back(decodedRequest(server.requests()[0]));
+        if (events.back().kind != halvane::HookEvent::Kind::preToolUse) {
+            EXPECT_EQ(result.standardOutput, "{}\n") << "only a call is ever approved: " << line;
+        }
+    }
+    using Kind = halvane::HookEvent::Kind;
+    std::vector<Kind> kinds;
+    for (const auto& event : events) {
+        kinds.push_back(event.kind);
+    }
+    EXPECT_EQ(kinds,
+              (std::vector{Kind::sessionStart, Kind::userPromptSubmit, Kind::preToolUse,
+                           Kind::subagentStart, Kind::postToolUse, Kind::subagentStop, Kind::stop,
+                           Kind::userPromptSubmit, Kind::stop, Kind::sessionEnd}));
+    ASSERT_EQ(events.size(), 10u);
+    EXPECT_EQ(events[1].message, "delegate") << "a prompt travels as the event's text";
+    EXPECT_EQ(events[3].agentId, "afaec6949baf740ab");
+    EXPECT_EQ(events[3].agentType, "general-purpose");
+    EXPECT_EQ(events[5].agentId, events[3].agentId);
+    EXPECT_EQ(events[6].backgroundTasks, true) << "the subagent still runs at the first stop";
+    EXPECT_EQ(events[8].backgroundTasks, false);
+    EXPECT_FALSE(events[5].backgroundTasks) << "only a stop says whether work goes on";
+    EXPECT_EQ(events[9].message, "other") << "why the session ended";
+    EXPECT_TRUE(events[0].transcriptPath && events[0].transcriptPath->ends_with(".jsonl"));
 }
 
 TEST_F(RelayProcess, EverythingElseIsTheNeutralAnswer) {
