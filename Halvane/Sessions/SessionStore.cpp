@@ -82,6 +82,7 @@ void SessionStore::handle(const HookEvent& event, Respond respond) {
     if (event.iTermSessionId) {
         session.iTermSessionId = event.iTermSessionId;
     }
+    const bool awaitedPrompt = session.awaitingPrompt;
     SessionEvents::note(session, event);
     if (SessionEvents::recordsHistory(event)) {
         session.history.push_back(
@@ -106,6 +107,10 @@ void SessionStore::handle(const HookEvent& event, Respond respond) {
 
     switch (event.kind) {
         case HookEvent::Kind::notification:
+            if (session.awaitingPrompt && !awaitedPrompt) {
+                log::error("Halvane: session " + shortId(session.id) +
+                           " waits for the next prompt");
+            }
             // Claude Code asks in its terminal without a request we could
             // answer (plan mode, or a check it cannot hand to hooks).
             if (SessionEvents::asksInTerminal(event) && !session.status.isWaitingForUser()) {
@@ -126,11 +131,14 @@ void SessionStore::handle(const HookEvent& event, Respond respond) {
             // The turn ended but a background task or subagent works on:
             // no chime and no "Done" until the stop that ends it all.
             if (SessionEvents::workGoesOn(session, event)) {
+                log::error("Halvane: session " + shortId(session.id) +
+                           " ended a turn while background work goes on");
                 session.status = Status::working();
                 store(std::move(session));
                 answer(HookDecision::Decision::passthrough);
                 return;
             }
+            log::error("Halvane: session " + shortId(session.id) + " finished its work");
             const Timestamp now = m_clock.now();
             session.status = Status::idle();
             session.justFinishedAt = now;
@@ -203,6 +211,10 @@ void SessionStore::handle(const HookEvent& event, Respond respond) {
             answer(HookDecision::Decision::passthrough);
             return;
         case HookEvent::Kind::sessionStart:
+            log::system("Halvane: session " + shortId(session.id) + " started in " + session.cwd);
+            store(std::move(session));
+            answer(HookDecision::Decision::passthrough);
+            return;
         case HookEvent::Kind::subagentStop:
             store(std::move(session));
             answer(HookDecision::Decision::passthrough);

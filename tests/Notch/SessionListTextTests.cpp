@@ -72,11 +72,26 @@ TEST(SessionListState, WaitingOutranksWorkAndWorkOutranksAFreshFinish) {
     EXPECT_EQ(SessionListText::uiStatus(finished), SessionUIStatus::done);
 
     EXPECT_EQ(SessionListText::uiStatus(sessionWith(SessionStatus::idle())), SessionUIStatus::idle);
+
+    // Claude Code waiting for the next prompt shows, but a fresh finish first.
+    finished.awaitingPrompt = true;
+    EXPECT_EQ(SessionListText::uiStatus(finished), SessionUIStatus::done);
+    finished.justFinishedAt.reset();
+    EXPECT_EQ(SessionListText::uiStatus(finished), SessionUIStatus::yourTurn);
+    working.awaitingPrompt = true;
+    EXPECT_EQ(SessionListText::uiStatus(working), SessionUIStatus::working);
+
+    // Subagents at work show on their session's row.
+    working.cwd = "/src/billing-api";
+    EXPECT_EQ(SessionListText::rowTitle(working), "billing-api");
+    working.runningAgents = {"a1", "a2"};
+    EXPECT_EQ(SessionListText::rowTitle(working), "billing-api · 2 agents");
 }
 
 TEST(SessionListState, RawValuesRoundTrip) {
-    for (const auto status : {SessionUIStatus::waiting, SessionUIStatus::working,
-                              SessionUIStatus::done, SessionUIStatus::idle}) {
+    for (const auto status :
+         {SessionUIStatus::waiting, SessionUIStatus::working, SessionUIStatus::done,
+          SessionUIStatus::yourTurn, SessionUIStatus::idle}) {
         EXPECT_EQ(sessionUIStatusFromRaw(rawValue(status)), status);
     }
     EXPECT_FALSE(sessionUIStatusFromRaw("busy").has_value());

@@ -4,6 +4,7 @@
 // terminal while the card is up.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -29,6 +30,31 @@ protected:
             seen = seen || cardShown();
         }
         return seen;
+    }
+
+    // Sessions the app lists, asked over its D-Bus name as `halvane
+    // --show-sessions` asks.
+    int sessionsListed() {
+        const auto bus = m_accessibility->environment().at("DBUS_SESSION_BUS_ADDRESS");
+        const ChildResult reply =
+            runChild({"/usr/bin/gdbus", "call", "--address", bus.value_or(""), "--dest",
+                      "app.halvane.Halvane", "--object-path", "/app/halvane/Halvane", "--method",
+                      "app.halvane.Halvane.ShowSessions"});
+        if (reply.exitStatus != 0) {
+            ADD_FAILURE() << "gdbus: " << reply.exitStatus << " " << reply.standardError;
+            return -1;
+        }
+        // "(2,)"
+        return std::atoi(reply.standardOutput.c_str() + 1);
+    }
+
+    std::size_t logged(const std::string& text) const {
+        const std::string log = appLog();
+        std::size_t count = 0;
+        for (auto at = log.find(text); at != std::string::npos; at = log.find(text, at + 1)) {
+            ++count;
+        }
+        return count;
     }
 
     // Presses key in the terminal until the dialog showing `dialog` closes:
@@ -219,6 +245,53 @@ TEST_F(HalvaneWithClaudeTest, QuestionsAnsweredOnTheCardReachTheModel) {
     EXPECT_NE(resultText(2).find("\"Which checks should run?\"=\"Lint, Tests\""), std::string::npos)
         << resultText(2);
     EXPECT_TRUE(waitForNoCard()) << context();
+}
+
+TEST_F(HalvaneWithClaudeTest, ASessionShowsFromItsStartUntilItsEnd) {
+    ClaudeTui tui(m_cli);
+    ASSERT_TRUE(tui.start({"--permission-mode", "manual"})) << tui.why();
+    // No prompt yet, let alone a tool call: Claude Code's start is enough.
+    EXPECT_TRUE(pollUntil([&] { return logged(" started in " + m_cli.project().string()) == 1; }))
+        << context();
+    EXPECT_EQ(sessionsListed(), 1) << context();
+    EXPECT_EQ(eventsReceived("preToolUse"), 0);
+
+    tui.press("C-c");
+    tui.press("C-c");
+    EXPECT_TRUE(pollUntil([&] { return logged(" ended (prompt_input_exit)") == 1; }, 20s))
+        << tui.screen() << context();
+    EXPECT_TRUE(pollUntil([&] { return sessionsListed() == 0; }, 20s)) << context();
+}
+
+TEST_F(HalvaneWithClaudeTest, ABackgroundSubagentKeepsTheSessionWorkingUntilItsLastStop) {
+    // The agent runs in the background: its turn and the session's own come
+    // in either order, so all but the first are plain text.
+    m_api.append(AssistantTurn::useTool("Agent", {{"description", "Look around"},
+                                                  {"prompt", "Say hello"},
+                                                  {"subagent_type", "general-purpose"}}));
+    for (int turn = 0; turn < 4; ++turn) {
+        m_api.append(AssistantTurn::say("Done."));
+    }
+    const ChildResult run = printInBackground("delegate").get();
+    ASSERT_EQ(run.exitStatus, 0) << run.standardError << context();
+
+    ASSERT_TRUE(pollUntil([&] { return logged(" finished its work") >= 1; })) << context();
+    EXPECT_EQ(logged(" ended a turn while background work goes on"), 1u) << context();
+    EXPECT_EQ(logged(" finished its work"), 1u) << "one Done, one chime: " << context();
+    const std::string log = appLog();
+    EXPECT_LT(log.find(" ended a turn while background work goes on"),
+              log.find(" finished its work"));
+}
+
+TEST_F(HalvaneWithClaudeTest, ASessionWaitingForItsNextPromptSaysSo) {
+    m_api.append(AssistantTurn::say("Hello."));
+    ClaudeTui tui(m_cli);
+    ASSERT_TRUE(tui.start({"--permission-mode", "manual"})) << tui.why();
+    tui.submit("Say hello");
+    ASSERT_TRUE(tui.waitForScreen("Hello.")) << tui.screen();
+    // Claude Code tells its hooks after a minute without a new prompt.
+    EXPECT_TRUE(pollUntil([&] { return logged(" waits for the next prompt") == 1; }, 90s))
+        << context();
 }
 
 }  // namespace
