@@ -24,7 +24,7 @@ run: build
 		echo "Built $(BUILD_DIR)/bin/halvane-hook (the desktop app is not part of this build yet)."; \
 		echo "Try the relay as Claude Code would start it:"; \
 		echo "  echo '{\"hook_event_name\":\"PreToolUse\",\"tool_name\":\"Bash\"}' | $(BUILD_DIR)/bin/halvane-hook"; \
-		echo "With nothing listening on /tmp/halvane.sock it prints {} and Claude Code asks as usual."; \
+		echo "With nothing listening on its socket (halvane-hook --socket-path) it prints {} and Claude Code asks as usual."; \
 	fi
 
 test: build

@@ -72,6 +72,7 @@ std::string HookEvent::encode() const {
     put("transcriptPath", transcriptPath);
     put("model", model);
     put("backgroundTasks", backgroundTasks);
+    put("hostName", hostName);
     return dumpCompact(object);
 }
 
@@ -104,6 +105,7 @@ DecodeResult<HookEvent> HookEvent::decode(std::string_view json) {
         event.transcriptPath = optionalString(object, "transcriptPath");
         event.model = optionalString(object, "model");
         event.backgroundTasks = optionalBool(object, "backgroundTasks");
+        event.hostName = optionalString(object, "hostName");
         return event;
     } catch (const FieldError& error) {
         return DecodeResult<HookEvent>::failure(error.what());

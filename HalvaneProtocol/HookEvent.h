@@ -60,6 +60,10 @@ struct HookEvent {
     // With a stop: whether a background task or subagent still runs, so the
     // session's work is not over.
     std::optional<bool> backgroundTasks = std::nullopt;
+    // The name of the machine the relay ran on. A relay cannot tell whether
+    // it reaches the app through an ssh forward, so it always says; the app
+    // compares it with its own.
+    std::optional<std::string> hostName = std::nullopt;
 
     bool operator==(const HookEvent&) const = default;
 

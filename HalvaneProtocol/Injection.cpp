@@ -4,19 +4,25 @@
 
 namespace halvane {
 
-std::optional<std::string> injectionSocketPath(std::string_view sessionId) {
-    if (sessionId.empty() || sessionId == "." || sessionId == ".." ||
+std::optional<std::string> injectionSocketPath(std::string_view directory,
+                                               std::string_view sessionId) {
+    if (directory.empty() || sessionId.empty() || sessionId == "." || sessionId == ".." ||
         sessionId.find('/') != std::string_view::npos ||
         sessionId.find('\0') != std::string_view::npos) {
         return std::nullopt;
     }
-    std::string path = injectionSocketPrefix;
+    std::string path(directory);
+    path += "/inject-";
     path += sessionId;
     path += ".sock";
     if (path.size() >= sizeof(sockaddr_un::sun_path)) {
         return std::nullopt;
     }
     return path;
+}
+
+std::string daemonLogPath(std::string_view directory) {
+    return std::string(directory) + "/daemon.log";
 }
 
 std::string decodeEscapes(std::string_view text) {

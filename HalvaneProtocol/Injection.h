@@ -6,16 +6,16 @@
 
 namespace halvane {
 
-// The per-session socket on which an injector daemon takes text to type, and
-// the log all daemons share.
-inline constexpr const char* injectionSocketPrefix = "/tmp/halvane-inject-";
-inline constexpr const char* daemonLogPath = "/tmp/halvane-daemon.log";
+// The per-session socket on which an injector daemon takes text to type:
+// "<directory>/inject-<session id>.sock" in the user's own runtime folder, or
+// nothing when the session id is not a safe file-name component (holds "/"
+// or NUL, is "." or "..", is empty, or makes a path too long for a Unix
+// socket address). Such a session never gets a daemon and is never typed into.
+std::optional<std::string> injectionSocketPath(std::string_view directory,
+                                               std::string_view sessionId);
 
-// "/tmp/halvane-inject-<session id>.sock", or nothing when the session id is
-// not a safe file-name component (holds "/" or NUL, is "." or "..", is empty,
-// or makes a path too long for a Unix socket address). Such a session never
-// gets a daemon and is never typed into.
-std::optional<std::string> injectionSocketPath(std::string_view sessionId);
+// The log all daemons of the user share, in the same folder.
+std::string daemonLogPath(std::string_view directory);
 
 // Request text → bytes to type: \\ \e \t \r \n are escapes; a backslash
 // before anything else, or at the end, is itself.

@@ -20,7 +20,6 @@
 
 #include "Halvane/Platform/posix/UnixSocket.h"
 #include "HalvaneProtocol/Framing.h"
-#include "HalvaneProtocol/SocketPath.h"
 #include "Statistics.h"
 
 extern char** environ;
@@ -118,13 +117,20 @@ long peakResidentKiB(const std::string& program) {
     return peak;
 }
 
+// A socket of the benchmark's own, handed to the relay through HALVANE_SOCKET,
+// so a running Halvane is left alone.
+const std::string& benchSocket() {
+    static const std::string path = "/tmp/halvane-bench-" + std::to_string(::getpid()) + ".sock";
+    return path;
+}
+
 // Answers every event at once, like the application does for notifications.
 class AnsweringServer {
 public:
     AnsweringServer() {
-        ::unlink(halvane::socketPath);
+        ::unlink(benchSocket().c_str());
         m_fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        const auto address = halvane::unix_socket::address(halvane::socketPath);
+        const auto address = halvane::unix_socket::address(benchSocket());
         if (::bind(m_fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
             ::listen(m_fd, 16) != 0) {
             std::perror("bind");
@@ -162,12 +168,12 @@ public:
         m_stopping = true;
         // Wake the accept with one last connection.
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        const auto address = halvane::unix_socket::address(halvane::socketPath);
+        const auto address = halvane::unix_socket::address(benchSocket());
         ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address);
         ::close(fd);
         m_thread.join();
         ::close(m_fd);
-        ::unlink(halvane::socketPath);
+        ::unlink(benchSocket().c_str());
     }
 
 private:
@@ -178,7 +184,7 @@ private:
 
 bool socketIsLive() {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    const auto address = halvane::unix_socket::address(halvane::socketPath);
+    const auto address = halvane::unix_socket::address(benchSocket());
     const bool live =
         ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
     ::close(fd);
@@ -195,9 +201,10 @@ int main(int argc, char** argv) {
     const std::string relay = argv[1];
     const std::string floor = argv[2];
     const int runs = argc > 3 ? std::atoi(argv[3]) : 300;
+    ::setenv("HALVANE_SOCKET", benchSocket().c_str(), 1);
     if (socketIsLive()) {
         std::fprintf(stderr, "%s is in use (is Halvane running?); quit it first\n",
-                     halvane::socketPath);
+                     benchSocket().c_str());
         return 1;
     }
 

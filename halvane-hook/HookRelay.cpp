@@ -224,6 +224,14 @@ private:
     int m_fd;
 };
 
+std::optional<std::string> hostName() {
+    char name[256] = {};
+    if (::gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') {
+        return std::nullopt;
+    }
+    return std::string(name);
+}
+
 RelayError posixError(int code) {
     return RelayError{code, std::strerror(code)};
 }
@@ -238,6 +246,9 @@ std::optional<std::string> injectDaemonSessionId(int argc, const char* const* ar
 }
 
 ExchangeResult sendAndReceive(const HookEvent& event, const RelayOptions& options) {
+    if (options.socketPath.empty()) {
+        return {std::nullopt, posixError(ECONNREFUSED)};
+    }
     const Descriptor socket(::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0));
     if (socket.get() < 0) {
         return {std::nullopt, posixError(ECONNREFUSED)};
@@ -247,8 +258,9 @@ ExchangeResult sendAndReceive(const HookEvent& event, const RelayOptions& option
         say("connect failed errno=" + std::to_string(errno));
         return {std::nullopt, posixError(ECONNREFUSED)};
     }
-    // /tmp is shared by every local user: a listener that is not us must
-    // never see our tool calls or get to approve them.
+    // HALVANE_SOCKET may point anywhere, and a forwarded socket may be
+    // anyone's: a listener that is not us must never see our tool calls or
+    // get to approve them.
     const auto listener = unix_socket::peerUid(socket.get());
     if (!listener || *listener != ::getuid()) {
         say("connect failed errno=" + std::to_string(ECONNREFUSED));
@@ -332,9 +344,10 @@ RelayOutput runRelay(std::string_view input, const RelayContext& context,
     if (context.iTermSessionId != nullptr) {
         event.iTermSessionId = std::string(context.iTermSessionId);
     }
+    event.hostName = hostName();
 
-    if (options.spawnInjector) {
-        spawnInjectorDaemonIfNeeded(event.sessionId);
+    if (options.spawnInjector && !options.runtimeDirectory.empty()) {
+        spawnInjectorDaemonIfNeeded(options.runtimeDirectory, event.sessionId);
     }
     const ExchangeResult result = sendAndReceive(event, options);
     if (result.error) {

@@ -8,17 +8,20 @@
 #include "Halvane/Platform/posix/ProcessTable.h"
 #include "HalvaneProtocol/HookDecision.h"
 #include "HalvaneProtocol/HookEvent.h"
-#include "HalvaneProtocol/SocketPath.h"
 
 namespace halvane {
 
-// Where the relay talks to and how long it listens. The defaults are the
-// product's; tests pass their own.
+// Where the relay talks to and how long it listens. userRelayOptions() gives
+// the product's; tests pass their own.
 struct RelayOptions {
-    std::string socketPath = halvane::socketPath;
+    // The application's hook socket; empty when there is none to contact.
+    std::string socketPath;
     double timeoutSeconds = 30;
     // Start a keystroke injector for the session before contacting the app.
     bool spawnInjector = true;
+    // The user's runtime folder, for the injector sockets and their log;
+    // empty leaves sessions without an injector.
+    std::string runtimeDirectory;
 };
 
 // What the relay reads from its surroundings, gathered by main().

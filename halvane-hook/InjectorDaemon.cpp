@@ -45,12 +45,22 @@ std::string ownExecutable() {
     return length > 0 ? std::string(buffer, static_cast<std::size_t>(length)) : std::string();
 }
 
+// Past this the log starts over in a fresh file, keeping the previous one as
+// "daemon.log.old": every reply adds a line, and daemons run for months.
+constexpr off_t logLimitBytes = 256 * 1024;
+
 // Each line is appended with its own open and close, since several daemons
-// share the file. /tmp is everyone's: never follow a planted link, and never
-// write into a file someone else owns.
-void appendLog(const std::string& line) {
+// share the file. The folder is the user's own; still, never follow a link
+// and never write into a file someone else owns.
+void appendLog(const std::string& directory, const std::string& line) {
+    const std::string path = daemonLogPath(directory);
+    struct stat existing {};
+    if (::lstat(path.c_str(), &existing) == 0 && S_ISREG(existing.st_mode) &&
+        existing.st_size >= logLimitBytes) {
+        ::rename(path.c_str(), (path + ".old").c_str());
+    }
     const int fd =
-        ::open(daemonLogPath, O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+        ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
         return;
     }
@@ -60,17 +70,6 @@ void appendLog(const std::string& line) {
         (void)!::write(fd, text.data(), text.size());
     }
     ::close(fd);
-}
-
-std::string hexBytes(std::string_view bytes) {
-    std::string text;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        char hex[4];
-        std::snprintf(hex, sizeof hex, i == 0 ? "%02x" : " %02x",
-                      static_cast<unsigned char>(bytes[i]));
-        text += hex;
-    }
-    return text;
 }
 
 std::string resultList(const std::vector<int>& results) {
@@ -118,7 +117,8 @@ void detachStandardStreams() {
     }
 }
 
-void serve(int connection, const std::string& sessionId, int terminal, KeystrokeSink* multiplexer) {
+void serve(int connection, const std::string& directory, const std::string& sessionId, int terminal,
+           KeystrokeSink* multiplexer) {
     const auto peer = unix_socket::peerUid(connection);
     if (!peer || *peer != ::geteuid()) {
         return;
@@ -129,12 +129,13 @@ void serve(int connection, const std::string& sessionId, int terminal, Keystroke
         return;
     }
     const std::string bytes = decodeEscapes(text);
-    appendLog("inject sid=" + sessionId + " bytes=[" + hexBytes(bytes) + "]");
+    // A reply can hold a secret: the log says how much was typed, never what.
+    appendLog(directory, "inject sid=" + sessionId + " bytes=" + std::to_string(bytes.size()));
     bool typed = false;
     if (terminal >= 0) {
         TiocstiSink tiocsti(terminal);
         const auto results = tiocsti.type(bytes);
-        appendLog("  ioctl results: " + resultList(results));
+        appendLog(directory, "  ioctl results: " + resultList(results));
         for (const int result : results) {
             typed = typed || result == 0;
         }
@@ -143,14 +144,15 @@ void serve(int connection, const std::string& sessionId, int terminal, Keystroke
     // multiplexer hosting the session types instead.
     if (!typed && multiplexer != nullptr) {
         const auto results = multiplexer->type(bytes);
-        appendLog(std::string("  ") + multiplexer->name() + " results: " + resultList(results));
+        appendLog(directory,
+                  std::string("  ") + multiplexer->name() + " results: " + resultList(results));
     }
 }
 
 }  // namespace
 
-void spawnInjectorDaemonIfNeeded(const std::string& sessionId) {
-    const auto path = injectionSocketPath(sessionId);
+void spawnInjectorDaemonIfNeeded(const std::string& directory, const std::string& sessionId) {
+    const auto path = injectionSocketPath(directory, sessionId);
     if (!path) {
         return;
     }
@@ -183,8 +185,9 @@ void spawnInjectorDaemonIfNeeded(const std::string& sessionId) {
     posix_spawn_file_actions_destroy(&actions);
 }
 
-int runInjectorDaemon(const std::string& sessionId, std::optional<pid_t> relayPid) {
-    const auto path = injectionSocketPath(sessionId);
+int runInjectorDaemon(const std::string& directory, const std::string& sessionId,
+                      std::optional<pid_t> relayPid) {
+    const auto path = injectionSocketPath(directory, sessionId);
     if (!path) {
         return 1;
     }
@@ -229,7 +232,7 @@ int runInjectorDaemon(const std::string& sessionId, std::optional<pid_t> relayPi
             ::fcntl(listener, F_SETFL, ::fcntl(listener, F_GETFL) | O_NONBLOCK);
             for (int connection;
                  (connection = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC)) >= 0;) {
-                serve(connection, sessionId, terminal, multiplexer.get());
+                serve(connection, directory, sessionId, terminal, multiplexer.get());
                 ::close(connection);
             }
             break;
@@ -241,7 +244,7 @@ int runInjectorDaemon(const std::string& sessionId, std::optional<pid_t> relayPi
         if (connection < 0) {
             continue;
         }
-        serve(connection, sessionId, terminal, multiplexer.get());
+        serve(connection, directory, sessionId, terminal, multiplexer.get());
         ::close(connection);
     }
 

@@ -7,6 +7,8 @@
 
 #include "Halvane/Platform/posix/Log.h"
 #include "Halvane/Platform/posix/ProcfsProcessTable.h"
+#include "Halvane/Platform/posix/RuntimeDirectory.h"
+#include "Halvane/Sessions/HooksInstaller.h"
 #include "InjectorDaemon.h"
 #include "RelayMain.h"
 
@@ -61,16 +63,68 @@ constexpr const char* kUsage =
     "the event's JSON on standard input, hands it to the Halvane app and prints\n"
     "Claude Code's answer ({} when the app is not running).\n"
     "\n"
+    "  --socket-path  print the socket the relay connects to on this machine,\n"
+    "                 creating its private folder when missing\n"
+    "                 (the end of an ssh -R forward from the machine running Halvane)\n"
+    "  --install-hooks  add Halvane's hooks to this machine's Claude Code settings,\n"
+    "                 pointing at this relay, as the app does on its own machine\n"
     "  -h, --help     show this help and exit\n"
     "  --version      show the version and exit\n";
 
+// An unsafe runtime folder is never used: no injector is started in it, and
+// the hook socket in it is not contacted (Claude Code then asks as usual).
+RelayOptions checked(RelayOptions options) {
+    if (options.runtimeDirectory.empty()) {
+        return options;
+    }
+    if (const auto problem = runtime_directory::prepare(options.runtimeDirectory, ::getuid())) {
+        log::error("halvane-hook: " + *problem);
+        if (options.socketPath.rfind(options.runtimeDirectory + "/", 0) == 0) {
+            options.socketPath.clear();
+        }
+        options.runtimeDirectory.clear();
+    }
+    return options;
+}
+
 }  // namespace
 
-int relayMain(int argc, char** argv, const RelayOptions& options) {
-    if (const auto sessionId = injectDaemonSessionId(argc, argv)) {
-        return runInjectorDaemon(*sessionId, relayPidArgument(argc, argv));
-    }
+RelayOptions userRelayOptions() {
+    RelayOptions options;
+    options.runtimeDirectory = runtime_directory::locate(::getuid());
+    options.socketPath = runtime_directory::hookSocket(options.runtimeDirectory);
+    return options;
+}
+
+int relayMain(int argc, char** argv, const RelayOptions& given) {
     const std::string first = argc > 1 ? argv[1] : "";
+    if (first == "--socket-path") {
+        // Checked and created like any run's, so an ssh -R forward can bind
+        // there right away.
+        const RelayOptions ready = checked(given);
+        if (ready.socketPath.empty()) {
+            return 1;
+        }
+        writeAll(STDOUT_FILENO, ready.socketPath + "\n");
+        return 0;
+    }
+    if (first == "--install-hooks") {
+        // The same managed hook groups the app writes, for a machine where
+        // only the relay is installed and Halvane is reached over ssh.
+        const std::string outcome = HooksInstaller::installIfNeeded();
+        const bool done = outcome.rfind("installed", 0) == 0 || outcome.rfind("ok:", 0) == 0;
+        if (done) {
+            writeAll(STDOUT_FILENO, "halvane-hook: " + outcome + "\n");
+        } else {
+            log::error("halvane-hook: " + outcome);
+        }
+        return done ? 0 : 1;
+    }
+    const RelayOptions options = checked(given);
+    if (const auto sessionId = injectDaemonSessionId(argc, argv)) {
+        return runInjectorDaemon(options.runtimeDirectory, *sessionId,
+                                 relayPidArgument(argc, argv));
+    }
     if (first == "-h" || first == "--help") {
         writeAll(STDOUT_FILENO, kUsage);
         return 0;

@@ -1,5 +1,5 @@
 #include "RelayMain.h"
 
 int main(int argc, char** argv) {
-    return halvane::relayMain(argc, argv, halvane::RelayOptions{});
+    return halvane::relayMain(argc, argv, halvane::userRelayOptions());
 }

@@ -5,6 +5,7 @@
 
 #include "Halvane/App/AppLaunchSnapshot.h"
 #include "Halvane/App/HalvaneLogo.h"
+#include "Halvane/App/ServingProblemCard.h"
 #include "Halvane/App/Shell/AppRelauncher.h"
 #include "Halvane/App/Shell/AppShell.h"
 #include "Halvane/App/Shell/FirstRun.h"
@@ -15,6 +16,7 @@
 #include "Halvane/Notch/NotchController.h"
 #include "Halvane/Platform/posix/Log.h"
 #include "Halvane/Sessions/HookServer.h"
+#include "Halvane/Sessions/HookServerKeeper.h"
 #include "Halvane/Sessions/HooksInstaller.h"
 #include "Halvane/Sessions/SessionScanner.h"
 #include "Halvane/Sessions/SessionStore.h"
@@ -47,7 +49,18 @@ void AppDelegate::applicationDidFinishLaunching() {
 }
 
 void AppDelegate::installDesktopServices() {
-    TerminalFocusService::install({&m_processes, &m_windows, &m_tabs});
+    TerminalFocusService::install(
+        {&m_processes, &m_windows, &m_tabs, {}, usableRuntimeDirectory()});
+}
+
+std::string AppDelegate::usableRuntimeDirectory() const {
+    // Injector sockets are only looked for in a folder that is the user's
+    // alone; the hook server's keeper reports the problem otherwise.
+    if (m_options.runtimeDirectory.empty() ||
+        runtime_directory::prepare(m_options.runtimeDirectory, ::getuid())) {
+        return {};
+    }
+    return m_options.runtimeDirectory;
 }
 
 void AppDelegate::recordLaunchSnapshot() {
@@ -79,7 +92,8 @@ void AppDelegate::startSessions() {
     m_sessions = std::make_shared<SessionStore>(m_sounds, m_preferences);
     m_sessions->reloadAllowPatterns();
     // Jumps and replies that finish after their session has gone do nothing.
-    TerminalFocusService::install({&m_processes, &m_windows, &m_tabs, m_sessions.get()});
+    TerminalFocusService::install(
+        {&m_processes, &m_windows, &m_tabs, m_sessions.get(), usableRuntimeDirectory()});
     m_shell->bindSessions(*m_sessions);
 }
 
@@ -129,11 +143,29 @@ void AppDelegate::startScanner() {
     m_scanner->start();
 }
 
+HookServer* AppDelegate::server() const {
+    return m_serving ? m_serving->server() : nullptr;
+}
+
 void AppDelegate::startHookServer() {
-    m_server = std::make_unique<HookServer>(m_sessions, m_options.socketPath);
-    if (const auto error = m_server->start()) {
-        log::system("Halvane: failed to start hook server: " + error->description);
+    m_serving = std::make_unique<HookServerKeeper>(
+        m_sessions, HookServerKeeper::Options{m_options.runtimeDirectory, m_options.socketPath,
+                                              m_options.serveRetry});
+    m_problemCard = std::make_unique<ServingProblemCard>();
+    connect(m_serving.get(), &HookServerKeeper::problemChanged, m_problemCard.get(),
+            &ServingProblemCard::setProblem);
+    TrayMenu* tray = m_tray;
+    if (tray != nullptr) {
+        connect(m_serving.get(), &HookServerKeeper::problemChanged, tray,
+                [tray](const QString& problem) {
+                    tray->icon().setToolTip(problem.isEmpty()
+                                                ? QStringLiteral("Halvane")
+                                                : QStringLiteral("Halvane is not receiving "
+                                                                 "Claude Code's hooks: ") +
+                                                      problem);
+                });
     }
+    m_serving->start();
 }
 
 }  // namespace halvane

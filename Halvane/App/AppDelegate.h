@@ -1,7 +1,12 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
+#include <QTimer>
 
+#include <unistd.h>
+
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -10,13 +15,15 @@
 #include "Halvane/Platform/linux/DesktopAccessibilitySettings.h"
 #include "Halvane/Platform/linux/XdoWindowSystem.h"
 #include "Halvane/Platform/posix/ProcfsProcessTable.h"
+#include "Halvane/Platform/posix/RuntimeDirectory.h"
 #include "Halvane/Sessions/Preferences.h"
-#include "HalvaneProtocol/SocketPath.h"
 
 namespace halvane {
 
 class AppShell;
 class HookServer;
+class HookServerKeeper;
+class ServingProblemCard;
 class TrayMenu;
 class NotchController;
 class SessionScanner;
@@ -29,8 +36,13 @@ class AppDelegate final : public QObject {
 
 public:
     struct Options {
-        // Where the hook server listens; tests and benchmarks move it.
-        std::string socketPath = halvane::socketPath;
+        // The user's own folder for sockets and the injectors' log.
+        std::string runtimeDirectory = runtime_directory::locate(::getuid());
+        // Where the hook server listens: $HALVANE_SOCKET, else the folder's
+        // socket. Tests and benchmarks move it.
+        std::string socketPath = runtime_directory::hookSocket(runtimeDirectory);
+        // How soon a server that could not start tries again.
+        std::chrono::milliseconds serveRetry{5000};
     };
 
     // Listens on the product's socket path.
@@ -56,13 +68,17 @@ public:
     void showSessions();
     SessionScanner* scanner() const { return m_scanner.get(); }
     // Kept even when it could not start.
-    HookServer* server() const { return m_server.get(); }
+    HookServer* server() const;
+    // Keeps the server serving, and says why when it cannot.
+    HookServerKeeper* serving() const { return m_serving.get(); }
+    ServingProblemCard* problemCard() const { return m_problemCard.get(); }
     Preferences& preferences() { return m_preferences; }
     WindowSystem& windows() { return m_windows; }
     SoundPlayer& sounds() { return m_sounds; }
 
 private:
     void installDesktopServices();
+    std::string usableRuntimeDirectory() const;
     void recordLaunchSnapshot();
     void startShell();
     void startSessions();
@@ -85,7 +101,8 @@ private:
     std::shared_ptr<SessionStore> m_sessions;
     std::unique_ptr<NotchController> m_notchController;
     std::unique_ptr<SessionScanner> m_scanner;
-    std::unique_ptr<HookServer> m_server;
+    std::unique_ptr<HookServerKeeper> m_serving;
+    std::unique_ptr<ServingProblemCard> m_problemCard;
 };
 
 }  // namespace halvane

@@ -66,8 +66,8 @@ HalvaneApp::Arguments HalvaneApp::parseArguments(const QStringList& arguments) {
     const QCommandLineOption socket(
         QStringLiteral("socket"),
         QStringLiteral("Listen for hook events at <path> instead of %1 (for tests; the "
-                       "relay always uses %1).")
-            .arg(QString::fromLatin1(halvane::socketPath)),
+                       "relay uses $HALVANE_SOCKET, else that one).")
+            .arg(QString::fromStdString(AppDelegate::Options().socketPath)),
         QStringLiteral("path"));
     const QCommandLineOption sessions(
         QStringLiteral("show-sessions"),
@@ -141,7 +141,7 @@ HalvaneApp::~HalvaneApp() = default;
 void HalvaneApp::launch() {
     m_tray->show();
     m_delegate.applicationDidFinishLaunching();
-    if (m_delegate.options().socketPath == socketPath) {
+    if (SingleInstance::isUsersSocket(m_delegate.options().socketPath)) {
         m_instance = std::make_unique<SingleInstance>([this] {
             const SessionStore* sessions = m_delegate.sessions();
             return sessions != nullptr ? static_cast<int>(sessions->sessions().size()) : 0;

@@ -4,9 +4,11 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 
+#include <unistd.h>
+
 #include "Halvane/Platform/posix/Log.h"
+#include "Halvane/Platform/posix/RuntimeDirectory.h"
 #include "Halvane/Platform/posix/UnixSocket.h"
-#include "HalvaneProtocol/SocketPath.h"
 
 namespace halvane {
 
@@ -16,13 +18,17 @@ constexpr int activateTimeoutMs = 3000;
 
 }  // namespace
 
+bool SingleInstance::isUsersSocket(const std::string& socketPath) {
+    return socketPath == runtime_directory::hookSocketIn(runtime_directory::locate(::getuid()));
+}
+
 bool SingleInstance::handOver(const std::string& socketPath, Request request) {
     if (!unix_socket::ownListenerAt(socketPath)) {
         return false;
     }
-    // Only the product's socket meets on the bus: a copy on a socket of its
-    // own (a test, a benchmark) must not reach the user's Halvane.
-    if (socketPath != halvane::socketPath) {
+    // Only the user's own socket meets on the bus: a copy on a socket of its
+    // own (a test, a benchmark, the demo) must not reach the user's Halvane.
+    if (!isUsersSocket(socketPath)) {
         log::error("halvane: a Halvane already serves " + socketPath);
         return true;
     }

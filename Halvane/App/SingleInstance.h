@@ -29,6 +29,10 @@ public:
     // should end). False when none runs.
     static bool handOver(const std::string& socketPath, Request request = Request::activate);
 
+    // Whether socketPath is the user's own hook socket (not one moved by
+    // --socket or $HALVANE_SOCKET): only that one meets on the bus.
+    static bool isUsersSocket(const std::string& socketPath);
+
     // Takes the bus name so later launches find this one. Without a session
     // bus later launches still stop, they just cannot ask for anything.
     // `sessionCount` tells a launch asking for the sessions how many there are.

@@ -59,7 +59,10 @@ PromptCard::PromptCard(Session session, PendingPrompt prompt, int pendingCount,
     const HookEvent& event = m_prompt.event;
     m_header = new CardHeader(
         PromptCardText::headerTitle(event),
-        PromptCardText::headerSubtitle(event, m_session.lastModel, m_pendingCount, m_paths),
+        PromptCardText::headerSubtitle(event, m_session.lastModel, m_pendingCount, m_paths) +
+            (m_session.remoteHost
+                 ? QStringLiteral(" · on ") + QString::fromStdString(*m_session.remoteHost)
+                 : QString()),
         PromptCardText::timeAgo(m_session.lastEvent, m_clock.now()),
         {NotchFonts::rounded(11, QFont::Medium), 1, 2});
 
@@ -140,7 +143,9 @@ QWidget* PromptCard::buildToolSection(const nlohmann::json& input) {
         });
         return m_form;
     }
-    if (tool == "AskUserQuestion") {
+    // Options are answered by typing into the session's terminal, which is
+    // not on this machine for a remote session: it is answered there.
+    if (tool == "AskUserQuestion" && !m_session.remoteHost) {
         const auto labels = PromptCardText::askQuestionOptions(input);
         if (!labels) {
             return nullptr;

@@ -188,7 +188,12 @@ void SessionRow::setSession(const Session& session) {
 void SessionRow::refresh() {
     const SessionUIStatus state = status();
     const QString project = SessionListText::projectName(m_session.cwd);
-    const auto label = SessionListText::terminalLabel(m_session.lastTerminalBundleId);
+    // A session on another machine is named by that machine: there is no
+    // terminal here to open.
+    const auto label = m_session.remoteHost
+                           ? std::optional<QString>(QStringLiteral("on ") +
+                                                    QString::fromStdString(*m_session.remoteHost))
+                           : SessionListText::terminalLabel(m_session.lastTerminalBundleId);
     const SymbolName icon = SessionListText::terminalIcon(m_session.lastTerminalBundleId);
     const auto preview = SessionListText::activityPreview(m_session);
 
@@ -213,7 +218,11 @@ void SessionRow::refresh() {
     m_collapsedBody->setVisible(!m_expanded);
     m_expandedBody->setVisible(m_expanded);
     m_collapseButton->setVisible(m_expanded);
-    const QString help = SessionListText::helpText(m_expanded, project, label);
+    const QString help = m_session.remoteHost
+                             ? QStringLiteral("Runs on ") +
+                                   QString::fromStdString(*m_session.remoteHost) +
+                                   QStringLiteral(": answer it in its terminal there")
+                             : SessionListText::helpText(m_expanded, project, label);
     setToolTip(help);
     // Screen readers name the row by its project and read the help after it.
     setAccessibleName(project);

@@ -11,7 +11,6 @@
 
 #include "Halvane/Sessions/HookEventHandler.h"
 #include "Halvane/Sessions/WorkerThreads.h"
-#include "HalvaneProtocol/SocketPath.h"
 
 class QObject;
 
@@ -56,7 +55,7 @@ struct HookServerError {
 // main-thread calls that have not run yet.
 class HookServer final {
 public:
-    explicit HookServer(std::shared_ptr<HookEventHandler> sessions, std::string path = socketPath,
+    explicit HookServer(std::shared_ptr<HookEventHandler> sessions, std::string path,
                         HookServerLimits limits = {});
     ~HookServer();
     HookServer(const HookServer&) = delete;

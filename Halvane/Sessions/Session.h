@@ -25,6 +25,9 @@ struct Session {
     std::optional<std::int32_t> lastTerminalPid = std::nullopt;
     std::optional<std::int32_t> claudePid = std::nullopt;
     std::optional<std::string> iTermSessionId = std::nullopt;
+    // The machine the session runs on when it is not this one (its hooks come
+    // through an ssh forward): its terminal cannot be raised or typed into.
+    std::optional<std::string> remoteHost = std::nullopt;
     std::optional<Timestamp> lastTranscriptMtime = std::nullopt;
     std::optional<Timestamp> lastStoppedAt = std::nullopt;
     std::optional<std::string> firstUserPrompt = std::nullopt;

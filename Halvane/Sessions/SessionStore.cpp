@@ -1,5 +1,6 @@
 #include "Halvane/Sessions/SessionStore.h"
 
+#include <QSysInfo>
 #include <QUuid>
 #include <algorithm>
 #include <nlohmann/json.hpp>
@@ -69,18 +70,27 @@ void SessionStore::handle(const HookEvent& event, Respond respond) {
     }
     session.cwd = event.cwd;
     session.lastEvent = eventTime;
-    // An event without terminal details never forgets the ones known already.
-    if (event.terminalBundleId) {
-        session.lastTerminalBundleId = event.terminalBundleId;
+    static const std::string ownHost = QSysInfo::machineHostName().toStdString();
+    if (event.hostName && *event.hostName != ownHost) {
+        session.remoteHost = event.hostName;
+    } else {
+        session.remoteHost.reset();
     }
-    if (event.terminalPid) {
-        session.lastTerminalPid = event.terminalPid;
-    }
-    if (event.claudePid) {
-        session.claudePid = event.claudePid;
-    }
-    if (event.iTermSessionId) {
-        session.iTermSessionId = event.iTermSessionId;
+    // Process ids and terminals of another machine mean nothing here. An
+    // event without terminal details never forgets the ones known already.
+    if (!session.remoteHost) {
+        if (event.terminalBundleId) {
+            session.lastTerminalBundleId = event.terminalBundleId;
+        }
+        if (event.terminalPid) {
+            session.lastTerminalPid = event.terminalPid;
+        }
+        if (event.claudePid) {
+            session.claudePid = event.claudePid;
+        }
+        if (event.iTermSessionId) {
+            session.iTermSessionId = event.iTermSessionId;
+        }
     }
     const bool awaitedPrompt = session.awaitingPrompt;
     SessionEvents::note(session, event);

@@ -206,14 +206,7 @@ void startJump(const Session& session, const std::function<void()>& then) {
 }
 
 std::optional<std::string> socketPathFor(const std::string& sessionId) {
-    if (!injectionSocketPath(sessionId)) {
-        return std::nullopt;
-    }
-    const std::string path = platform().injectionSocketPrefix + sessionId + ".sock";
-    if (!unix_socket::fitsAddress(path)) {
-        return std::nullopt;
-    }
-    return path;
+    return injectionSocketPath(platform().injectionDirectory, sessionId);
 }
 
 // A connection to the session's injector daemon, or -1 when none serves it.
@@ -234,7 +227,7 @@ int connectToDaemon(const std::string& sessionId) {
         ::close(fd);
         return -1;
     }
-    // Another user's socket in /tmp is no daemon of ours: never hand it text.
+    // Only a daemon of ours gets text, whatever sits at the path.
     const auto owner = unix_socket::peerUid(fd);
     if (!owner || *owner != ::geteuid()) {
         ::close(fd);
@@ -316,6 +309,10 @@ void install(Platform services) {
 }
 
 void jump(const Session& session) {
+    // A session on another machine has no terminal here to bring forward.
+    if (session.remoteHost) {
+        return;
+    }
     startJump(session, {});
 }
 
@@ -331,6 +328,12 @@ bool injectViaDaemon(const std::string& sessionId, const std::string& text) {
 
 void sendKeystrokes(const std::string& text, const Session& session,
                     const std::function<void()>& beforeTyping) {
+    // Keys typed here would land in whatever local window has the focus.
+    if (session.remoteHost) {
+        log::system("Halvane: not typing into session " + session.id + ", which runs on " +
+                    *session.remoteHost);
+        return;
+    }
     // Connected first: a daemon serves a connection it has already queued
     // even when its relay ends right after.
     const int daemon = connectToDaemon(session.id);

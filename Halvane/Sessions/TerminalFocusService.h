@@ -30,8 +30,10 @@ struct Platform {
     TabSelector* tabs = nullptr;
     // When set, late results for sessions it no longer holds are dropped.
     QPointer<const SessionStore> sessions{};
-    // Socket paths come from the session id; tests move them elsewhere.
-    std::string injectionSocketPrefix = "/tmp/halvane-inject-";
+    // The user's runtime folder, where injector sockets are named after the
+    // session id; empty when there is none (replies are then typed into the
+    // window). Tests use a folder of their own.
+    std::string injectionDirectory;
     // Give the window time to come up before looking for its tab, and the
     // terminal time to take the focus before typing into it.
     std::chrono::milliseconds tabSearchDelay{100};

@@ -20,7 +20,9 @@ HalvaneApp::Arguments parse(const QStringList& arguments) {
 TEST(HalvaneAppArgumentsTest, ListensOnTheProductsSocketUnlessToldOtherwise) {
     const auto plain = parse({});
     EXPECT_FALSE(plain.exitText);
-    EXPECT_EQ(plain.delegate.socketPath, "/tmp/halvane.sock");
+    EXPECT_EQ(plain.delegate.socketPath,
+              halvane::runtime_directory::hookSocketIn(plain.delegate.runtimeDirectory));
+    EXPECT_EQ(plain.delegate.runtimeDirectory, halvane::runtime_directory::locate(::getuid()));
 
     const auto moved = parse({"--socket", "/tmp/elsewhere.sock"});
     EXPECT_FALSE(moved.exitText);

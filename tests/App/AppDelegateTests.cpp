@@ -2,8 +2,10 @@
 // installs the hooks or waits for onboarding, and a hook server that cannot
 // start is reported without stopping the rest.
 #include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -14,9 +16,13 @@
 #include "GuiTestSupport.h"
 #include "Halvane/App/AppDelegate.h"
 #include "Halvane/App/AppLaunchSnapshot.h"
+#include "Halvane/App/ServingProblemCard.h"
 #include "Halvane/App/TrayMenu.h"
 #include "Halvane/Notch/NotchController.h"
+#include "Halvane/Platform/posix/RuntimeDirectory.h"
+#include "Halvane/Platform/posix/UnixSocket.h"
 #include "Halvane/Sessions/HookServer.h"
+#include "Halvane/Sessions/HookServerKeeper.h"
 #include "Halvane/Sessions/Preferences.h"
 #include "Halvane/Sessions/SessionScanner.h"
 #include "Halvane/Sessions/SessionStore.h"
@@ -47,7 +53,9 @@ protected:
 
     AppDelegate::Options options() const {
         AppDelegate::Options made;
+        made.runtimeDirectory = (folder / "run").string();
         made.socketPath = (folder / "halvane.sock").string();
+        made.serveRetry = std::chrono::milliseconds(50);
         return made;
     }
     std::string settings() const { return contentsOf(claude / "settings.json"); }
@@ -101,8 +109,8 @@ TEST_F(AppDelegateTest, AnInterruptedOnboardingIsResumedEvenWhenCompleted) {
     EXPECT_FALSE(std::filesystem::exists(claude / "settings.json"));
 }
 
-TEST_F(AppDelegateTest, AServerThatCannotListenIsReportedAndTheRestRuns) {
-    AppDelegate::Options unreachable;
+TEST_F(AppDelegateTest, AServerThatCannotListenIsShownAndRetriedWhileTheRestRuns) {
+    AppDelegate::Options unreachable = options();
     unreachable.socketPath = (folder / "missing" / "halvane.sock").string();
     const LogCapture log;
     AppDelegate delegate(unreachable);
@@ -117,6 +125,50 @@ TEST_F(AppDelegateTest, AServerThatCannotListenIsReportedAndTheRestRuns) {
     EXPECT_TRUE(reported);
     EXPECT_NE(delegate.notchController()->notch(), nullptr);
     EXPECT_NE(delegate.scanner(), nullptr);
+    // On screen, not only in the log; and it keeps trying instead of running deaf.
+    EXPECT_TRUE(delegate.problemCard()->isVisible());
+    EXPECT_TRUE(
+        delegate.problemCard()->problem().contains(QString::fromStdString(unreachable.socketPath)));
+    std::filesystem::create_directory(folder / "missing");
+    EXPECT_TRUE(pollUntil([&] { return accepts(unreachable.socketPath); }));
+    EXPECT_TRUE(pollUntil([&] { return !delegate.problemCard()->isVisible(); }));
+    EXPECT_TRUE(delegate.serving()->problem().isEmpty());
+}
+
+TEST_F(AppDelegateTest, ALiveSocketOfOursIsLeftAloneAndAStaleOneIsReplaced) {
+    const std::string path = options().socketPath;
+    const int running = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    const auto address = unix_socket::address(path);
+    ASSERT_EQ(::bind(running, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(::listen(running, 4), 0);
+    AppDelegate delegate(options());
+    delegate.applicationDidFinishLaunching();
+    EXPECT_TRUE(delegate.serving()->problem().contains(QStringLiteral("already serves")))
+        << delegate.serving()->problem().toStdString();
+    EXPECT_EQ(delegate.server()->serverFD(), -1);
+
+    // That Halvane crashed, leaving its socket file: this one takes over.
+    ::close(running);
+    EXPECT_TRUE(pollUntil([&] { return delegate.server()->serverFD() >= 0; }));
+    EXPECT_TRUE(accepts(path));
+    EXPECT_TRUE(delegate.serving()->problem().isEmpty());
+}
+
+TEST_F(AppDelegateTest, AnUnsafeRuntimeFolderIsRefusedWithTheReason) {
+    AppDelegate::Options unsafe = options();
+    std::filesystem::create_directory(unsafe.runtimeDirectory);
+    std::filesystem::permissions(unsafe.runtimeDirectory, std::filesystem::perms(0755));
+    unsafe.socketPath = runtime_directory::hookSocketIn(unsafe.runtimeDirectory);
+    AppDelegate delegate(unsafe);
+    delegate.applicationDidFinishLaunching();
+    const std::string problem = delegate.serving()->problem().toStdString();
+    EXPECT_NE(problem.find("refusing " + unsafe.runtimeDirectory + ": other users can reach"),
+              std::string::npos)
+        << problem;
+    EXPECT_FALSE(accepts(unsafe.socketPath));
+
+    std::filesystem::permissions(unsafe.runtimeDirectory, std::filesystem::perms(0700));
+    EXPECT_TRUE(pollUntil([&] { return accepts(unsafe.socketPath); }));
 }
 
 TEST_F(AppDelegateTest, AClickOnTheTrayIconOpensTheSessionList) {

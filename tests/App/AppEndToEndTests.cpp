@@ -17,7 +17,7 @@
 #include "AppProcess.h"
 #include "ChildProcess.h"
 #include "EndToEnd.h"
-#include "HalvaneProtocol/SocketPath.h"
+#include "Halvane/Platform/posix/RuntimeDirectory.h"
 #include "PulseServer.h"
 #include "ServiceProcess.h"
 #include "TempDir.h"
@@ -27,6 +27,10 @@ namespace halvane::test {
 namespace {
 
 using namespace std::chrono_literals;
+
+// The app and the relay of the shipped binaries meet in the user's own folder.
+const std::string socketPath =
+    runtime_directory::hookSocketIn(runtime_directory::locate(::getuid()));
 
 TEST(AppEndToEndTest, APermissionRequestIsApprovedWithTheAKeyOnThePanel) {
     for (const char* tool : {"/usr/bin/xdotool", "/usr/bin/import"}) {
@@ -154,7 +158,7 @@ TEST(AppEndToEndTest, ASecondLaunchHandsOverToTheRunningHalvane) {
     ASSERT_TRUE(pollUntil([&] { return accepts(socketPath) || !first.running(); }));
     ASSERT_TRUE(first.running()) << first.output();
     struct stat served {};
-    ASSERT_EQ(::stat(socketPath, &served), 0);
+    ASSERT_EQ(::stat(socketPath.c_str(), &served), 0);
 
     // Launched again (from the app menu, say): the running one shows its
     // settings and keeps its socket; the new one ends at once.
@@ -174,7 +178,7 @@ TEST(AppEndToEndTest, ASecondLaunchHandsOverToTheRunningHalvane) {
                    first.pid();
     })) << first.output();
     struct stat still {};
-    ASSERT_EQ(::stat(socketPath, &still), 0);
+    ASSERT_EQ(::stat(socketPath.c_str(), &still), 0);
     EXPECT_EQ(still.st_ino, served.st_ino) << "the socket file was replaced";
     EXPECT_TRUE(accepts(socketPath));
     EXPECT_TRUE(first.running());
@@ -191,7 +195,7 @@ TEST(AppEndToEndTest, ASecondLaunchHandsOverToTheRunningHalvane) {
     options.environment["DBUS_SESSION_BUS_ADDRESS"] = "unix:path=/nonexistent/bus";
     const ChildResult blind = runChild({binaryDirectory() + "/halvane"}, options);
     EXPECT_EQ(blind.exitStatus, 0);
-    EXPECT_NE(blind.standardError.find("Halvane is already running (it serves /tmp/halvane.sock)"),
+    EXPECT_NE(blind.standardError.find("Halvane is already running (it serves " + socketPath + ")"),
               std::string::npos)
         << blind.standardError;
     EXPECT_TRUE(accepts(socketPath));

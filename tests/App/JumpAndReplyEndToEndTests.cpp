@@ -22,7 +22,8 @@
 #include "AppProcess.h"
 #include "ChildProcess.h"
 #include "EndToEnd.h"
-#include "HalvaneProtocol/SocketPath.h"
+#include "Halvane/Platform/posix/RuntimeDirectory.h"
+#include "HalvaneProtocol/Injection.h"
 #include "QtTestEnvironment.h"
 #include "TempDir.h"
 #include "XvfbSession.h"
@@ -31,6 +32,10 @@ namespace halvane::test {
 namespace {
 
 using namespace std::chrono_literals;
+
+// The app and the relay of the shipped binaries meet in the user's own folder.
+const std::string socketPath =
+    runtime_directory::hookSocketIn(runtime_directory::locate(::getuid()));
 namespace fs = std::filesystem;
 
 std::string readFile(const fs::path& path) {
@@ -209,9 +214,9 @@ TEST(JumpAndReplyEndToEndTest, AnAnswerIsTypedIntoThePaneAndASecondRowClickJumps
         R"({"hookSpecificOutput":{"hookEventName":"PreToolUse","permissionDecision":"allow"}})"
         "\n");
     // Typed by the session's injector daemon, not by the fallback.
-    EXPECT_NE(
-        readFile("/tmp/halvane-daemon.log").find("inject sid=" + sessionId + " bytes=[31 0d]\n"),
-        std::string::npos);
+    EXPECT_NE(readFile(daemonLogPath(runtime_directory::locate(::getuid())))
+                  .find("inject sid=" + sessionId + " bytes=2\n"),
+              std::string::npos);
     // The answer also brought its pane and terminal forward, beside the
     // typing rather than before it: wait for that before moving elsewhere.
     EXPECT_TRUE(pollUntil([&] {

@@ -27,17 +27,20 @@ TEST(InjectionEscapes, EncodedTextHasNoLineFeedAndDecodesBack) {
 }
 
 TEST(InjectionSocket, OnlySafeSessionIdsBecomePaths) {
-    EXPECT_EQ(injectionSocketPath("3f2a-77"), "/tmp/halvane-inject-3f2a-77.sock");
-    EXPECT_EQ(injectionSocketPath("../../etc/x"), std::nullopt);
-    EXPECT_EQ(injectionSocketPath("a/b"), std::nullopt);
-    EXPECT_EQ(injectionSocketPath("."), std::nullopt);
-    EXPECT_EQ(injectionSocketPath(".."), std::nullopt);
-    EXPECT_EQ(injectionSocketPath(""), std::nullopt);
-    EXPECT_EQ(injectionSocketPath(std::string("a\0b", 3)), std::nullopt);
+    const std::string dir = "/run/user/1000/halvane";
+    EXPECT_EQ(injectionSocketPath(dir, "3f2a-77"), dir + "/inject-3f2a-77.sock");
+    EXPECT_EQ(injectionSocketPath(dir, "../../etc/x"), std::nullopt);
+    EXPECT_EQ(injectionSocketPath(dir, "a/b"), std::nullopt);
+    EXPECT_EQ(injectionSocketPath(dir, "."), std::nullopt);
+    EXPECT_EQ(injectionSocketPath(dir, ".."), std::nullopt);
+    EXPECT_EQ(injectionSocketPath(dir, ""), std::nullopt);
+    EXPECT_EQ(injectionSocketPath(dir, std::string("a\0b", 3)), std::nullopt);
+    // Without a usable runtime folder there are no injectors at all.
+    EXPECT_EQ(injectionSocketPath("", "3f2a-77"), std::nullopt);
     // The whole path must fit a socket address (107 bytes plus the NUL).
-    const std::string fits(107 - std::string("/tmp/halvane-inject-.sock").size(), 'x');
-    EXPECT_TRUE(injectionSocketPath(fits));
-    EXPECT_FALSE(injectionSocketPath(fits + "x"));
+    const std::string fits(107 - (dir + "/inject-.sock").size(), 'x');
+    EXPECT_TRUE(injectionSocketPath(dir, fits));
+    EXPECT_FALSE(injectionSocketPath(dir, fits + "x"));
 }
 
 TEST(Utf8, AcceptsValidAndRejectsMalformedSequences) {

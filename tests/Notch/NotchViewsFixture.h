@@ -57,7 +57,7 @@ protected:
         TerminalFocusService::Platform platform;
         platform.processes = &m_processes;
         platform.windows = &windows;
-        platform.injectionSocketPrefix = (m_sockets / "inject-").string();
+        platform.injectionDirectory = m_sockets.path().string();
         platform.tabSearchDelay = std::chrono::milliseconds(1);
         platform.typingDelay = std::chrono::milliseconds(1);
         TerminalFocusService::install(platform);

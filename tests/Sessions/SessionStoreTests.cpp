@@ -1,4 +1,5 @@
 #include <QSignalSpy>
+#include <QSysInfo>
 #include <fstream>
 #include <iterator>
 
@@ -220,6 +221,25 @@ TEST_F(SessionStoreTest, EventsUpdateCwdAndTimeAlwaysButTerminalFieldsOnlyWhenPr
     EXPECT_EQ(session("a").lastTerminalBundleId, "org.kde.konsole");
     EXPECT_EQ(session("a").claudePid, 99);
     EXPECT_EQ(session("a").lastTerminalPid, 77);
+    EXPECT_EQ(session("a").remoteHost, std::nullopt);
+
+    // Through an ssh forward from another machine: its process ids and
+    // terminal mean nothing here, and the session says where it runs.
+    HookEvent remote = notification("r", 700);
+    remote.hostName = "build-box";
+    remote.terminalPid = 4242;
+    remote.claudePid = 4343;
+    store.handle(remote, ignored());
+    EXPECT_EQ(session("r").remoteHost, "build-box");
+    EXPECT_EQ(session("r").lastTerminalPid, std::nullopt);
+    EXPECT_EQ(session("r").claudePid, std::nullopt);
+
+    HookEvent here = notification("a", 800);
+    here.hostName = QSysInfo::machineHostName().toStdString();
+    here.claudePid = 101;
+    store.handle(here, ignored());
+    EXPECT_EQ(session("a").remoteHost, std::nullopt);
+    EXPECT_EQ(session("a").claudePid, 101);
 }
 
 TEST_F(SessionStoreTest, ListsPutTheNewestFirstAndKeepIdOrderOnTies) {

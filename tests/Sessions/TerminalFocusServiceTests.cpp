@@ -73,7 +73,7 @@ protected:
         platform.processes = &m_processes;
         platform.windows = &m_windows;
         platform.tabs = &m_tabs;
-        platform.injectionSocketPrefix = (m_dir / "inject-").string();
+        platform.injectionDirectory = m_dir.path().string();
         platform.tabSearchDelay = std::chrono::milliseconds(5);
         platform.typingDelay = std::chrono::milliseconds(5);
         TerminalFocusService::install(platform);

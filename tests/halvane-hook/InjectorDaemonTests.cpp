@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "ChildProcess.h"
+#include "Halvane/Platform/posix/RuntimeDirectory.h"
 #include "Halvane/Platform/posix/UnixSocket.h"
 #include "HalvaneProtocol/Injection.h"
 #include "Polling.h"
@@ -50,8 +51,23 @@ bool sendRequest(const std::string& path, const std::string& bytes) {
     return ok;
 }
 
+// The daemons of the shipped binary use the user's own runtime folder, as the
+// relay derives it.
+const std::string& runtimeDir() {
+    static const std::string path = [] {
+        const std::string located = halvane::runtime_directory::locate(::getuid());
+        EXPECT_EQ(halvane::runtime_directory::prepare(located, ::getuid()), std::nullopt);
+        return located;
+    }();
+    return path;
+}
+
+std::string socketFor(const std::string& session) {
+    return *halvane::injectionSocketPath(runtimeDir(), session);
+}
+
 std::string daemonLog() {
-    std::ifstream file(halvane::daemonLogPath);
+    std::ifstream file(halvane::daemonLogPath(runtimeDir()));
     std::stringstream text;
     text << file.rdbuf();
     return text.str();
@@ -109,9 +125,12 @@ private:
 
 TEST(InjectorDaemon, TypesDecodedRequestsIntoItsTerminalAndLogsThem) {
     const std::string session = uniqueSession("pty");
-    const std::string path = *halvane::injectionSocketPath(session);
+    const std::string path = socketFor(session);
     DaemonInTerminal daemon(session);
     ASSERT_TRUE(pollUntil([&] { return isSocket(path); })) << "daemon did not listen";
+    // A full log starts over, keeping the previous one beside it.
+    std::ofstream(halvane::daemonLogPath(runtimeDir()), std::ios::app)
+        << std::string(256 * 1024, '.') << '\n';
 
     ASSERT_TRUE(sendRequest(path, "ls\\r\n"));
     ASSERT_TRUE(pollUntil([&] { return daemon.typed() == "ls\r"; })) << daemon.typed();
@@ -122,14 +141,18 @@ TEST(InjectorDaemon, TypesDecodedRequestsIntoItsTerminalAndLogsThem) {
     ASSERT_TRUE(sendRequest(path, "end\\"));
     ASSERT_TRUE(pollUntil([&] { return daemon.typed() == "ls\ra\\b\\qend\\"; })) << daemon.typed();
 
+    // A reply can hold a secret: the log counts the bytes and never shows them.
     const std::string log = daemonLog();
-    EXPECT_NE(log.find("inject sid=" + session + " bytes=[6c 73 0d]\n  ioctl results: [0, 0, 0]\n"),
+    EXPECT_NE(log.find("inject sid=" + session + " bytes=3\n  ioctl results: [0, 0, 0]\n"),
               std::string::npos)
         << log;
-    EXPECT_NE(log.find("inject sid=" + session + " bytes=[61 5c 62 5c 71]\n"), std::string::npos);
+    EXPECT_NE(log.find("inject sid=" + session + " bytes=5\n"), std::string::npos);
+    EXPECT_EQ(log.find("inject sid=" + session + " bytes=["), std::string::npos);
     EXPECT_EQ(log.find("second line"), std::string::npos);
     struct stat info {};
-    ASSERT_EQ(::stat(halvane::daemonLogPath, &info), 0);
+    ASSERT_EQ(::stat(halvane::daemonLogPath(runtimeDir()).c_str(), &info), 0);
+    EXPECT_LT(info.st_size, 64 * 1024);
+    EXPECT_TRUE(exists(halvane::daemonLogPath(runtimeDir()) + ".old"));
     if (info.st_uid == ::geteuid()) {
         EXPECT_EQ(info.st_mode & 0077, 0u) << "the log must not be readable by others";
     }
@@ -146,7 +169,7 @@ TEST(InjectorDaemon, WithoutATerminalOrMultiplexerItCannotStart) {
         {"/usr/bin/setsid", binaryDirectory() + "/halvane-hook", "--inject-daemon", session},
         options);
     EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_FALSE(exists(*halvane::injectionSocketPath(session)));
+    EXPECT_FALSE(exists(socketFor(session)));
 }
 
 TEST(InjectorDaemon, UnsafeSessionIdsNeverBecomeSockets) {
@@ -155,8 +178,8 @@ TEST(InjectorDaemon, UnsafeSessionIdsNeverBecomeSockets) {
             runChild({binaryDirectory() + "/halvane-hook", "--inject-daemon", session});
         EXPECT_EQ(result.exitStatus, 1) << session;
     }
-    EXPECT_FALSE(exists("/tmp/halvane-inject-../escape.sock"));
-    EXPECT_FALSE(exists("/tmp/escape.sock"));
+    EXPECT_FALSE(exists(runtimeDir() + "/inject-../escape.sock"));
+    EXPECT_FALSE(exists(runtimeDir() + "/escape.sock"));
 }
 
 TEST(InjectorDaemon, TypesThroughTmuxWhenThereIsNoTerminal) {
@@ -175,7 +198,7 @@ TEST(InjectorDaemon, TypesThroughTmuxWhenThereIsNoTerminal) {
     ASSERT_FALSE(pane.empty());
 
     const std::string session = uniqueSession("tmux");
-    const std::string path = *halvane::injectionSocketPath(session);
+    const std::string path = socketFor(session);
     const pid_t daemon = ::fork();
     if (daemon == 0) {
         ::setsid();
@@ -195,7 +218,7 @@ TEST(InjectorDaemon, TypesThroughTmuxWhenThereIsNoTerminal) {
         return screen.find("hello from halvane\nhello from halvane") != std::string::npos;
     });
     EXPECT_TRUE(typed) << tmux({"capture-pane", "-p"}).standardOutput;
-    EXPECT_NE(daemonLog().find("inject sid=" + session + " bytes=["), std::string::npos);
+    EXPECT_NE(daemonLog().find("inject sid=" + session + " bytes=19\n"), std::string::npos);
     EXPECT_NE(daemonLog().find("  tmux results: [0, 0]"), std::string::npos);
 
     ::kill(daemon, SIGTERM);
@@ -207,7 +230,7 @@ TEST(InjectorDaemon, TheRelayStartsOneDaemonThatEndsAfterIt) {
     TempDir dir("spawn");
     const std::string appSocket = (dir / "h.sock").string();
     const std::string session = uniqueSession("spawn");
-    const std::string path = *halvane::injectionSocketPath(session);
+    const std::string path = socketFor(session);
     // The app stays silent for a moment, keeping the relay alive meanwhile.
     ScriptedServer app(appSocket, ScriptedServer::Reply::stayOpenSilent);
 
@@ -245,7 +268,7 @@ TEST(InjectorDaemon, TheRelayStartsOneDaemonThatEndsAfterIt) {
 TEST(InjectorDaemon, NoDaemonIsStartedWhileTheSocketFileExists) {
     TempDir dir("nospawn");
     const std::string session = uniqueSession("exists");
-    const std::string path = *halvane::injectionSocketPath(session);
+    const std::string path = socketFor(session);
     { std::ofstream(path) << "placeholder"; }
     ChildOptions options;
     options.standardInput = R"({"hook_event_name":"Stop","session_id":")" + session + R"("})";
@@ -264,7 +287,7 @@ TEST(InjectorDaemon, NoDaemonIsStartedWhileTheSocketFileExists) {
 TEST(InjectorDaemon, AStaleSocketFileDoesNotBlockANewDaemon) {
     TempDir dir("stale");
     const std::string session = uniqueSession("stale");
-    const std::string path = *halvane::injectionSocketPath(session);
+    const std::string path = socketFor(session);
     {
         // What a daemon that was killed outright leaves behind.
         const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
@@ -296,7 +319,7 @@ TEST(InjectorDaemon, AStaleSocketFileDoesNotBlockANewDaemon) {
 // as the relay exits, and is still typed.
 TEST(InjectorDaemon, ARequestWaitingWhenTheRelayExitsIsStillTyped) {
     const std::string session = uniqueSession("late");
-    const std::string path = *halvane::injectionSocketPath(session);
+    const std::string path = socketFor(session);
     int master = -1, slave = -1;
     ASSERT_EQ(::openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
     termios raw{};

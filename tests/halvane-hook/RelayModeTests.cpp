@@ -19,7 +19,7 @@ TEST(RelayArguments, DaemonModeNeedsTheSwitchAndASessionId) {
 TEST(RelayInput, InputThatIsNotAnObjectExitsTwoWithoutOutput) {
     halvane::test::FakeProcessTable table;
     const halvane::RelayContext context{table, 1};
-    const halvane::RelayOptions options{"/nonexistent/halvane.sock", 1};
+    const halvane::RelayOptions options{"/nonexistent/halvane.sock", 1, true, ""};
     for (const char* input : {"", "[]", "{", "null", "\"PreToolUse\"", "{\"a\":\"\\ud800\"}"}) {
         const auto output = halvane::runRelay(input, context, options);
         EXPECT_EQ(output.exitStatus, 2) << input;
@@ -31,7 +31,7 @@ TEST(RelayInput, UnmappedEventsAnswerNeutrallyWithoutDetection) {
     halvane::test::FakeProcessTable table;
     table.add(70, 1, "claude");
     const halvane::RelayContext context{table, 70};
-    const halvane::RelayOptions options{"/nonexistent/halvane.sock", 1};
+    const halvane::RelayOptions options{"/nonexistent/halvane.sock", 1, true, ""};
     for (const char* input : {"{}", R"({"hook_event_name":"preToolUse"})",
                               R"({"hook_event_name":"NoSuchEvent"})", R"({"hook_event_name":7})"}) {
         const auto output = halvane::runRelay(input, context, options);

@@ -6,7 +6,7 @@
 #include "RelayMain.h"
 
 int main(int argc, char** argv) {
-    halvane::RelayOptions options;
+    halvane::RelayOptions options = halvane::userRelayOptions();
     if (const char* path = std::getenv("HALVANE_TEST_SOCKET")) {
         options.socketPath = path;
     }
