@@ -130,8 +130,8 @@ TEST_F(AppDelegateTest, AServerThatCannotListenIsShownAndRetriedWhileTheRestRuns
     EXPECT_TRUE(
         delegate.problemCard()->problem().contains(QString::fromStdString(unreachable.socketPath)));
     std::filesystem::create_directory(folder / "missing");
-    EXPECT_TRUE(pollUntil([&] { return accepts(unreachable.socketPath); }));
-    EXPECT_TRUE(pollUntil([&] { return !delegate.problemCard()->isVisible(); }));
+    EXPECT_TRUE(waitUntil([&] { return accepts(unreachable.socketPath); }));
+    EXPECT_TRUE(waitUntil([&] { return !delegate.problemCard()->isVisible(); }));
     EXPECT_TRUE(delegate.serving()->problem().isEmpty());
 }
 
@@ -149,7 +149,7 @@ TEST_F(AppDelegateTest, ALiveSocketOfOursIsLeftAloneAndAStaleOneIsReplaced) {
 
     // That Halvane crashed, leaving its socket file: this one takes over.
     ::close(running);
-    EXPECT_TRUE(pollUntil([&] { return delegate.server()->serverFD() >= 0; }));
+    EXPECT_TRUE(waitUntil([&] { return delegate.server()->serverFD() >= 0; }));
     EXPECT_TRUE(accepts(path));
     EXPECT_TRUE(delegate.serving()->problem().isEmpty());
 }
@@ -168,7 +168,7 @@ TEST_F(AppDelegateTest, AnUnsafeRuntimeFolderIsRefusedWithTheReason) {
     EXPECT_FALSE(accepts(unsafe.socketPath));
 
     std::filesystem::permissions(unsafe.runtimeDirectory, std::filesystem::perms(0700));
-    EXPECT_TRUE(pollUntil([&] { return accepts(unsafe.socketPath); }));
+    EXPECT_TRUE(waitUntil([&] { return accepts(unsafe.socketPath); }));
 }
 
 TEST_F(AppDelegateTest, AClickOnTheTrayIconOpensTheSessionList) {

@@ -11,7 +11,7 @@
 
 #include "ChildProcess.h"
 #include "EndToEnd.h"
-#include "HalvaneProtocol/SocketPath.h"
+#include "Halvane/Platform/posix/RuntimeDirectory.h"
 #include "MissingService.h"
 #include "Polling.h"
 #include "QtTestEnvironment.h"
@@ -22,6 +22,10 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
 namespace {
+
+// The app and the relay of the shipped binaries meet in the user's own folder.
+const std::string socketPath =
+    runtime_directory::hookSocketIn(runtime_directory::locate(::getuid()));
 
 std::string readLink(const fs::path& link) {
     std::error_code error;
@@ -95,19 +99,18 @@ void HalvaneWithClaude::SetUp() {
     m_app = std::make_unique<AppProcess>(std::vector<std::string>{binaryDirectory() + "/halvane"},
                                          environment, m_home->path());
     // Its own server, not another Halvane's on the same fixed path.
-    const std::string listening = std::string("hook server listening on ") + socketPath;
+    const std::string listening = "hook server listening on " + socketPath;
     ASSERT_TRUE(pollUntil([&] {
         return (appLog().find(listening) != std::string::npos && accepts(socketPath)) ||
                !m_app->running();
     })) << appLog();
     if (!m_app->running() && appLog().find("already running") != std::string::npos) {
         // A developer's own Halvane, say: the relay would talk to that one.
-        HALVANE_SKIP_UNLESS_CI("another Halvane serves " + std::string(socketPath) + ": " +
-                               appLog());
+        HALVANE_SKIP_UNLESS_CI("another Halvane serves " + socketPath + ": " + appLog());
     }
     ASSERT_TRUE(m_app->running()) << appLog();
     struct stat served {};
-    ASSERT_EQ(::stat(socketPath, &served), 0);
+    ASSERT_EQ(::stat(socketPath.c_str(), &served), 0);
     m_socketInode = served.st_ino;
     ASSERT_TRUE(pollUntil([&] {
         const nlohmann::json hooks = m_cli.userSettings().value("hooks", nlohmann::json());
@@ -251,7 +254,7 @@ std::string HalvaneWithClaude::context() const {
     // Tests of other checkouts on this machine may start a Halvane of their
     // own, which takes the fixed path over.
     struct stat now {};
-    if (::stat(socketPath, &now) != 0 || now.st_ino != m_socketInode) {
+    if (::stat(socketPath.c_str(), &now) != 0 || now.st_ino != m_socketInode) {
         text += std::string("\n--- ") + socketPath + " is no longer this app's ---\n";
     }
     return text;
