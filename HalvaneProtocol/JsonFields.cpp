@@ -2,6 +2,9 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
+
+#include "JsonDepth.h"
 
 namespace halvane::json_fields {
 
@@ -60,6 +63,9 @@ std::int32_t toInt32(const nlohmann::json& value, const char* key) {
 }  // namespace
 
 nlohmann::json parseObject(std::string_view text) {
+    if (nestsDeeperThan(text)) {
+        throw FieldError("nested deeper than " + std::to_string(jsonDepthLimit) + " levels");
+    }
     nlohmann::json parsed;
     try {
         parsed = nlohmann::json::parse(text.begin(), text.end());

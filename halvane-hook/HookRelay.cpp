@@ -14,6 +14,7 @@
 #include "Halvane/Platform/posix/Log.h"
 #include "Halvane/Platform/posix/UnixSocket.h"
 #include "HalvaneProtocol/Framing.h"
+#include "HalvaneProtocol/JsonDepth.h"
 #include "HalvaneProtocol/WireTime.h"
 #include "InjectorDaemon.h"
 #include "TerminalDetection.h"
@@ -286,6 +287,12 @@ ExchangeResult sendAndReceive(const HookEvent& event, const RelayOptions& option
 
 RelayOutput runRelay(std::string_view input, const RelayContext& context,
                      const RelayOptions& options) {
+    // Parsing or re-serialising such input would overflow the stack; it is
+    // valid JSON all the same, so Claude Code gets the neutral answer.
+    if (nestsDeeperThan(input)) {
+        say("input nested deeper than " + std::to_string(jsonDepthLimit) + " levels");
+        return {std::string(neutralAnswer), 0};
+    }
     nlohmann::json payload = nlohmann::json::parse(input.begin(), input.end(), nullptr, false);
     if (payload.is_discarded() || !payload.is_object()) {
         say("invalid JSON on stdin");

@@ -7,6 +7,7 @@
 #include "Halvane/Sessions/Graphemes.h"
 #include "Halvane/Sessions/SessionEvents.h"
 #include "HalvaneProtocol/Injection.h"
+#include "HalvaneProtocol/JsonDepth.h"
 
 namespace halvane::PromptCardText {
 
@@ -82,7 +83,7 @@ QString commandDescriptor(const nlohmann::json& input) {
 }  // namespace
 
 nlohmann::json parseJSON(const std::optional<std::string>& text) {
-    nlohmann::json parsed = nlohmann::json::parse(text.value_or(std::string()), nullptr, false);
+    nlohmann::json parsed = parseBounded(text.value_or(std::string()));
     if (!parsed.is_object()) {
         return nlohmann::json::object();
     }
@@ -316,6 +317,9 @@ QString alwaysTooltip(const HookEvent& event) {
                SuggestionText::describe(event.permissionSuggestions).value_or(QString());
     }
     if (const auto rule = AllowRules::allowPattern(event)) {
+        if (AllowRules::isExactCommandRule(*rule)) {
+            return QStringLiteral("Always allow exactly this command: ") + fromUtf8(*rule);
+        }
         return QStringLiteral("Always allow ") + fromUtf8(*rule);
     }
     return QStringLiteral("This request has no rule to remember: Always only approves it");

@@ -1,8 +1,11 @@
 #include "Halvane/Sessions/AllowRules.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <nlohmann/json.hpp>
+
+#include "HalvaneProtocol/JsonDepth.h"
 
 namespace halvane::AllowRules {
 
@@ -17,7 +20,7 @@ std::optional<std::string> bashCommand(const HookEvent& event) {
     if (!event.toolInput) {
         return std::nullopt;
     }
-    const nlohmann::json input = nlohmann::json::parse(*event.toolInput, nullptr, false);
+    const nlohmann::json input = parseBounded(*event.toolInput);
     if (!input.is_object()) {
         return std::nullopt;
     }
@@ -96,7 +99,69 @@ bool harmlessRedirection(std::string_view command, std::size_t& at) {
     return isNullDevice(readTarget(command, at));
 }
 
+// Words that run the rest of their command line, or a program named in it, as
+// another command: a rule "every command starting with this word" would
+// approve anything at all behind them.
+constexpr std::array<std::string_view, 60> runnerWords = {
+    "sudo",   "doas",   "su",     "runuser",  "pkexec",   "env",     "timeout", "nice",    "ionice",
+    "nohup",  "setsid", "stdbuf", "taskset",  "chrt",     "chroot",  "unshare", "nsenter", "flock",
+    "time",   "watch",  "xargs",  "parallel", "exec",     "command", "builtin", "eval",    "source",
+    ".",      "strace", "ltrace", "gdb",      "valgrind", "bash",    "sh",      "dash",    "zsh",
+    "ksh",    "fish",   "csh",    "tcsh",     "busybox",  "python",  "python2", "python3", "node",
+    "nodejs", "deno",   "bun",    "perl",     "ruby",     "php",     "lua",     "awk",     "gawk",
+    "npx",    "bunx",   "pnpx",   "uvx",      "ssh",      "script",
+};
+
+// A leading NAME=value sets a variable for the real command that follows.
+bool isAssignment(std::string_view word) {
+    const std::size_t equals = word.find('=');
+    if (equals == std::string_view::npos || equals == 0) {
+        return false;
+    }
+    std::string_view name = word.substr(0, equals);
+    if (name.ends_with('+')) {
+        name.remove_suffix(1);  // NAME+=value
+    }
+    return !name.empty() && std::isdigit(static_cast<unsigned char>(name.front())) == 0 &&
+           std::all_of(name.begin(), name.end(), [](char c) {
+               return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
+           });
+}
+
+// A word the shell reads exactly as written: no quotes, escapes, expansions,
+// globs or blanks that would make it name another program than it seems to.
+bool isPlainWord(std::string_view word) {
+    return std::all_of(word.begin(), word.end(), [](char c) {
+        return std::isalnum(static_cast<unsigned char>(c)) != 0 ||
+               std::string_view("/._+-,:@%").find(c) != std::string_view::npos;
+    });
+}
+
+bool isRunner(std::string_view word) {
+    // "/usr/bin/sudo" runs sudo too; so does "python3.12".
+    const std::size_t slash = word.rfind('/');
+    std::string_view name = slash == std::string_view::npos ? word : word.substr(slash + 1);
+    if (const std::size_t dot = name.find('.'); dot != std::string_view::npos && dot > 0) {
+        name = name.substr(0, dot);
+    }
+    return std::find(runnerWords.begin(), runnerWords.end(), name) != runnerWords.end();
+}
+
+std::string exactRule(std::string_view command) {
+    return std::string(bashTool) + "(" + std::string(command) + ")";
+}
+
 }  // namespace
+
+bool coversPrefix(std::string_view word) {
+    // The empty word only ever matches the empty command.
+    return word.empty() || (isPlainWord(word) && !isRunner(word) && !isAssignment(word));
+}
+
+bool isExactCommandRule(std::string_view rule) {
+    return rule.starts_with(std::string(bashTool) + "(") && rule.ends_with(")") &&
+           !rule.ends_with(prefixRuleEnd);
+}
 
 std::string commandWord(std::string_view command) {
     const std::size_t start = command.find_first_not_of(' ');
@@ -207,7 +272,17 @@ std::optional<std::string> allowPattern(const HookEvent& event) {
     if (!command) {
         return std::string(bashTool);
     }
-    return std::string(bashTool) + "(" + commandWord(*command) + std::string(prefixRuleEnd);
+    const std::string word = commandWord(*command);
+    if (coversPrefix(word)) {
+        return std::string(bashTool) + "(" + word + std::string(prefixRuleEnd);
+    }
+    // Behind a runner or an assignment the real command is anything at all:
+    // remember exactly this one. One ending in ":*" would read back as a
+    // prefix rule, so it gets no rule.
+    if (std::string_view(*command).ends_with(":*")) {
+        return std::nullopt;
+    }
+    return exactRule(*command);
 }
 
 bool matchesAllowRule(const HookEvent& event, const std::vector<std::string>& rules) {
@@ -216,8 +291,12 @@ bool matchesAllowRule(const HookEvent& event, const std::vector<std::string>& ru
     }
     const std::string& tool = *event.tool;
     const std::string prefix = tool + "(";
+    const std::optional<std::string> command = tool == bashTool ? bashCommand(event) : std::nullopt;
     for (const std::string& rule : rules) {
         if (rule == tool) {
+            return true;
+        }
+        if (command && isExactCommandRule(rule) && rule == exactRule(*command)) {
             return true;
         }
         const bool prefixRule = rule.size() >= prefix.size() + prefixRuleEnd.size() &&
@@ -227,7 +306,11 @@ bool matchesAllowRule(const HookEvent& event, const std::vector<std::string>& ru
         }
         const std::string_view inner = std::string_view(rule).substr(
             prefix.size(), rule.size() - prefix.size() - prefixRuleEnd.size());
-        const std::optional<std::string> command = bashCommand(event);
+        // Such a rule may sit in the file from an older Halvane or from the
+        // user; it stays there, but it approves nothing here.
+        if (!coversPrefix(inner)) {
+            continue;
+        }
         if (command && commandWord(*command) == inner && isSingleCommand(*command)) {
             return true;
         }

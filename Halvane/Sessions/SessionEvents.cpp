@@ -2,6 +2,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "HalvaneProtocol/JsonDepth.h"
+
 namespace halvane::SessionEvents {
 
 namespace {
@@ -39,7 +41,7 @@ std::optional<std::string> stringField(const std::optional<std::string>& toolInp
     if (!toolInput) {
         return std::nullopt;
     }
-    const nlohmann::json input = nlohmann::json::parse(*toolInput, nullptr, false);
+    const nlohmann::json input = parseBounded(*toolInput);
     if (!input.is_object()) {
         return std::nullopt;
     }

@@ -12,6 +12,7 @@
 #include "Halvane/Sessions/QuotedList.h"
 #include "Halvane/Sessions/SessionEvents.h"
 #include "Halvane/Sessions/SessionReconciler.h"
+#include "HalvaneProtocol/JsonDepth.h"
 #include "HalvaneProtocol/Utf8.h"
 #include "HalvaneProtocol/WireTime.h"
 
@@ -253,8 +254,8 @@ bool SessionStore::isSameCall(const HookEvent& request, const HookEvent& ran) {
     if (request.tool != ran.tool || !request.toolInput || !ran.toolInput) {
         return false;
     }
-    const nlohmann::json asked = nlohmann::json::parse(*request.toolInput, nullptr, false);
-    const nlohmann::json done = nlohmann::json::parse(*ran.toolInput, nullptr, false);
+    const nlohmann::json asked = parseBounded(*request.toolInput);
+    const nlohmann::json done = parseBounded(*ran.toolInput);
     if (asked.is_discarded() || done.is_discarded()) {
         return *request.toolInput == *ran.toolInput;
     }

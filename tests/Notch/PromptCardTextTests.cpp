@@ -306,6 +306,8 @@ TEST(PromptActions, EachButtonHasItsStyleAndKey) {
 TEST(PromptActions, AlwaysNamesTheRuleItWillStore) {
     EXPECT_EQ(PromptCardText::alwaysTooltip(request("Bash", R"({"command":"git push origin"})")),
               "Always allow Bash(git:*)");
+    EXPECT_EQ(PromptCardText::alwaysTooltip(request("Bash", R"({"command":"sudo make install"})")),
+              "Always allow exactly this command: Bash(sudo make install)");
     EXPECT_EQ(PromptCardText::alwaysTooltip(request("Edit", R"({"file_path":"/a"})")),
               "Always allow Edit");
     HookEvent stop;

@@ -36,10 +36,11 @@ TEST(AllowPattern, IsTheToolNameOrTheBashCommandWord) {
     EXPECT_EQ(allowPattern(bash("git status")), "Bash(git:*)");
     EXPECT_EQ(allowPattern(bash("  ls   -la")), "Bash(ls:*)");
     EXPECT_EQ(allowPattern(bash("")), "Bash(:*)");
-    // Only spaces: no piece, so the whole command is the word.
-    EXPECT_EQ(allowPattern(bash("   ")), "Bash(   :*)");
+    // Only spaces: no piece, so the whole command is the word; a word with
+    // blanks in it is no prefix anyone meant, so the command is kept whole.
+    EXPECT_EQ(allowPattern(bash("   ")), "Bash(   )");
     // Tabs are not separators.
-    EXPECT_EQ(allowPattern(bash("git\tstatus")), "Bash(git\tstatus:*)");
+    EXPECT_EQ(allowPattern(bash("git\tstatus")), "Bash(git\tstatus)");
 }
 
 TEST(AllowPattern, FallsBackToBashWhenTheInputHasNoCommandString) {
@@ -48,6 +49,9 @@ TEST(AllowPattern, FallsBackToBashWhenTheInputHasNoCommandString) {
     EXPECT_EQ(allowPattern(request("Bash", R"(["git"])")), "Bash");
     EXPECT_EQ(allowPattern(request("Bash", R"({"cmd":"git"})")), "Bash");
     EXPECT_EQ(allowPattern(request("Bash", R"({"command":42})")), "Bash");
+    // Nested past any parser's stack: read as no command, never a crash.
+    const std::string deep = std::string(100000, '[') + std::string(100000, ']');
+    EXPECT_EQ(allowPattern(request("Bash", R"({"command":"ls","x":)" + deep + "}")), "Bash");
 }
 
 TEST(MatchesAllowRule, BareToolNamesCoverEveryRequestOfThatTool) {
@@ -78,6 +82,36 @@ TEST(MatchesAllowRule, PrefixRulesOfOtherToolsAndForeignRulesNeverMatch) {
     EXPECT_FALSE(matchesAllowRule(request("Read", R"({"file_path":"~/secrets"})"), rules));
     EXPECT_FALSE(matchesAllowRule(request("WebFetch", "{}"), rules));
     EXPECT_FALSE(matchesAllowRule(bash("git status"), {"Bash(git)", "Bash(git*)", "Bash:*)"}));
+}
+
+TEST(RunnerCommands, AreRememberedExactlyAndPrefixRulesForThemApproveNothing) {
+    // Behind each first word the real command could be anything at all.
+    for (const char* command :
+         {"CI=true npm test", "FOO+=1 make", "sudo apt update", "/usr/bin/sudo ls", "env X=1 ls",
+          "timeout 5 make", "nice make", "nohup ./serve", "xargs rm", "exec ls", "command ls",
+          "bash -c 'make'", "sh -c make", "python3 -c 'print(1)'", "python3.12 x.py", "node -e 'x'",
+          "npx jest", "\"sudo\" ls", "s$1 ls"}) {
+        const std::string word = AllowRules::commandWord(command);
+        EXPECT_EQ(allowPattern(bash(command)), "Bash(" + std::string(command) + ")") << command;
+        // A prefix rule for the word, stored earlier, approves nothing ...
+        const std::vector<std::string> prefixRule = {"Bash(" + word + ":*)"};
+        EXPECT_FALSE(matchesAllowRule(bash(command), prefixRule)) << command;
+        EXPECT_FALSE(matchesAllowRule(bash(word + " rm -rf ~"), prefixRule)) << command;
+        // ... while the exact rule approves that command and no other.
+        const std::vector<std::string> exact = {*allowPattern(bash(command))};
+        EXPECT_TRUE(matchesAllowRule(bash(command), exact)) << command;
+        EXPECT_FALSE(matchesAllowRule(bash(word + " rm -rf ~"), exact)) << command;
+        EXPECT_FALSE(matchesAllowRule(bash(std::string(command) + " "), exact)) << command;
+    }
+    // The assignment in front of a harmless command changes nothing about that.
+    EXPECT_FALSE(matchesAllowRule(bash("CI=true rm -rf ~"), {"Bash(CI=true:*)"}));
+    // Ordinary programs and scripts keep their prefix rule.
+    EXPECT_EQ(allowPattern(bash("npm test")), "Bash(npm:*)");
+    EXPECT_EQ(allowPattern(bash("./build.sh --fast")), "Bash(./build.sh:*)");
+    EXPECT_EQ(allowPattern(bash("git log --format=%H")), "Bash(git:*)");
+    // Ending in ":*", the exact rule would read back as a prefix rule.
+    EXPECT_EQ(allowPattern(bash("sudo echo a:*")), std::nullopt);
+    EXPECT_FALSE(matchesAllowRule(bash("sudo echo a:*"), {"Bash(sudo echo a:*)"}));
 }
 
 TEST(MatchesAllowRule, FirstMatchingRuleWinsInListOrder) {

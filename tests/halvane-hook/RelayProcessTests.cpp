@@ -17,6 +17,7 @@
 
 #include "Halvane/Platform/posix/UnixSocket.h"
 #include "HalvaneProtocol/Framing.h"
+#include "HalvaneProtocol/HookEvent.h"
 #include "HalvaneProtocol/WireTime.h"
 #include "RelayHarness.h"
 #include "ScriptedServer.h"
@@ -287,6 +288,29 @@ TEST_F(RelayProcess, InvalidInputExitsTwoWithItsLine) {
         EXPECT_EQ(result.standardOutput, "") << input;
         EXPECT_EQ(result.standardError, "halvane-hook: invalid JSON on stdin\n") << input;
     }
+}
+
+TEST_F(RelayProcess, DeeplyNestedInputIsAnsweredNeutrallyWithoutACrash) {
+    const std::size_t levels = 100000;
+    const std::string nested = std::string(levels, '[') + std::string(levels, ']');
+    ScriptedServer server(socketPath(), Reply::line, R"({"decision":"approve"})");
+    const auto result = relay(
+        R"({"hook_event_name":"PreToolUse","session_id":"s","tool_name":"Bash","tool_input":)" +
+        nested + "}");
+    // Exit 2 would block the tool in Claude Code; {} lets it ask as usual.
+    EXPECT_EQ(result.exitStatus, 0);
+    EXPECT_EQ(result.standardOutput, "{}\n");
+    EXPECT_EQ(result.standardError, "halvane-hook: input nested deeper than 512 levels\n");
+    EXPECT_TRUE(server.requests().empty());
+
+    // The app's decoder refuses such a line from any other client the same way.
+    const std::string line =
+        R"({"kind":"permissionRequest","sessionId":"s","cwd":"/","timestamp":1,"extra":)" + nested +
+        "}";
+    const auto decoded = halvane::HookEvent::decode(line);
+    ASSERT_FALSE(decoded);
+    EXPECT_NE(decoded.error().find("nested deeper than 512 levels"), std::string::npos)
+        << decoded.error();
 }
 
 TEST_F(RelayProcess, InjectDaemonWithoutSessionIdRunsAsRelay) {
