@@ -17,9 +17,12 @@ public:
 
     virtual ~HookEventHandler() = default;
     virtual void handle(const HookEvent& event, Respond respond) = 0;
-    // The client that sent this event went away before its answer; on the
-    // main thread, at most once, after handle().
-    virtual void withdraw(const HookEvent& /*event*/) {}
+
+    // The client that sent this event went away before its answer (Claude
+    // Code ends the relay when the user answers in the terminal). Called on
+    // the main thread, at most once, after handle(), and never once respond
+    // has been called; respond is harmless afterwards.
+    virtual void withdraw(const HookEvent& event) { static_cast<void>(event); }
 };
 
 }  // namespace halvane

@@ -19,7 +19,11 @@ inline HookServerLimits limits(
     std::chrono::milliseconds decisionWait,
     std::chrono::milliseconds requestReadTimeout = std::chrono::seconds(20),
     std::size_t maxConnections = 64) {
-    return HookServerLimits{decisionWait, requestReadTimeout, maxConnections};
+    HookServerLimits result;
+    result.decisionWait = decisionWait;
+    result.requestReadTimeout = requestReadTimeout;
+    result.maxConnections = maxConnections;
+    return result;
 }
 
 // A server on a socket in a fresh folder, a fake model, and the log lines.
@@ -35,10 +39,12 @@ protected:
         }
     }
 
-    std::unique_ptr<HookServer> startServer(HookServerLimits limits = {std::chrono::seconds(20),
-                                                                       std::chrono::seconds(20),
-                                                                       64}) {
-        auto server = std::make_unique<HookServer>(m_sessions, socketPath(), limits);
+    std::unique_ptr<HookServer> startServer() {
+        return startServer(limits(std::chrono::seconds(20)));
+    }
+
+    std::unique_ptr<HookServer> startServer(HookServerLimits serverLimits) {
+        auto server = std::make_unique<HookServer>(m_sessions, socketPath(), serverLimits);
         const auto error = server->start();
         EXPECT_FALSE(error) << error->description;
         return server;

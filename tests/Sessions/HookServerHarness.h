@@ -36,11 +36,15 @@ public:
         }
     }
 
-    void withdraw(const HookEvent& event) override { withdrawn.push_back(event); }
+    void withdraw(const HookEvent& event) override {
+        withdrawn.push_back(event);
+        onMainThread.push_back(QThread::currentThread() == qtApplication().thread());
+    }
 
     std::vector<HookEvent> events;
     std::vector<bool> onMainThread;
     std::vector<Respond> held;
+    // The events whose clients went away unanswered.
     std::vector<HookEvent> withdrawn;
 };
 

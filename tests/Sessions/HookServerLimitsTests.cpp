@@ -3,6 +3,10 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <QTimer>
+#include <algorithm>
+#include <atomic>
+#include <fstream>
 #include <future>
 #include <thread>
 #include <vector>
@@ -47,31 +51,229 @@ private:
     std::vector<int> m_fds;
 };
 
+// ThreadSanitizer's shadow memory swamps the figures.
+#if defined(__SANITIZE_THREAD__)
+constexpr bool measuresMemory = false;
+#else
+constexpr bool measuresMemory = true;
+#endif
+
+// A real event beside the flood is answered within this; ThreadSanitizer
+// makes everything several times slower.
+#if defined(__SANITIZE_THREAD__)
+constexpr auto answerBound = std::chrono::milliseconds(250);
+#else
+constexpr auto answerBound = std::chrono::milliseconds(50);
+#endif
+
+long residentKiB() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmRSS:", 0) == 0) {
+            return std::atol(line.c_str() + 6);
+        }
+    }
+    return 0;
+}
+
+HookDecision::Decision decodedLine(const ClientReply& reply) {
+    const auto decoded = HookDecision::decode(reply.bytes.substr(0, reply.bytes.find('\n')));
+    return decoded.ok() ? decoded.value().decision : HookDecision::Decision::passthrough;
+}
+
 }  // namespace
 
-TEST_F(HookServerTest, ConnectionsPastTheBoundAreClosedAtOnce) {
+TEST_F(HookServerTest, AtTheBoundTheOldestUnfinishedRequestMakesRoom) {
     // The read time-out is far away: whatever closes early is the bound.
     const auto server = startServer(limits(20s, 60s, 2));
     SilentClients silent(socketPath(), 2);
     ASSERT_TRUE(silent.allConnected());
     ASSERT_TRUE(waitUntil([&] { return server->activeConnections() == 2; }));
 
-    auto refused = exchange(socketPath(), notificationLine("s-refused"));
-    const ClientReply answer = await(refused);
-    EXPECT_EQ(answer.bytes, "");
-    EXPECT_EQ(logLinesStartingWith("Halvane: closed connection fd="), 1u);
-    EXPECT_TRUE(m_log.lines().back().ends_with(", already serving 2 connections"))
-        << m_log.lines().back();
-    EXPECT_EQ(silent.closedByServer(), 0u);
-
-    // A slot frees up as soon as a client goes away; within the bound every
-    // event that decodes is answered.
-    silent.hangUp(0);
-    ASSERT_TRUE(waitUntil([&] { return server->activeConnections() == 1; }));
+    // Silent clients cannot keep a real event out: the one that has said
+    // nothing for longest gives way.
     auto served = exchange(socketPath(), notificationLine("s-served"));
     EXPECT_EQ(await(served).bytes, passthroughLine);
     ASSERT_EQ(m_sessions->events.size(), 1u);
     EXPECT_EQ(m_sessions->events[0].sessionId, "s-served");
+    EXPECT_EQ(silent.closedByServer(), 1u);
+    ASSERT_EQ(logLinesStartingWith("Halvane: closed connection fd="), 1u);
+
+    // Requests waiting for the user are never pushed out: with the bound full
+    // of them, a new connection is turned away.
+    silent.hangUp(0);
+    silent.hangUp(1);
+    ASSERT_TRUE(waitUntil([&] { return server->activeConnections() == 0; }));
+    auto first = exchange(socketPath(), permissionLine("s-held-1"));
+    auto second = exchange(socketPath(), permissionLine("s-held-2"));
+    ASSERT_TRUE(waitUntil([&] { return m_sessions->held.size() == 2; }));
+    auto refused = exchange(socketPath(), notificationLine("s-refused"));
+    EXPECT_EQ(await(refused).bytes, "");
+    EXPECT_TRUE(m_log.lines().back().ends_with(", already serving 2 connections"))
+        << m_log.lines().back();
+    m_sessions->held[0](HookDecision{HookDecision::Decision::approve});
+    m_sessions->held[1](HookDecision{HookDecision::Decision::deny});
+    EXPECT_EQ(await(first).bytes, "{\"decision\":\"approve\"}\n");
+    EXPECT_EQ(decodedLine(await(second)), HookDecision::Decision::deny);
+}
+
+TEST_F(HookServerTest, RealEventsAreAnsweredInMillisecondsBesideAThousandSilentClients) {
+    // The product's limits: silent clients are only dropped after seconds.
+    const auto server = startServer(HookServerLimits{});
+    SilentClients silent(socketPath(), 1000);
+    ASSERT_TRUE(silent.allConnected());
+    ASSERT_TRUE(waitUntil([&] { return server->activeConnections() == 1000; }));
+    // One client thread, each probe timed from connect to answer; the main
+    // thread meanwhile serves the model as the app's event loop would.
+    std::vector<std::pair<std::string, std::chrono::steady_clock::duration>> probes;
+    std::atomic<bool> done{false};
+    std::thread client([&] {
+        for (int index = 0; index < 20; ++index) {
+            const auto start = std::chrono::steady_clock::now();
+            const int fd = connectTo(socketPath());
+            const std::string line = notificationLine("s-" + std::to_string(index));
+            ::send(fd, line.data(), line.size(), MSG_NOSIGNAL);
+            const ClientReply answer = readToEnd(fd);
+            ::close(fd);
+            probes.emplace_back(answer.bytes, std::chrono::steady_clock::now() - start);
+        }
+        done = true;
+    });
+    QTimer tick;
+    tick.start(1);
+    const auto limit = std::chrono::steady_clock::now() + 30s;
+    while (!done && std::chrono::steady_clock::now() < limit) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    client.join();
+    ASSERT_EQ(probes.size(), 20u);
+    for (const auto& [bytes, took] : probes) {
+        EXPECT_EQ(bytes, passthroughLine);
+        EXPECT_LT(took, answerBound);
+    }
+    EXPECT_EQ(silent.closedByServer(), 0u);
+}
+
+TEST_F(HookServerTest, OversizedAndFloodingRequestsAreCutOffAndTheirMemoryReturned) {
+    HookServerLimits small = limits(20s);
+    small.maxRequestBytes = 1u << 20;
+    small.maxHeldBytes = 4u << 20;
+    const auto server = startServer(small);
+    const std::string chunk(256 * 1024, 'x');
+
+    // One line past the cap.
+    auto oversized = std::async(std::launch::async, [&] {
+        const int fd = connectTo(socketPath());
+        for (int sent = 0; sent < 8 && ::send(fd, chunk.data(), chunk.size(), MSG_NOSIGNAL) > 0;
+             ++sent) {
+        }
+        ClientReply answer = readToEnd(fd);
+        ::close(fd);
+        return answer;
+    });
+    EXPECT_EQ(await(oversized).bytes, "");
+    EXPECT_EQ(logLinesStartingWith("Halvane: closed connection fd="), 1u);
+    EXPECT_TRUE(m_log.lines().back().ends_with(", request longer than 1048576 bytes"))
+        << m_log.lines().back();
+
+    // Many lines each under the cap, together far past what may be held.
+    const long before = residentKiB();
+    std::atomic<long> peak{before};
+    std::atomic<bool> flooding{true};
+    std::thread sampler([&] {
+        while (flooding) {
+            peak = std::max(peak.load(), residentKiB());
+            std::this_thread::sleep_for(1ms);
+        }
+    });
+    auto flood = std::async(std::launch::async, [&] {
+        std::vector<int> fds;
+        std::vector<std::size_t> sent(100, 0);
+        for (int index = 0; index < 100; ++index) {
+            fds.push_back(connectTo(socketPath()));
+        }
+        std::size_t cutOff = 0;
+        for (bool busy = true; busy;) {
+            busy = false;
+            for (std::size_t index = 0; index < fds.size(); ++index) {
+                if (fds[index] < 0 || sent[index] >= (3u << 20) - chunk.size()) {
+                    continue;
+                }
+                busy = true;
+                const ssize_t count =
+                    ::send(fds[index], chunk.data(), chunk.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+                if (count > 0) {
+                    sent[index] += static_cast<std::size_t>(count);
+                } else if (count < 0 && errno != EAGAIN) {
+                    ::close(fds[index]);
+                    fds[index] = -1;
+                    ++cutOff;
+                }
+            }
+        }
+        for (const int fd : fds) {
+            if (fd >= 0) {
+                cutOff += closedByServer(fd) ? 1 : 0;
+                ::close(fd);
+            }
+        }
+        return cutOff;
+    });
+    ASSERT_TRUE(waitUntil([&] { return flood.wait_for(0s) == std::future_status::ready; }, 60s));
+    const std::size_t cutOff = flood.get();
+    ASSERT_TRUE(waitUntil([&] { return server->activeConnections() == 0; }));
+    flooding = false;
+    sampler.join();
+    // 300 MiB were sent; at most 4 MiB of it was held at any time.
+    EXPECT_GE(cutOff, 95u);
+    if (measuresMemory) {
+        EXPECT_LT(peak - before, 48 * 1024) << "peak grew by " << (peak - before) << " KiB";
+        EXPECT_LT(residentKiB() - before, 8 * 1024);
+    }
+    EXPECT_GE(logLinesStartingWith("Halvane: closed connection fd="), 96u);
+
+    // And the server goes on serving.
+    auto after = exchange(socketPath(), notificationLine("s-after"));
+    EXPECT_EQ(await(after).bytes, passthroughLine);
+}
+
+TEST_F(HookServerTest, AHeldRequestIsWithdrawnWhenItsClientHangsUp) {
+    // Other events give up after 50 ms; a permission request waits for the
+    // user for as long as its client does.
+    HookServerLimits waits = limits(50ms);
+    waits.permissionRequestWait = std::nullopt;
+    const auto server = startServer(waits);
+    const int client = connectTo(socketPath());
+    const std::string line = permissionLine("s-gone");
+    ASSERT_EQ(::send(client, line.data(), line.size(), MSG_NOSIGNAL),
+              static_cast<ssize_t>(line.size()));
+    ASSERT_TRUE(waitUntil([&] { return m_sessions->held.size() == 1; }));
+    EXPECT_FALSE(waitUntil([&] { return closedByServer(client); }, 300ms));
+
+    // Claude Code ends the relay when the user answers in the terminal.
+    ::close(client);
+    const auto hungUp = std::chrono::steady_clock::now();
+    ASSERT_TRUE(waitUntil([&] { return !m_sessions->withdrawn.empty(); }, 5s));
+    EXPECT_LT(std::chrono::steady_clock::now() - hungUp, 500ms);
+    ASSERT_EQ(m_sessions->withdrawn.size(), 1u);
+    EXPECT_EQ(m_sessions->withdrawn[0].sessionId, "s-gone");
+    EXPECT_TRUE(std::all_of(m_sessions->onMainThread.begin(), m_sessions->onMainThread.end(),
+                            [](bool main) { return main; }));
+    EXPECT_EQ(logLinesStartingWith("Halvane: client of fd="), 1u);
+    EXPECT_EQ(server->activeConnections(), 0u);
+    // A late answer is harmless.
+    m_sessions->held[0](HookDecision{HookDecision::Decision::approve});
+
+    // A client that hangs up after its answer withdraws nothing, and neither
+    // does one answered passthrough at its time limit.
+    auto answered = exchange(socketPath(), permissionLine("s-answered"));
+    ASSERT_TRUE(waitUntil([&] { return m_sessions->held.size() == 2; }));
+    m_sessions->held[1](HookDecision{HookDecision::Decision::approve});
+    EXPECT_EQ(await(answered).bytes, "{\"decision\":\"approve\"}\n");
+    auto note = exchange(socketPath(), notificationLine("s-note"));
+    EXPECT_EQ(await(note).bytes, passthroughLine);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_sessions->withdrawn.size(), 1u);
 }
 
 TEST_F(HookServerTest, AFloodOfSilentClientsDoesNotStarveARealOne) {

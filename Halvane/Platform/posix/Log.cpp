@@ -47,9 +47,7 @@ bool systemLoggerPresent() {
     return present;
 }
 
-}  // namespace
-
-void system(std::string_view line) {
+void toSystemLog(int priority, std::string_view line) {
     if (systemLoggerPresent()) {
         static const bool opened = [] {
             ::openlog("halvane", LOG_NDELAY, LOG_USER);
@@ -57,9 +55,19 @@ void system(std::string_view line) {
         }();
         (void)opened;
         const std::string text(line);
-        ::syslog(LOG_NOTICE, "%s", text.c_str());
+        ::syslog(priority, "%s", text.c_str());
     }
     writeLine(line);
+}
+
+}  // namespace
+
+void system(std::string_view line) {
+    toSystemLog(LOG_NOTICE, line);
+}
+
+void debug(std::string_view line) {
+    toSystemLog(LOG_DEBUG, line);
 }
 
 void error(std::string_view line) {

@@ -1,6 +1,5 @@
 #include "Halvane/Platform/posix/UnixSocket.h"
 
-#include <poll.h>
 #include <sys/time.h>
 #include <unistd.h>
 
@@ -47,13 +46,6 @@ bool ownListenerAt(std::string_view path) {
     }
     ::close(fd);
     return listening;
-}
-
-bool peerClosed(int fd) {
-    // Only a full close raises POLLHUP on a Unix stream socket; a peer that
-    // shut its writing side down still waits for the answer.
-    pollfd watched{fd, 0, 0};
-    return ::poll(&watched, 1, 0) == 1 && (watched.revents & (POLLHUP | POLLERR)) != 0;
 }
 
 bool setReceiveTimeout(int fd, double seconds) {

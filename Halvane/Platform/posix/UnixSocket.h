@@ -23,10 +23,6 @@ std::optional<uid_t> peerUid(int fd);
 // by a process that ended, or another user's listener, does not count.
 bool ownListenerAt(std::string_view path);
 
-// Whether the other end of a connected socket has closed it altogether (not
-// only its writing side), without reading anything.
-bool peerClosed(int fd);
-
 // Sets a receive time-out in whole seconds; false when the system refused.
 bool setReceiveTimeout(int fd, double seconds);
 
