@@ -4,20 +4,40 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
+#include <chrono>
 #include <random>
 #include <string_view>
 #include <system_error>
+#include <thread>
+
+#include "Halvane/Platform/posix/FileReplace.h"
+#include "Halvane/Sessions/SettingsTextCheck.h"
+#include "Halvane/Sessions/StagedFile.h"
+#include "HalvaneProtocol/JsonDepth.h"
 
 namespace halvane {
 
 namespace {
 
 namespace fs = std::filesystem;
+using StagedFile::folderOf;
+using StagedFile::notRegularFile;
+using StagedFile::readAll;
+using StagedFile::stage;
+using StagedFile::syncFolder;
 
 // The kernel's own limit on links followed while resolving one path.
 constexpr int maximumLinkHops = 40;
-constexpr int maximumNameAttempts = 100;
+// An empty or unparsable file is read again after each of these pauses
+// (about 100 ms in all): a writer caught half-way is usually done at once.
+constexpr std::array<std::chrono::milliseconds, 6> rereadPauses = {
+    std::chrono::milliseconds(2),  std::chrono::milliseconds(5),  std::chrono::milliseconds(10),
+    std::chrono::milliseconds(20), std::chrono::milliseconds(30), std::chrono::milliseconds(33)};
+constexpr int maximumEditAttempts = 12;
+constexpr auto lockWait = std::chrono::seconds(1);
 
 std::string describe(int error) {
     return std::generic_category().message(error);
@@ -33,51 +53,6 @@ std::string plainMessage(std::string_view text) {
     return std::string(text);
 }
 
-fs::path folderOf(const fs::path& file) {
-    const fs::path parent = file.parent_path();
-    return parent.empty() ? fs::path(".") : parent;
-}
-
-// What readAll reports for a device, pipe or folder in the file's place:
-// reading one could block or mean nothing, and replacing one would be worse.
-constexpr int notRegularFile = -1;
-
-// Returns 0, notRegularFile or the errno of the failure; info receives the
-// file's status.
-int readAll(const fs::path& path, std::string& bytes, struct stat* info = nullptr) {
-    // Non-blocking, so a named pipe in the file's place cannot hang the open.
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        return errno;
-    }
-    struct stat status {};
-    int error = 0;
-    if (::fstat(fd, &status) != 0) {
-        error = errno;
-    } else if (!S_ISREG(status.st_mode)) {
-        error = notRegularFile;
-    } else if (info != nullptr) {
-        *info = status;
-    }
-    bytes.clear();
-    char buffer[16384];
-    while (error == 0) {
-        const ssize_t count = ::read(fd, buffer, sizeof buffer);
-        if (count < 0 && errno == EINTR) {
-            continue;
-        }
-        if (count < 0) {
-            error = errno;
-        } else if (count == 0) {
-            break;
-        } else {
-            bytes.append(buffer, static_cast<std::size_t>(count));
-        }
-    }
-    ::close(fd);
-    return error;
-}
-
 std::string readFailure(const fs::path& path, int error) {
     if (error == notRegularFile) {
         return path.string() + " is not a regular file";
@@ -85,90 +60,38 @@ std::string readFailure(const fs::path& path, int error) {
     return "cannot read " + path.string() + ": " + describe(error);
 }
 
-int writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
-        if (written < 0) {
-            return errno;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return 0;
+bool sameFile(const struct stat& left, const struct stat& right) {
+    return left.st_dev == right.st_dev && left.st_ino == right.st_ino &&
+           left.st_size == right.st_size && left.st_mtim.tv_sec == right.st_mtim.tv_sec &&
+           left.st_mtim.tv_nsec == right.st_mtim.tv_nsec;
 }
 
-// A rename is durable only once its folder is flushed; failing that is no
-// reason to report the write as failed.
-void syncFolder(const fs::path& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd >= 0) {
-        ::fsync(fd);
-        ::close(fd);
-    }
+bool sameInode(const struct stat& left, const struct stat& right) {
+    return left.st_dev == right.st_dev && left.st_ino == right.st_ino;
 }
 
-std::string randomSuffix() {
-    static constexpr std::string_view alphabet = "abcdefghijklmnopqrstuvwxyz0123456789";
+// Whether path still holds exactly what was read: the same file with the
+// same bytes, or still no file at all.
+bool stillAsRead(const fs::path& path, const ClaudeSettingsFile::Contents& read) {
+    std::string bytes;
+    struct stat now {};
+    const int error = readAll(path, bytes, &now);
+    if (!read.status) {
+        return error == ENOENT;
+    }
+    return error == 0 && sameFile(now, *read.status) && bytes == read.bytes;
+}
+
+fs::path lockFileFor(const fs::path& destination) {
+    return folderOf(destination) / ("." + destination.filename().string() + ".halvane-lock");
+}
+
+// A short random pause, longer after each attempt, so a retry does not fall
+// into step with a program that rewrites the file at a steady pace.
+void pauseBeforeRetry(int attempt) {
     thread_local std::mt19937 generator{std::random_device{}()};
-    std::uniform_int_distribution<std::size_t> pick(0, alphabet.size() - 1);
-    std::string suffix(8, ' ');
-    for (char& character : suffix) {
-        character = alphabet[pick(generator)];
-    }
-    return suffix;
-}
-
-// Writes bytes, complete and flushed, to a new hidden file beside `beside`,
-// ready to be renamed over it. It takes the owner and permission bits of
-// `like`; without one, the umask decides as for any new file.
-std::optional<fs::path> stage(const fs::path& beside, std::string_view bytes,
-                              const struct stat* like, std::string& problem) {
-    const fs::path folder = folderOf(beside);
-    fs::path staged;
-    int fd = -1;
-    for (int attempt = 0; attempt < maximumNameAttempts && fd < 0; ++attempt) {
-        std::string name = ".";
-        name += beside.filename().string();
-        name += ".halvane-";
-        name += randomSuffix();
-        staged = folder / name;
-        fd = ::open(staged.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) {
-            break;
-        }
-    }
-    if (fd < 0) {
-        problem = "cannot create a file in " + folder.string() + ": " + describe(errno);
-        return std::nullopt;
-    }
-    int error = 0;
-    if (like != nullptr) {
-        // Only root may hand a file to someone else; for everyone else this
-        // keeps at most the group, so its failure is expected and ignored.
-        if (like->st_uid != ::geteuid() || like->st_gid != ::getegid()) {
-            [[maybe_unused]] const int kept = ::fchown(fd, like->st_uid, like->st_gid);
-        }
-        if (::fchmod(fd, like->st_mode & 07777) != 0) {
-            error = errno;
-        }
-    }
-    if (error == 0) {
-        error = writeAll(fd, bytes);
-    }
-    if (error == 0 && ::fsync(fd) != 0) {
-        error = errno;
-    }
-    if (::close(fd) != 0 && error == 0) {
-        error = errno;
-    }
-    if (error != 0) {
-        ::unlink(staged.c_str());
-        problem = "cannot write " + staged.string() + ": " + describe(error);
-        return std::nullopt;
-    }
-    return staged;
+    std::uniform_int_distribution<int> microseconds(200, 1000 << std::min(attempt, 4));
+    std::this_thread::sleep_for(std::chrono::microseconds(microseconds(generator)));
 }
 
 }  // namespace
@@ -176,23 +99,46 @@ std::optional<fs::path> stage(const fs::path& beside, std::string_view bytes,
 ClaudeSettingsFile::ClaudeSettingsFile(std::filesystem::path path) : m_path(std::move(path)) {}
 
 ClaudeSettingsFile::Contents ClaudeSettingsFile::read() const {
+    Contents contents = readOnce();
+    for (const std::chrono::milliseconds pause : rereadPauses) {
+        const bool blank =
+            contents.status && contents.bytes.find_first_not_of(" \t\r\n") == std::string::npos;
+        const bool unparsable = contents.state == State::unusable && contents.status;
+        if (!blank && !unparsable) {
+            break;
+        }
+        std::this_thread::sleep_for(pause);
+        contents = readOnce();
+    }
+    return contents;
+}
+
+ClaudeSettingsFile::Contents ClaudeSettingsFile::readOnce() const {
     Contents contents;
-    std::string bytes;
-    if (const int error = readAll(m_path, bytes); error != 0) {
+    struct stat status {};
+    if (const int error = readAll(m_path, contents.bytes, &status); error != 0) {
         if (error != ENOENT) {
             contents.state = State::unusable;
             contents.problem = readFailure(m_path, error);
         }
         return contents;
     }
+    contents.status = status;
     // An empty file holds nothing to lose; it is edited like a missing one.
-    if (bytes.find_first_not_of(" \t\r\n") == std::string::npos) {
+    if (contents.bytes.find_first_not_of(" \t\r\n") == std::string::npos) {
         contents.state = State::object;
+        return contents;
+    }
+    // Past this depth the parser itself would overflow the stack.
+    if (nestsDeeperThan(contents.bytes)) {
+        contents.state = State::unusable;
+        contents.problem =
+            m_path.string() + " nests deeper than " + std::to_string(jsonDepthLimit) + " levels";
         return contents;
     }
     nlohmann::json value;
     try {
-        value = nlohmann::json::parse(bytes);
+        value = nlohmann::json::parse(contents.bytes);
     } catch (const nlohmann::json::exception& failure) {
         contents.state = State::unusable;
         contents.problem =
@@ -201,13 +147,140 @@ ClaudeSettingsFile::Contents ClaudeSettingsFile::read() const {
     }
     if (!value.is_object()) {
         contents.state = State::unusable;
+        // A complete value: no writer is half-way through it.
+        contents.status.reset();
         contents.problem =
             m_path.string() + " holds a JSON " + value.type_name() + ", not an object";
         return contents;
     }
     contents.state = State::object;
     contents.object = std::move(value);
+    if (const auto changed = SettingsTextCheck::valueARewriteWouldChange(contents.bytes)) {
+        contents.unkeepable = *changed;
+    }
     return contents;
+}
+
+std::optional<std::string> ClaudeSettingsFile::edit(
+    const std::function<Change(Contents&)>& change) const {
+    std::string problem;
+    const auto destination = target(&problem);
+    if (!destination) {
+        return problem;
+    }
+    // Cooperating writers wait for each other here; anybody else is caught
+    // by the check before the file is replaced.
+    std::optional<file_replace::FileLock> lock;
+    if (std::error_code ignored; fs::is_directory(folderOf(*destination), ignored)) {
+        lock.emplace(lockFileFor(*destination), lockWait);
+    }
+    StagedFile::removeStale(*destination);
+    for (int attempt = 0; attempt < maximumEditAttempts; ++attempt) {
+        if (attempt > 0) {
+            pauseBeforeRetry(attempt);
+        }
+        Contents contents = read();
+        if (contents.state == State::unusable) {
+            return contents.problem;
+        }
+        if (change(contents) == Change::leave) {
+            return std::nullopt;
+        }
+        if (!contents.unkeepable.empty()) {
+            return m_path.string() + " holds " + contents.unkeepable;
+        }
+        std::string bytes;
+        try {
+            // Strict: text that is not UTF-8 is refused rather than altered.
+            bytes = contents.object.dump(2, ' ', false, nlohmann::json::error_handler_t::strict);
+        } catch (const nlohmann::json::exception& failure) {
+            return "cannot serialise the settings: " + plainMessage(failure.what());
+        }
+        bytes.push_back('\n');
+        switch (replaceIfUnchanged(*destination, contents, bytes, problem)) {
+            case Outcome::replaced:
+                return std::nullopt;
+            case Outcome::failed:
+                return problem;
+            case Outcome::changed:
+                break;
+        }
+    }
+    return std::string("changed by another program");
+}
+
+ClaudeSettingsFile::Outcome ClaudeSettingsFile::replaceIfUnchanged(const fs::path& destination,
+                                                                   const Contents& read,
+                                                                   const std::string& bytes,
+                                                                   std::string& problem) const {
+    if (!read.status) {
+        // A failure here shows up, better described, when the file is created.
+        std::error_code ignored;
+        fs::create_directories(folderOf(destination), ignored);
+    }
+    const auto staged = stage(destination, bytes, read.status ? &*read.status : nullptr, problem);
+    if (!staged) {
+        return Outcome::failed;
+    }
+    struct stat ours {};
+    ::stat(staged->c_str(), &ours);
+    const auto discard = [&] { ::unlink(staged->c_str()); };
+    if (!stillAsRead(destination, read)) {
+        discard();
+        return Outcome::changed;
+    }
+    if (!read.status) {
+        // Nothing to swap with: a hard link publishes the file only while the
+        // name is still free.
+        int error = ::link(staged->c_str(), destination.c_str()) == 0 ? 0 : errno;
+        if (error != 0 && error != EEXIST && stillAsRead(destination, read) &&
+            ::rename(staged->c_str(), destination.c_str()) == 0) {
+            error = 0;  // a file system without hard links
+        }
+        discard();
+        if (error == EEXIST) {
+            return Outcome::changed;
+        }
+        if (error != 0) {
+            problem = "cannot create " + destination.string() + ": " + describe(error);
+            return Outcome::failed;
+        }
+        syncFolder(folderOf(destination));
+        return Outcome::replaced;
+    }
+    const int swapped = file_replace::exchange(*staged, destination);
+    if (swapped == EINVAL || swapped == ENOSYS) {
+        // A file system that cannot swap names: the check above is all we have.
+        if (::rename(staged->c_str(), destination.c_str()) != 0) {
+            const int error = errno;
+            discard();
+            problem = "cannot replace " + destination.string() + ": " + describe(error);
+            return Outcome::failed;
+        }
+        syncFolder(folderOf(destination));
+        return Outcome::replaced;
+    }
+    if (swapped != 0) {
+        discard();
+        problem = "cannot replace " + destination.string() + ": " + describe(swapped);
+        return Outcome::failed;
+    }
+    // The staged name now holds what the file was an instant ago. If another
+    // program got in between the check and the swap, its file goes back.
+    if (!stillAsRead(*staged, read)) {
+        if (file_replace::exchange(*staged, destination) == 0) {
+            struct stat back {};
+            if (::stat(staged->c_str(), &back) == 0 && !sameInode(back, ours)) {
+                // It replaced ours in that instant too: its newest goes back.
+                file_replace::exchange(*staged, destination);
+            }
+        }
+        discard();
+        return Outcome::changed;
+    }
+    discard();
+    syncFolder(folderOf(destination));
+    return Outcome::replaced;
 }
 
 std::optional<std::string> ClaudeSettingsFile::write(const nlohmann::json& object) const {
@@ -235,6 +308,7 @@ std::optional<std::string> ClaudeSettingsFile::write(const nlohmann::json& objec
         std::error_code ignored;
         fs::create_directories(folderOf(*destination), ignored);
     }
+    StagedFile::removeStale(*destination);
     const auto staged = stage(*destination, bytes, exists ? &existing : nullptr, problem);
     if (!staged) {
         return problem;

@@ -7,6 +7,7 @@
 #include <array>
 #include <cerrno>
 #include <cstdlib>
+#include <functional>
 #include <string_view>
 
 #include "Halvane/Platform/posix/Log.h"
@@ -182,10 +183,13 @@ ClaudeSettingsFile settingsFile() {
     return ClaudeSettingsFile(ClaudePaths::settingsFile());
 }
 
+using Change = ClaudeSettingsFile::Change;
+
 // The read-modify-write paths that answer only true or false still leave a
 // trace of a failed write, which would otherwise vanish without a word.
-bool wrote(const ClaudeSettingsFile& file, const json& settings, std::string_view operation) {
-    if (const auto failure = file.write(settings)) {
+bool edited(const ClaudeSettingsFile& file, std::string_view operation,
+            const std::function<Change(ClaudeSettingsFile::Contents&)>& change) {
+    if (const auto failure = file.edit(change)) {
         log::system("HooksInstaller." + std::string(operation) + " failed: " + *failure);
         return false;
     }
@@ -241,96 +245,100 @@ std::string installIfNeeded() {
         return "skip: halvane-hook not found next to app binary";
     }
     const ClaudeSettingsFile file = settingsFile();
-    auto contents = file.read();
-    if (contents.state == ClaudeSettingsFile::State::unusable) {
-        return std::string(writeFailure) + contents.problem;
-    }
-    json& settings = contents.object;
-    // Whatever we cannot read as hooks is the user's data too: refuse rather
-    // than replace it.
-    json hooks = json::object();
-    if (const auto found = settings.find("hooks"); found != settings.end()) {
-        if (!found->is_object()) {
-            return std::string(writeFailure) + "\"hooks\" in " + file.path().string() +
-                   " is not an object";
-        }
-        hooks = *found;
-    }
-    bool needsWrite = false;
-    for (const std::string_view event : hookEvents) {
-        json groups = json::array();
-        if (const auto found = hooks.find(event); found != hooks.end()) {
-            if (!found->is_array()) {
-                return std::string(writeFailure) + "\"hooks\" → \"" + std::string(event) +
-                       "\" in " + file.path().string() + " is not a list";
+    std::string outcome;
+    const auto failure = file.edit([&](ClaudeSettingsFile::Contents& contents) {
+        json& settings = contents.object;
+        // Whatever we cannot read as hooks is the user's data too: refuse
+        // rather than replace it.
+        json hooks = json::object();
+        if (const auto found = settings.find("hooks"); found != settings.end()) {
+            if (!found->is_object()) {
+                outcome = std::string(writeFailure) + "\"hooks\" in " + file.path().string() +
+                          " is not an object";
+                return Change::leave;
             }
-            groups = *found;
+            hooks = *found;
         }
-        if (!holdsCurrentGroup(groups, *relay, event)) {
-            needsWrite = true;
+        bool needsWrite = false;
+        for (const std::string_view event : hookEvents) {
+            json groups = json::array();
+            if (const auto found = hooks.find(event); found != hooks.end()) {
+                if (!found->is_array()) {
+                    outcome = std::string(writeFailure) + "\"hooks\" → \"" + std::string(event) +
+                              "\" in " + file.path().string() + " is not a list";
+                    return Change::leave;
+                }
+                groups = *found;
+            }
+            if (!holdsCurrentGroup(groups, *relay, event)) {
+                needsWrite = true;
+            }
+            json updated = withoutManaged(groups, relay);
+            updated.push_back(managedGroup(*relay, event));
+            hooks[event] = std::move(updated);
         }
-        json updated = withoutManaged(groups, relay);
-        updated.push_back(managedGroup(*relay, event));
-        hooks[event] = std::move(updated);
-    }
-    if (!needsWrite) {
-        return "ok: hooks already installed";
-    }
-    // The backup keeps the file as it was before our first edit, so it is
-    // made once and never replaced.
-    if (contents.state == ClaudeSettingsFile::State::object) {
-        const fs::path backup = backupURL();
-        struct stat present {};
-        if (::lstat(backup.c_str(), &present) != 0 && errno == ENOENT) {
-            if (const auto failure = file.copyTo(backup)) {
-                log::system("HooksInstaller.installIfNeeded made no backup: " + *failure);
+        if (!needsWrite) {
+            outcome = "ok: hooks already installed";
+            return Change::leave;
+        }
+        // The backup keeps the file as it was before our first edit, so it
+        // is made once and never replaced.
+        if (contents.state == ClaudeSettingsFile::State::object) {
+            const fs::path backup = backupURL();
+            struct stat present {};
+            if (::lstat(backup.c_str(), &present) != 0 && errno == ENOENT) {
+                if (const auto failure = file.copyTo(backup)) {
+                    log::system("HooksInstaller.installIfNeeded made no backup: " + *failure);
+                }
             }
         }
-    }
-    settings["hooks"] = std::move(hooks);
-    if (const auto failure = file.write(settings)) {
+        settings["hooks"] = std::move(hooks);
+        outcome = "installed hooks → " + *relay;
+        return Change::write;
+    });
+    if (failure) {
         return std::string(writeFailure) + *failure;
     }
-    return "installed hooks → " + *relay;
+    return outcome;
 }
 
 bool uninstall() {
     const ClaudeSettingsFile file = settingsFile();
-    auto contents = file.read();
-    if (contents.state != ClaudeSettingsFile::State::object) {
-        return false;
-    }
-    json& settings = contents.object;
-    const auto found = settings.find("hooks");
-    if (found == settings.end() || !found->is_object()) {
-        return false;
-    }
-    json& hooks = *found;
     const auto relay = hookBinaryPath();
     bool changed = false;
-    for (const std::string_view event : hookEvents) {
-        const auto groups = hooks.find(event);
-        if (groups == hooks.end() || !groups->is_array()) {
-            continue;
+    const bool wrote = edited(file, "uninstall", [&](ClaudeSettingsFile::Contents& contents) {
+        changed = false;
+        json& settings = contents.object;
+        const auto found = settings.find("hooks");
+        if (found == settings.end() || !found->is_object()) {
+            return Change::leave;
         }
-        json kept = withoutManaged(*groups, relay);
-        if (kept.size() == groups->size()) {
-            continue;
+        json& hooks = *found;
+        for (const std::string_view event : hookEvents) {
+            const auto groups = hooks.find(event);
+            if (groups == hooks.end() || !groups->is_array()) {
+                continue;
+            }
+            json kept = withoutManaged(*groups, relay);
+            if (kept.size() == groups->size()) {
+                continue;
+            }
+            changed = true;
+            if (kept.empty()) {
+                hooks.erase(groups);
+            } else {
+                *groups = std::move(kept);
+            }
         }
-        changed = true;
-        if (kept.empty()) {
-            hooks.erase(groups);
-        } else {
-            *groups = std::move(kept);
+        if (!changed) {
+            return Change::leave;
         }
-    }
-    if (!changed) {
-        return false;
-    }
-    if (hooks.empty()) {
-        settings.erase(found);
-    }
-    return wrote(file, settings, "uninstall");
+        if (hooks.empty()) {
+            settings.erase(found);
+        }
+        return Change::write;
+    });
+    return wrote && changed;
 }
 
 bool restoreBackup() {
@@ -350,35 +358,37 @@ bool restoreBackup() {
 }
 
 bool addAllowRule(const std::string& pattern) {
-    const ClaudeSettingsFile file = settingsFile();
-    auto contents = file.read();
-    if (contents.state == ClaudeSettingsFile::State::unusable) {
-        return false;
-    }
-    json& settings = contents.object;
-    json permissions = json::object();
-    if (const auto found = settings.find("permissions"); found != settings.end()) {
-        if (!found->is_object()) {
-            return false;
-        }
-        permissions = *found;
-    }
-    // Entries we do not understand stay where they are; only a list we could
-    // not append to without dropping them is refused.
-    json allow = json::array();
-    if (const auto found = permissions.find("allow"); found != permissions.end()) {
-        if (!found->is_array()) {
-            return false;
-        }
-        allow = *found;
-    }
-    if (std::find(allow.begin(), allow.end(), json(pattern)) != allow.end()) {
-        return false;
-    }
-    allow.push_back(pattern);
-    permissions["allow"] = std::move(allow);
-    settings["permissions"] = std::move(permissions);
-    return wrote(file, settings, "addAllowRule");
+    bool added = false;
+    const bool wrote =
+        edited(settingsFile(), "addAllowRule", [&](ClaudeSettingsFile::Contents& contents) {
+            added = false;
+            json& settings = contents.object;
+            json permissions = json::object();
+            if (const auto found = settings.find("permissions"); found != settings.end()) {
+                if (!found->is_object()) {
+                    return Change::leave;
+                }
+                permissions = *found;
+            }
+            // Entries we do not understand stay where they are; only a list we
+            // could not append to without dropping them is refused.
+            json allow = json::array();
+            if (const auto found = permissions.find("allow"); found != permissions.end()) {
+                if (!found->is_array()) {
+                    return Change::leave;
+                }
+                allow = *found;
+            }
+            if (std::find(allow.begin(), allow.end(), json(pattern)) != allow.end()) {
+                return Change::leave;
+            }
+            allow.push_back(pattern);
+            permissions["allow"] = std::move(allow);
+            settings["permissions"] = std::move(permissions);
+            added = true;
+            return Change::write;
+        });
+    return wrote && added;
 }
 
 std::vector<std::string> currentAllowPatterns() {
@@ -398,30 +408,32 @@ std::vector<std::string> currentAllowPatterns() {
 }
 
 bool removeAllowRule(const std::string& pattern) {
-    const ClaudeSettingsFile file = settingsFile();
-    auto contents = file.read();
-    if (contents.state != ClaudeSettingsFile::State::object) {
-        return false;
-    }
-    const auto permissions = contents.object.find("permissions");
-    if (permissions == contents.object.end() || !permissions->is_object()) {
-        return false;
-    }
-    const auto allow = permissions->find("allow");
-    if (allow == permissions->end() || !isStringArray(*allow)) {
-        return false;
-    }
-    json kept = json::array();
-    for (const json& entry : *allow) {
-        if (entry.get_ref<const std::string&>() != pattern) {
-            kept.push_back(entry);
-        }
-    }
-    if (kept.size() == allow->size()) {
-        return false;
-    }
-    *allow = std::move(kept);
-    return wrote(file, contents.object, "removeAllowRule");
+    bool removed = false;
+    const bool wrote =
+        edited(settingsFile(), "removeAllowRule", [&](ClaudeSettingsFile::Contents& contents) {
+            removed = false;
+            const auto permissions = contents.object.find("permissions");
+            if (permissions == contents.object.end() || !permissions->is_object()) {
+                return Change::leave;
+            }
+            const auto allow = permissions->find("allow");
+            if (allow == permissions->end() || !isStringArray(*allow)) {
+                return Change::leave;
+            }
+            json kept = json::array();
+            for (const json& entry : *allow) {
+                if (entry.get_ref<const std::string&>() != pattern) {
+                    kept.push_back(entry);
+                }
+            }
+            if (kept.size() == allow->size()) {
+                return Change::leave;
+            }
+            *allow = std::move(kept);
+            removed = true;
+            return Change::write;
+        });
+    return wrote && removed;
 }
 
 }  // namespace halvane::HooksInstaller

@@ -1,9 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <future>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "HooksInstallerFixture.h"
+#include "LogCapture.h"
+#include "Polling.h"
+#include "SettingsWriter.h"
 
 namespace fs = std::filesystem;
 namespace HooksInstaller = halvane::HooksInstaller;
@@ -71,4 +77,72 @@ TEST_F(AllowRuleFileTest, OddShapesReadAsNoRulesAndAreNotDiscarded) {
     EXPECT_EQ(HooksInstaller::currentAllowPatterns(), std::vector<std::string>{});
     EXPECT_TRUE(HooksInstaller::addAllowRule("Edit"));
     EXPECT_EQ(settings()["permissions"]["allow"], json::parse(R"(["Bash", 7, "Edit"])"));
+}
+
+TEST_F(AllowRuleFileTest, EditsRacingAnotherWriterNeverWipeOrUndoItsChanges) {
+    for (const std::string mode : {"in-place", "rename"}) {
+        SCOPED_TRACE(mode);
+        put(m_settings, halvane::test::userSettings(0).dump(2));
+        fs::remove(m_settings.string() + ".stop");
+        // A real second process, rewriting the file every millisecond.
+        halvane::test::ChildOptions options;
+        options.limit = std::chrono::seconds(120);
+        auto writer = std::async(std::launch::async, [&] {
+            return halvane::test::runChild(
+                {halvane::test::binaryDirectory() + "/settings-writer", mode, m_settings.string()},
+                options);
+        });
+        ASSERT_TRUE(halvane::test::pollUntil([&] {
+            const json now = json::parse(contentsOf(m_settings), nullptr, false);
+            return now.is_object() && now.value("writer", 0) >= 5;
+        }));
+        int applied = 0;
+        for (int round = 0; round < 300; ++round) {
+            const std::string rule = "Bash(race-" + std::to_string(round / 2 % 5) + ":*)";
+            applied += (round % 2 == 0 ? HooksInstaller::addAllowRule(rule)
+                                       : HooksInstaller::removeAllowRule(rule))
+                           ? 1
+                           : 0;
+        }
+        put(m_settings.string() + ".stop", "");
+        const auto result = writer.get();
+        ASSERT_EQ(result.exitStatus, 0) << result.standardError;
+        long rewrites = 0;
+        long undone = -1;
+        long wipes = -1;
+        std::istringstream(result.standardOutput) >> rewrites >> undone >> wipes;
+        EXPECT_GT(rewrites, 100) << "the other writer hardly ran";
+        EXPECT_GT(applied, 100) << "Halvane's edits hardly got through";
+        EXPECT_EQ(wipes, 0) << "the user's settings were wiped";
+        EXPECT_EQ(undone, 0) << "rewrites of the other program were undone";
+        EXPECT_FALSE(halvane::test::wiped(contentsOf(m_settings)));
+    }
+}
+
+TEST_F(AllowRuleFileTest, ValuesARewriteWouldChangeAreRefusedNotAltered) {
+    halvane::test::LogCapture log;
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {R"({"model": "opus", "seed": 12345678901234567890123})",
+         "the number 12345678901234567890123, too large to be written back unchanged"},
+        {R"({"seed": -98765432109876543210, "model": "opus"})",
+         "the number -98765432109876543210, too large to be written back unchanged"},
+        {R"({"env": {"A": "1", "A": "2"}, "model": "opus"})", "the key \"A\" twice in one object"},
+    };
+    for (const auto& [text, what] : cases) {
+        SCOPED_TRACE(text);
+        put(m_settings, text);
+        EXPECT_FALSE(HooksInstaller::addAllowRule("Edit"));
+        EXPECT_EQ(HooksInstaller::installIfNeeded(),
+                  "failed to write settings: " + m_settings.string() + " holds " + what);
+        EXPECT_EQ(contentsOf(m_settings), text);
+        EXPECT_TRUE(log.contains("HooksInstaller.addAllowRule failed: " + m_settings.string() +
+                                 " holds " + what));
+    }
+    // Everything nlohmann-json holds exactly goes through, written as it was.
+    put(m_settings, R"({"max": 18446744073709551615, "min": -9223372036854775808, "pi": 3.25})");
+    EXPECT_TRUE(HooksInstaller::addAllowRule("Edit"));
+    const std::string text = contentsOf(m_settings);
+    for (const char* value : {"18446744073709551615", "-9223372036854775808", "3.25"}) {
+        EXPECT_NE(text.find(value), std::string::npos) << value << " in " << text;
+    }
 }

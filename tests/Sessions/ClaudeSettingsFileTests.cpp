@@ -227,3 +227,37 @@ TEST_F(ClaudeSettingsFileTest, ReplaceAcrossFileSystemsCopiesThenDropsTheSource)
     EXPECT_FALSE(fs::exists(source));
     EXPECT_EQ(namesIn(elsewhere.path()), std::vector<std::string>{"real.json"});
 }
+
+TEST_F(ClaudeSettingsFileTest, StagedFilesLeftByACrashAreRemovedBeforeTheNextWrite) {
+    const auto age = [](const fs::path& path, std::chrono::seconds by) {
+        fs::last_write_time(path, fs::last_write_time(path) - by);
+    };
+    put(m_path, R"({"model": "opus"})");
+    const std::vector<std::string> stale = {".settings.json.halvane-a1b2c3d4",
+                                            ".settings.json.halvane-backup.halvane-zz99zz99"};
+    // Fresh staging may be another edit's in flight; the lock file and
+    // anything not named like our staging belong to someone.
+    const std::vector<std::string> kept = {".settings.json.halvane-e5f6g7h8",
+                                           ".settings.json.halvane-lock",
+                                           ".settings.json.halvane-notes", "settings.json.bak"};
+    for (const std::string& name : stale) {
+        put(m_dir / name, "{}");
+        age(m_dir / name, std::chrono::seconds(120));
+    }
+    for (const std::string& name : kept) {
+        put(m_dir / name, "{}");
+        if (name != ".settings.json.halvane-e5f6g7h8") {
+            age(m_dir / name, std::chrono::seconds(120));
+        }
+    }
+    EXPECT_EQ(m_file.edit([](ClaudeSettingsFile::Contents& contents) {
+        contents.object["model"] = "sonnet";
+        return ClaudeSettingsFile::Change::write;
+    }),
+              std::nullopt);
+    std::vector<std::string> expected = kept;
+    expected.push_back("settings.json");
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(namesIn(m_dir.path()), expected);
+    EXPECT_EQ(json::parse(contentsOf(m_path)), json({{"model", "sonnet"}}));
+}
