@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QTimer>
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -93,12 +94,16 @@ long residentKiB() {
 
 // Runs the main thread's events (the model's calls) until done holds.
 void runUntil(const std::atomic<bool>& done) {
+    // Sleeps between events as the app's loop does; the tick only notices done.
+    QTimer tick;
+    tick.start(1);
     while (!done) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
 }
 
-void silentConnections(const std::string& path, int silentCount, int probes) {
+// Returns the median answer time.
+double silentConnections(const std::string& path, int silentCount, int probes) {
     std::vector<int> silent;
     for (int index = 0; index < silentCount; ++index) {
         silent.push_back(connectTo(path));
@@ -133,6 +138,7 @@ void silentConnections(const std::string& path, int silentCount, int probes) {
     for (const int fd : silent) {
         ::close(fd);
     }
+    return halvane::bench::median(answered);
 }
 
 void flood(const std::string& path, int connections, long mebibytes) {
@@ -204,8 +210,9 @@ void flood(const std::string& path, int connections, long mebibytes) {
     const long after = residentKiB();
     std::printf(
         "%d connections × %ld MiB without a line feed: resident memory idle %.1f MiB, peak "
-        "%.1f MiB, after %.1f MiB; a probe afterwards %s (%.2f ms)\n",
-        connections, mebibytes, idle / 1024.0, peak / 1024.0, after / 1024.0,
+        "%.1f MiB (%.1f× idle), after %.1f MiB; a probe afterwards %s (%.2f ms)\n",
+        connections, mebibytes, idle / 1024.0, peak / 1024.0,
+        idle > 0 ? static_cast<double>(peak) / static_cast<double>(idle) : 0.0, after / 1024.0,
         probeMs >= 0 ? "answered" : "refused", probeMs);
 }
 
@@ -233,7 +240,11 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s\n", error->description.c_str());
         return 1;
     }
-    silentConnections(path, silentCount, probes);
+    // The baseline: the same probes with nobody else connected.
+    const double alone = silentConnections(path, 0, probes);
+    const double crowded = silentConnections(path, silentCount, probes);
+    std::printf("median answer beside %d silent connections / alone: %.2f\n", silentCount,
+                alone > 0 ? crowded / alone : 0.0);
     flood(path, floodCount, mebibytes);
     return 0;
 }
