@@ -76,11 +76,6 @@ long residentKiB() {
     return 0;
 }
 
-HookDecision::Decision decodedLine(const ClientReply& reply) {
-    const auto decoded = HookDecision::decode(reply.bytes.substr(0, reply.bytes.find('\n')));
-    return decoded.ok() ? decoded.value().decision : HookDecision::Decision::passthrough;
-}
-
 }  // namespace
 
 TEST_F(HookServerTest, AtTheBoundTheOldestUnfinishedRequestMakesRoom) {
@@ -111,10 +106,11 @@ TEST_F(HookServerTest, AtTheBoundTheOldestUnfinishedRequestMakesRoom) {
     EXPECT_EQ(await(refused).bytes, "");
     EXPECT_TRUE(m_log.lines().back().ends_with(", already serving 2 connections"))
         << m_log.lines().back();
-    m_sessions->held[0](HookDecision{HookDecision::Decision::approve});
-    m_sessions->held[1](HookDecision{HookDecision::Decision::deny});
+    for (const auto& respond : m_sessions->held) {
+        respond(HookDecision{HookDecision::Decision::approve});
+    }
     EXPECT_EQ(await(first).bytes, "{\"decision\":\"approve\"}\n");
-    EXPECT_EQ(decodedLine(await(second)), HookDecision::Decision::deny);
+    EXPECT_EQ(await(second).bytes, "{\"decision\":\"approve\"}\n");
 }
 
 TEST_F(HookServerTest, RealEventsAreAnsweredInMillisecondsBesideAThousandSilentClients) {
