@@ -182,7 +182,10 @@ int main(int argc, char** argv) {
     }
     halvane::ProcfsProcessTable processes;
     NoWindows windows;
-    halvane::TerminalFocusService::install({&processes, &windows, nullptr});
+    halvane::TerminalFocusService::Platform platform;
+    platform.processes = &processes;
+    platform.windows = &windows;
+    halvane::TerminalFocusService::install(platform);
 
     halvane::ExpandedView list(store);
     list.resize(list.sizeHint());
