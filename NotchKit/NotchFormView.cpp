@@ -1,6 +1,7 @@
 #include "NotchFormView.h"
 
 #include <QMouseEvent>
+#include <QPalette>
 
 #include "NotchPresenter.h"
 
@@ -15,6 +16,13 @@ NotchFormView::NotchFormView(NotchPresenter* presenter, QWidget* parent)
     : QWidget(parent), m_presenter(presenter) {
     setAttribute(Qt::WA_TranslucentBackground);
     setMouseTracking(true);
+    // The notch and the floating card are dark whatever the desktop's theme:
+    // content on them draws in white.
+    QPalette white = palette();
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+        white.setColor(role, Qt::white);
+    }
+    setPalette(white);
     connect(&m_driver, &AnimationDriver::tick, this, &NotchFormView::onTick);
     connect(presenter, &NotchPresenter::stateChanged, this, &NotchFormView::refreshWithTransaction);
     connect(presenter, &NotchPresenter::notchSizeChanged, this,

@@ -35,13 +35,6 @@ NotchView::NotchView(NotchPresenter* presenter, QWidget* home, QWidget* parent)
                         QMargins(safeAreaInset, static_cast<int>(presenter->notchSize().height()),
                                  safeAreaInset, safeAreaInset),
                         NotchTransition::expandedContent(), this)) {
-    // Content on the notch draws in white.
-    QPalette white = palette();
-    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
-        white.setColor(role, Qt::white);
-    }
-    setPalette(white);
-
     for (NotchSlot* slot : {m_leading, m_trailing, m_expanded}) {
         connect(slot, &NotchSlot::idealSizeMayHaveChanged, this, [this] {
             if (m_measurePending) {

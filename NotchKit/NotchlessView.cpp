@@ -34,13 +34,6 @@ NotchlessView::NotchlessView(NotchPresenter* presenter, QWidget* home, QWidget* 
       m_trailing(new NotchSlot(presenter->compactTrailingContent(), home,
                                NotchSection::compactTrailing, trailingInsets,
                                NotchTransition::floatingContent(), this)) {
-    // The card is dark whatever the desktop's theme: content on it draws in white.
-    QPalette white = palette();
-    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
-        white.setColor(role, Qt::white);
-    }
-    setPalette(white);
-
     for (NotchSlot* slot : {m_expanded, m_leading, m_trailing}) {
         connect(slot, &NotchSlot::idealSizeMayHaveChanged, this, [this] {
             if (m_measurePending) {
