@@ -111,14 +111,13 @@ int relayMain(int argc, char** argv, const RelayOptions& given) {
     if (first == "--install-hooks") {
         // The same managed hook groups the app writes, for a machine where
         // only the relay is installed and Halvane is reached over ssh.
-        const std::string outcome = HooksInstaller::installIfNeeded();
-        const bool done = outcome.rfind("installed", 0) == 0 || outcome.rfind("ok:", 0) == 0;
-        if (done) {
-            writeAll(STDOUT_FILENO, "halvane-hook: " + outcome + "\n");
-        } else {
-            log::error("halvane-hook: " + outcome);
+        const HooksResult result = HooksInstaller::installIfNeeded();
+        if (result.failed()) {
+            log::error("halvane-hook: " + result.text());
+            return 1;
         }
-        return done ? 0 : 1;
+        writeAll(STDOUT_FILENO, "halvane-hook: " + result.text() + "\n");
+        return 0;
     }
     const RelayOptions options = checked(given);
     if (const auto sessionId = injectDaemonSessionId(argc, argv)) {

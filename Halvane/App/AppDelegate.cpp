@@ -130,7 +130,7 @@ void AppDelegate::runFirstRunDecision() {
         return OnboardingFlow::everythingAlreadySetUp([this] { return m_windows.trusted(); });
     });
     if (decision == FirstRun::Action::installHooks) {
-        log::system("Halvane: " + HooksInstaller::installIfNeeded());
+        log::system("Halvane: " + HooksInstaller::installIfNeeded().text());
         return;
     }
     log::system("Halvane: first run: onboarding is needed before the hooks are installed");

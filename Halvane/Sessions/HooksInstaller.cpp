@@ -33,7 +33,7 @@ constexpr std::string_view waitingEvent = "PermissionRequest";
 constexpr int waitingEventTimeoutSeconds = 24 * 60 * 60;
 constexpr std::string_view managedKey = "halvane-managed";
 constexpr std::string_view relayName = "halvane-hook";
-constexpr std::string_view writeFailure = "failed to write settings: ";
+using Outcome = HooksResult::Outcome;
 
 std::optional<fs::path>& executableOverride() {
     static std::optional<fs::path> path;
@@ -67,6 +67,15 @@ std::optional<fs::path> runningExecutable() {
         return std::nullopt;
     }
     return absolute.lexically_normal();
+}
+
+// Where the relay must be, whether or not it is there.
+std::optional<fs::path> expectedRelay() {
+    const auto executable = runningExecutable();
+    if (!executable) {
+        return std::nullopt;
+    }
+    return executable->parent_path() / relayName;
 }
 
 bool isExecutableFile(const fs::path& path) {
@@ -203,15 +212,11 @@ void setExecutablePathForTesting(std::optional<std::filesystem::path> path) {
 }
 
 std::optional<std::string> hookBinaryPath() {
-    const auto executable = runningExecutable();
-    if (!executable) {
+    const auto relay = expectedRelay();
+    if (!relay || !isExecutableFile(*relay)) {
         return std::nullopt;
     }
-    const fs::path relay = executable->parent_path() / relayName;
-    if (!isExecutableFile(relay)) {
-        return std::nullopt;
-    }
-    return relay.string();
+    return relay->string();
 }
 
 std::filesystem::path backupURL() {
@@ -239,13 +244,14 @@ bool isInstalled() {
     });
 }
 
-std::string installIfNeeded() {
+HooksResult installIfNeeded() {
     const auto relay = hookBinaryPath();
     if (!relay) {
-        return "skip: halvane-hook not found next to app binary";
+        const auto expected = expectedRelay();
+        return {Outcome::relayMissing, expected ? expected->string() : std::string()};
     }
     const ClaudeSettingsFile file = settingsFile();
-    std::string outcome;
+    HooksResult result;
     const auto failure = file.edit([&](ClaudeSettingsFile::Contents& contents) {
         json& settings = contents.object;
         // Whatever we cannot read as hooks is the user's data too: refuse
@@ -253,8 +259,8 @@ std::string installIfNeeded() {
         json hooks = json::object();
         if (const auto found = settings.find("hooks"); found != settings.end()) {
             if (!found->is_object()) {
-                outcome = std::string(writeFailure) + "\"hooks\" in " + file.path().string() +
-                          " is not an object";
+                result = {Outcome::writeFailed,
+                          "\"hooks\" in " + file.path().string() + " is not an object"};
                 return Change::leave;
             }
             hooks = *found;
@@ -264,8 +270,9 @@ std::string installIfNeeded() {
             json groups = json::array();
             if (const auto found = hooks.find(event); found != hooks.end()) {
                 if (!found->is_array()) {
-                    outcome = std::string(writeFailure) + "\"hooks\" → \"" + std::string(event) +
-                              "\" in " + file.path().string() + " is not a list";
+                    result = {Outcome::writeFailed, "\"hooks\" → \"" + std::string(event) +
+                                                        "\" in " + file.path().string() +
+                                                        " is not a list"};
                     return Change::leave;
                 }
                 groups = *found;
@@ -278,12 +285,13 @@ std::string installIfNeeded() {
             hooks[event] = std::move(updated);
         }
         if (!needsWrite) {
-            outcome = "ok: hooks already installed";
+            result = {Outcome::alreadyInstalled, *relay};
             return Change::leave;
         }
         // The backup keeps the file as it was before our first edit, so it
-        // is made once and never replaced.
-        if (contents.state == ClaudeSettingsFile::State::object) {
+        // is made once and never replaced; a file the write will refuse is
+        // no edit yet.
+        if (contents.state == ClaudeSettingsFile::State::object && contents.unkeepable.empty()) {
             const fs::path backup = backupURL();
             struct stat present {};
             if (::lstat(backup.c_str(), &present) != 0 && errno == ENOENT) {
@@ -293,20 +301,20 @@ std::string installIfNeeded() {
             }
         }
         settings["hooks"] = std::move(hooks);
-        outcome = "installed hooks → " + *relay;
+        result = {Outcome::installed, *relay};
         return Change::write;
     });
     if (failure) {
-        return std::string(writeFailure) + *failure;
+        return {Outcome::writeFailed, *failure};
     }
-    return outcome;
+    return result;
 }
 
-bool uninstall() {
+HooksResult uninstall() {
     const ClaudeSettingsFile file = settingsFile();
     const auto relay = hookBinaryPath();
     bool changed = false;
-    const bool wrote = edited(file, "uninstall", [&](ClaudeSettingsFile::Contents& contents) {
+    const auto failure = file.edit([&](ClaudeSettingsFile::Contents& contents) {
         changed = false;
         json& settings = contents.object;
         const auto found = settings.find("hooks");
@@ -338,23 +346,27 @@ bool uninstall() {
         }
         return Change::write;
     });
-    return wrote && changed;
+    if (failure) {
+        log::system("HooksInstaller.uninstall failed: " + *failure);
+        return {Outcome::writeFailed, *failure};
+    }
+    return {changed ? Outcome::removed : Outcome::nothingToRemove, {}};
 }
 
-bool restoreBackup() {
+HooksResult restoreBackup() {
     const fs::path backup = backupURL();
     struct stat present {};
     if (::lstat(backup.c_str(), &present) != 0) {
-        return false;
+        return {Outcome::noBackup, backup.string()};
     }
     // One rename replaces the settings: at every moment one of the two files
     // exists. A symbolic link keeps pointing where it did; its target is what
     // gets restored.
     if (const auto failure = settingsFile().replaceWith(backup)) {
         log::system("HooksInstaller.restoreBackup failed: " + *failure);
-        return false;
+        return {Outcome::writeFailed, *failure};
     }
-    return true;
+    return {Outcome::restored, {}};
 }
 
 bool addAllowRule(const std::string& pattern) {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "Halvane/Sessions/HooksResult.h"
+
 namespace halvane::HooksInstaller {
 
 // Owner of every edit Halvane makes to Claude Code's settings file
@@ -20,14 +22,15 @@ void setExecutablePathForTesting(std::optional<std::filesystem::path> path);
 std::filesystem::path backupURL();
 
 bool isInstalled();
-// "installed hooks → <path>", "ok: hooks already installed",
-// "skip: halvane-hook not found next to app binary" or
-// "failed to write settings: <reason>". Claude Code runs the hook command
-// through a shell, so the relay's path is written shell-quoted when it holds
-// characters a shell would split or expand.
-std::string installIfNeeded();
-bool uninstall();
-bool restoreBackup();
+// Installed (detail: the relay's path), already installed, relay missing
+// (detail: where it must be) or write failed (detail: why). Claude Code runs
+// the hook command through a shell, so the relay's path is written
+// shell-quoted when it holds characters a shell would split or expand.
+HooksResult installIfNeeded();
+// Removed, nothing to remove, or write failed.
+HooksResult uninstall();
+// Restored, no backup, or write failed (detail: why; also logged).
+HooksResult restoreBackup();
 
 bool addAllowRule(const std::string& pattern);
 std::vector<std::string> currentAllowPatterns();

@@ -187,6 +187,46 @@ TEST_F(OnboardingGuiTest, InstalledHooksOnlyNeedAContinueAndAMissingRelayIsSaid)
     EXPECT_EQ(hooks.preview()->fileText(), QStringLiteral("(hook binary missing)"));
 }
 
+TEST_F(OnboardingGuiTest, AFailedInstallSaysWhyAndOffersAnotherTryOrAWayOn) {
+    const std::string refused = R"({"model": "opus", "model": "sonnet"})";
+    writeSettings(refused);
+    open();
+    goTo(Step::hooks);
+    auto& hooks = step<HooksStepView>(Step::hooks);
+    const test::LogCapture log;
+    hooks.primaryButton()->click();
+    EXPECT_EQ(hooks.failureText(),
+              QStringLiteral("Couldn't change Claude Code's settings: %1 holds the key "
+                             "\"model\" twice in one object")
+                  .arg(QString::fromStdString(m_settings.string())));
+    EXPECT_EQ(hooks.primaryButton()->text(), QStringLiteral("Try again"));
+    EXPECT_FALSE(hooks.justInstalled());
+    EXPECT_TRUE(hooks.continueButton()->isVisibleTo(&hooks));
+    EXPECT_EQ(played(SoundPlayer::Sound::glass), 0);
+    EXPECT_TRUE(hasLine(log, "Onboarding install: failed to write settings: "));
+    EXPECT_EQ(settingsText(), refused);
+    snapshot(QStringLiteral("onboarding-2-hooks-failed"));
+
+    // Fixed by hand, another try installs and moves on.
+    writeSettings(R"({"model": "opus"})");
+    hooks.primaryButton()->click();
+    EXPECT_EQ(hooks.primaryButton()->text(), QStringLiteral("Installed \u2713"));
+    EXPECT_TRUE(hooks.failureText().isEmpty());
+    EXPECT_FALSE(hooks.continueButton()->isVisibleTo(&hooks));
+    ASSERT_TRUE(waitUntil([&] { return flow().step() == Step::permissions; }));
+
+    // Without a relay there is nothing to install, yet the user may go on.
+    HooksInstaller::setExecutablePathForTesting(m_root / "elsewhere" / "halvane");
+    ASSERT_TRUE(waitUntil([&] { return !flow().hooksInstalled(); }));
+    flow().goBack();
+    settle();
+    hooks.primaryButton()->click();
+    EXPECT_TRUE(hooks.failureText().startsWith(QStringLiteral("halvane-hook is missing: ")))
+        << hooks.failureText().toStdString();
+    hooks.continueButton()->click();
+    EXPECT_EQ(flow().step(), Step::permissions);
+}
+
 TEST_F(OnboardingGuiTest, PermissionsWaitForAccessGrantedAtLaunch) {
     open();
     goTo(Step::permissions);

@@ -226,6 +226,30 @@ TEST_F(SettingsGuiTest, UninstallAsksFirstAndCancellingTouchesNothing) {
     EXPECT_TRUE(tab.hooksInstalled());
 }
 
+TEST_F(SettingsGuiTest, AnInstallThatCannotWriteSaysWhyInsteadOfChiming) {
+    // Rewriting would drop one of the two values, so the file is refused.
+    const std::string refused = R"({"model": "opus", "model": "sonnet"})";
+    writeSettings(refused);
+    ConnectionTab& tab = connection();
+    tab.installButton()->click();
+    EXPECT_EQ(tab.failureText(),
+              QStringLiteral("Couldn't change Claude Code's settings: %1 holds the key "
+                             "\"model\" twice in one object")
+                  .arg(QString::fromStdString(m_settings.string())));
+    EXPECT_EQ(played(SoundPlayer::Sound::glass), 0);
+    EXPECT_FALSE(tab.hooksInstalled());
+    EXPECT_EQ(tab.installButton()->text(), QStringLiteral("Install hooks"));
+    EXPECT_EQ(settingsText(), refused);
+    snapshot(QStringLiteral("settings-connection-install-failed"));
+
+    // Once the file can be edited, the next press works and the failure goes.
+    writeSettings(R"({"model": "opus"})");
+    tab.installButton()->click();
+    EXPECT_TRUE(tab.failureText().isEmpty());
+    EXPECT_TRUE(tab.hooksInstalled());
+    EXPECT_EQ(played(SoundPlayer::Sound::glass), 1);
+}
+
 TEST_F(SettingsGuiTest, RestoringTheBackupRemovesItsCard) {
     writeSettings(R"({"theme": "dark"})");
     HooksInstaller::installIfNeeded();

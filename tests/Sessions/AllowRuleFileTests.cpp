@@ -133,7 +133,7 @@ TEST_F(AllowRuleFileTest, ValuesARewriteWouldChangeAreRefusedNotAltered) {
         SCOPED_TRACE(text);
         put(m_settings, text);
         EXPECT_FALSE(HooksInstaller::addAllowRule("Edit"));
-        EXPECT_EQ(HooksInstaller::installIfNeeded(),
+        EXPECT_EQ(HooksInstaller::installIfNeeded().text(),
                   "failed to write settings: " + m_settings.string() + " holds " + what);
         EXPECT_EQ(contentsOf(m_settings), text);
         EXPECT_TRUE(log.contains("HooksInstaller.addAllowRule failed: " + m_settings.string() +

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <sstream>
 #include <string>
 
@@ -12,6 +13,15 @@
 #include "TempDir.h"
 
 #include <nlohmann/json.hpp>
+
+namespace halvane {
+
+// A failed comparison prints what the log would say, and the detail.
+inline void PrintTo(const HooksResult& result, std::ostream* out) {
+    *out << '"' << result.text() << "\" (detail \"" << result.detail << "\")";
+}
+
+}  // namespace halvane
 
 namespace halvane::test {
 

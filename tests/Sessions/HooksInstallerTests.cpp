@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/fsuid.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,6 +16,8 @@
 
 namespace fs = std::filesystem;
 namespace HooksInstaller = halvane::HooksInstaller;
+using halvane::HooksResult;
+using Outcome = HooksResult::Outcome;
 using halvane::test::contentsOf;
 using halvane::test::put;
 using nlohmann::json;
@@ -55,6 +58,44 @@ int managedCount(const json& groups) {
     return count;
 }
 
+// Claude's folder made read-only for the test's life. Root may write
+// anywhere, so as root the test process touches files as nobody meanwhile,
+// for whom the folders must be open to read.
+class ReadOnlyFolder final {
+public:
+    ReadOnlyFolder(const fs::path& root, fs::path folder) : m_folder(std::move(folder)) {
+        constexpr auto open = fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                              fs::perms::others_read | fs::perms::others_exec;
+        fs::permissions(root, open);
+        fs::permissions(m_folder, open & ~fs::perms::owner_write);
+        if (::geteuid() == 0) {
+            ::setfsuid(nobody);
+        }
+    }
+    ~ReadOnlyFolder() {
+        if (::geteuid() == 0) {
+            ::setfsuid(0);
+        }
+        fs::permissions(m_folder, fs::perms::owner_write, fs::perm_options::add);
+    }
+    ReadOnlyFolder(const ReadOnlyFolder&) = delete;
+    ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
+
+private:
+    static constexpr uid_t nobody = 65534;
+    fs::path m_folder;
+};
+
+HooksResult installed(const std::string& relay) {
+    return {Outcome::installed, relay};
+}
+HooksResult alreadyInstalled(const std::string& relay) {
+    return {Outcome::alreadyInstalled, relay};
+}
+const HooksResult removed{Outcome::removed, {}};
+const HooksResult nothingToRemove{Outcome::nothingToRemove, {}};
+const HooksResult restored{Outcome::restored, {}};
+
 using HooksInstallerTest = halvane::test::HooksInstallerFixture;
 
 }  // namespace
@@ -85,7 +126,7 @@ TEST_F(HooksInstallerTest, KeepsItsBackupBesideTheSettingsInClaudesFolder) {
 
 TEST_F(HooksInstallerTest, InstallsIntoAFreshFolderWithOnlyTheHooksAndNoBackup) {
     EXPECT_FALSE(HooksInstaller::isInstalled());
-    EXPECT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + m_relay);
+    EXPECT_EQ(HooksInstaller::installIfNeeded(), installed(m_relay));
 
     const auto group = [this](bool waits) {
         return "      {\n"
@@ -115,7 +156,7 @@ TEST_F(HooksInstallerTest, InstallsUnderHomeWhenNoConfigFolderIsSet) {
     ::unsetenv("CLAUDE_CONFIG_DIR");
     const fs::path home = std::getenv("HOME");
     fs::remove_all(home / ".claude");
-    EXPECT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + m_relay);
+    EXPECT_EQ(HooksInstaller::installIfNeeded(), installed(m_relay));
     EXPECT_TRUE(HooksInstaller::isInstalled());
     EXPECT_EQ(json::parse(contentsOf(home / ".claude" / "settings.json"))["hooks"]["Stop"],
               json::array({managedGroup(m_relay)}));
@@ -132,7 +173,7 @@ TEST_F(HooksInstallerTest, KeepsTheUsersGroupsFirstAndEveryOtherKey) {
     const std::string originalText = original.dump();
     put(m_settings, originalText);
 
-    EXPECT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + m_relay);
+    EXPECT_EQ(HooksInstaller::installIfNeeded(), installed(m_relay));
     json expected = original;
     expected["hooks"]["PreToolUse"].push_back(managedGroup(m_relay));
     expected["hooks"]["PostToolUse"].push_back(managedGroup(m_relay));
@@ -148,14 +189,14 @@ TEST_F(HooksInstallerTest, KeepsTheUsersGroupsFirstAndEveryOtherKey) {
     // A second run finds everything in place and does not touch the file.
     const std::string installed = contentsOf(m_settings);
     const ino_t inode = inodeOf(m_settings);
-    EXPECT_EQ(HooksInstaller::installIfNeeded(), "ok: hooks already installed");
+    EXPECT_EQ(HooksInstaller::installIfNeeded(), alreadyInstalled(m_relay));
     EXPECT_EQ(contentsOf(m_settings), installed);
     EXPECT_EQ(inodeOf(m_settings), inode);
 }
 
 TEST_F(HooksInstallerTest, AMovedAppReplacesItsGroupsWithTheNewPath) {
     put(m_settings, json{{"hooks", {{"Stop", json::array({userGroup("", "/bin/true")})}}}}.dump());
-    ASSERT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + m_relay);
+    ASSERT_EQ(HooksInstaller::installIfNeeded(), installed(m_relay));
     ASSERT_TRUE(HooksInstaller::isInstalled());
 
     fs::rename(m_root / "app", m_root / "moved");
@@ -163,7 +204,7 @@ TEST_F(HooksInstallerTest, AMovedAppReplacesItsGroupsWithTheNewPath) {
     const std::string moved = (m_root / "moved" / "halvane-hook").string();
     EXPECT_FALSE(HooksInstaller::isInstalled());
 
-    EXPECT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + moved);
+    EXPECT_EQ(HooksInstaller::installIfNeeded(), installed(moved));
     const json hooks = settings()["hooks"];
     for (const char* event : {"PreToolUse", "Notification", "Stop"}) {
         EXPECT_EQ(managedCount(hooks[event]), 1) << event;
@@ -178,7 +219,7 @@ TEST_F(HooksInstallerTest, QuotesARelayPathTheShellWouldSplit) {
     // Claude Code hands the command to /bin/sh -c.
     const std::string relay = makeApp("Joe's apps/$HOME & co");
     HooksInstaller::setExecutablePathForTesting(fs::path(relay).parent_path() / "halvane");
-    EXPECT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + relay);
+    EXPECT_EQ(HooksInstaller::installIfNeeded(), installed(relay));
     const std::string command = settings()["hooks"]["Stop"][0]["hooks"][0]["command"];
     EXPECT_NE(command, relay);
     const auto run = halvane::test::runChild({"/bin/sh", "-c", command});
@@ -186,7 +227,7 @@ TEST_F(HooksInstallerTest, QuotesARelayPathTheShellWouldSplit) {
     EXPECT_EQ(run.standardOutput, "{}\n");
 
     EXPECT_TRUE(HooksInstaller::isInstalled());
-    EXPECT_EQ(HooksInstaller::installIfNeeded(), "ok: hooks already installed");
+    EXPECT_EQ(HooksInstaller::installIfNeeded(), alreadyInstalled(relay));
 }
 
 TEST_F(HooksInstallerTest, ReplacesAStaleManagedGroupAndLeavesLookalikesAlone) {
@@ -198,37 +239,52 @@ TEST_F(HooksInstallerTest, ReplacesAStaleManagedGroupAndLeavesLookalikesAlone) {
               {{"PreToolUse", json::array({stale, userGroup("Bash", "/bin/audit"), notOurs})}}}}
             .dump());
 
-    EXPECT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + m_relay);
+    EXPECT_EQ(HooksInstaller::installIfNeeded(), installed(m_relay));
     EXPECT_EQ(settings()["hooks"]["PreToolUse"],
               json::array({userGroup("Bash", "/bin/audit"), notOurs, managedGroup(m_relay)}));
 }
 
-TEST_F(HooksInstallerTest, NeverOverwritesAFileItCannotEdit) {
+TEST_F(HooksInstallerTest, NeverOverwritesAFileItCannotEditAndSaysWhy) {
     struct Case {
         std::string text;
         std::string reason;
+        // Uninstalling a file that reads as an object finds nothing of ours;
+        // one that does not cannot be edited at all.
+        bool readsAsObject;
     };
     const std::string path = m_settings.string();
     const Case cases[] = {
-        {"{\"model\": \"opus\",}", ""},
-        {"[\"hooks\"]", path + " holds a JSON array, not an object"},
-        {"\"hooks\"", path + " holds a JSON string, not an object"},
-        {R"({"hooks": ["PreToolUse"]})", "\"hooks\" in " + path + " is not an object"},
+        {"{\"model\": \"opus\",}", "", false},
+        {"[\"hooks\"]", path + " holds a JSON array, not an object", false},
+        {"\"hooks\"", path + " holds a JSON string, not an object", false},
+        {R"({"hooks": ["PreToolUse"]})", "\"hooks\" in " + path + " is not an object", true},
         {R"({"hooks": {"Stop": {"command": "x"}}})",
-         "\"hooks\" → \"Stop\" in " + path + " is not a list"},
+         "\"hooks\" → \"Stop\" in " + path + " is not a list", true},
+        // A rewrite would silently drop one of the two values.
+        {R"({"hooks": {}, "model": "opus", "model": "sonnet"})",
+         path + " holds the key \"model\" twice in one object", true},
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.text);
         put(m_settings, test.text);
-        const std::string result = HooksInstaller::installIfNeeded();
-        EXPECT_EQ(result.rfind(failedPrefix, 0), 0u) << result;
+        const HooksResult result = HooksInstaller::installIfNeeded();
+        EXPECT_EQ(result.outcome, Outcome::writeFailed);
+        EXPECT_TRUE(result.failed());
         if (!test.reason.empty()) {
-            EXPECT_EQ(result, failedPrefix + test.reason);
+            EXPECT_EQ(result.detail, test.reason);
+            EXPECT_EQ(result.text(), failedPrefix + test.reason);
         } else {
-            EXPECT_NE(result.find(path + " is not valid JSON (parse error"), std::string::npos)
-                << result;
+            EXPECT_NE(result.detail.find(path + " is not valid JSON (parse error"),
+                      std::string::npos)
+                << result.detail;
         }
-        EXPECT_FALSE(HooksInstaller::uninstall());
+        const HooksResult removal = HooksInstaller::uninstall();
+        if (test.readsAsObject) {
+            EXPECT_EQ(removal, nothingToRemove);
+        } else {
+            EXPECT_EQ(removal.outcome, Outcome::writeFailed);
+            EXPECT_EQ(removal.detail, result.detail);
+        }
         EXPECT_FALSE(HooksInstaller::isInstalled());
         EXPECT_FALSE(HooksInstaller::removeAllowRule("Bash"));
         EXPECT_EQ(contentsOf(m_settings), test.text);
@@ -236,9 +292,36 @@ TEST_F(HooksInstallerTest, NeverOverwritesAFileItCannotEdit) {
     }
 }
 
-TEST_F(HooksInstallerTest, SkipsWithoutARelayAndChangesNothing) {
+TEST_F(HooksInstallerTest, AFolderItMayNotWriteInFailsWithTheSystemsReason) {
+    put(m_settings, R"({"model": "opus"})");
+    ASSERT_EQ(HooksInstaller::installIfNeeded(), installed(m_relay));
+    const std::string installedText = contentsOf(m_settings);
+    fs::remove(m_backup);
+    // Moved, so the groups must be rewritten.
+    const fs::path moved = m_root / "moved";
+    fs::create_directory(moved);
+    fs::copy_file(m_relay, moved / "halvane-hook");
+    HooksInstaller::setExecutablePathForTesting(moved / "halvane");
+    const ReadOnlyFolder readOnly(m_root.path(), m_claude);
+
+    const HooksResult install = HooksInstaller::installIfNeeded();
+    EXPECT_EQ(install.outcome, Outcome::writeFailed);
+    EXPECT_NE(install.detail.find("Permission denied"), std::string::npos) << install.detail;
+    EXPECT_EQ(install.text(), failedPrefix + install.detail);
+
+    const HooksResult removal = HooksInstaller::uninstall();
+    EXPECT_EQ(removal.outcome, Outcome::writeFailed);
+    EXPECT_NE(removal.detail.find("Permission denied"), std::string::npos) << removal.detail;
+    EXPECT_EQ(contentsOf(m_settings), installedText);
+    EXPECT_FALSE(fs::exists(m_backup));
+}
+
+TEST_F(HooksInstallerTest, SkipsWithoutARelaySayingWhereItMustBe) {
     fs::remove(m_relay);
-    EXPECT_EQ(HooksInstaller::installIfNeeded(), "skip: halvane-hook not found next to app binary");
+    const HooksResult result = HooksInstaller::installIfNeeded();
+    EXPECT_EQ(result, (HooksResult{Outcome::relayMissing, m_relay}));
+    EXPECT_TRUE(result.failed());
+    EXPECT_EQ(result.text(), "skip: halvane-hook not found next to app binary");
     EXPECT_FALSE(fs::exists(m_claude));
     EXPECT_FALSE(HooksInstaller::isInstalled());
 }
@@ -250,7 +333,7 @@ TEST_F(HooksInstallerTest, EditsTheTargetOfALinkedSettingsFileAndKeepsItsMode) {
     fs::create_directories(m_claude);
     fs::create_symlink("../dotfiles/claude-settings.json", m_settings);
 
-    EXPECT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + m_relay);
+    EXPECT_EQ(HooksInstaller::installIfNeeded(), installed(m_relay));
     EXPECT_TRUE(HooksInstaller::addAllowRule("Edit"));
     EXPECT_TRUE(fs::is_symlink(m_settings));
     EXPECT_EQ(fs::read_symlink(m_settings), "../dotfiles/claude-settings.json");
@@ -264,7 +347,7 @@ TEST_F(HooksInstallerTest, EditsTheTargetOfALinkedSettingsFileAndKeepsItsMode) {
     EXPECT_EQ(contentsOf(m_backup), R"({"model": "opus"})");
 
     // Restoring puts the old settings where the link points, not in its place.
-    EXPECT_TRUE(HooksInstaller::restoreBackup());
+    EXPECT_EQ(HooksInstaller::restoreBackup(), restored);
     EXPECT_TRUE(fs::is_symlink(m_settings));
     EXPECT_EQ(contentsOf(real), R"({"model": "opus"})");
     EXPECT_FALSE(fs::exists(m_backup));
@@ -273,43 +356,43 @@ TEST_F(HooksInstallerTest, EditsTheTargetOfALinkedSettingsFileAndKeepsItsMode) {
 TEST_F(HooksInstallerTest, MakesTheBackupOnceAndNeverOverwritesIt) {
     const std::string original = "{\"model\": \"sonnet\"}\n";
     put(m_settings, original);
-    ASSERT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + m_relay);
+    ASSERT_EQ(HooksInstaller::installIfNeeded(), installed(m_relay));
     ASSERT_EQ(contentsOf(m_backup), original);
 
-    ASSERT_TRUE(HooksInstaller::uninstall());
-    ASSERT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + m_relay);
+    ASSERT_EQ(HooksInstaller::uninstall(), removed);
+    ASSERT_EQ(HooksInstaller::installIfNeeded(), installed(m_relay));
     fs::rename(m_root / "app", m_root / "moved");
     HooksInstaller::setExecutablePathForTesting(m_root / "moved" / "halvane");
     ASSERT_EQ(HooksInstaller::installIfNeeded(),
-              "installed hooks → " + (m_root / "moved" / "halvane-hook").string());
+              installed((m_root / "moved" / "halvane-hook").string()));
     EXPECT_EQ(contentsOf(m_backup), original);
 }
 
 TEST_F(HooksInstallerTest, UninstallRemovesOnlyItsOwnGroups) {
-    EXPECT_FALSE(HooksInstaller::uninstall());  // no file at all
+    EXPECT_EQ(HooksInstaller::uninstall(), nothingToRemove);  // no file at all
 
     put(m_settings, R"({"model": "opus"})");
-    EXPECT_FALSE(HooksInstaller::uninstall());  // no hooks
-    ASSERT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + m_relay);
-    EXPECT_TRUE(HooksInstaller::uninstall());
+    EXPECT_EQ(HooksInstaller::uninstall(), nothingToRemove);  // no hooks
+    ASSERT_EQ(HooksInstaller::installIfNeeded(), installed(m_relay));
+    EXPECT_EQ(HooksInstaller::uninstall(), removed);
     EXPECT_EQ(settings(), json({{"model", "opus"}}));
     EXPECT_TRUE(fs::exists(m_backup));
 
     const std::string untouched = contentsOf(m_settings);
-    EXPECT_FALSE(HooksInstaller::uninstall());
+    EXPECT_EQ(HooksInstaller::uninstall(), nothingToRemove);
     EXPECT_EQ(contentsOf(m_settings), untouched);
 
     const json users = {{"PreToolUse", json::array({userGroup("Bash", "/bin/audit")})},
                         {"PostToolUse", json::array({userGroup("Edit", "/bin/fmt")})}};
     put(m_settings, json{{"hooks", users}}.dump());
-    ASSERT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + m_relay);
-    EXPECT_TRUE(HooksInstaller::uninstall());
+    ASSERT_EQ(HooksInstaller::installIfNeeded(), installed(m_relay));
+    EXPECT_EQ(HooksInstaller::uninstall(), removed);
     EXPECT_EQ(settings(), json({{"hooks", users}}));
     EXPECT_FALSE(HooksInstaller::isInstalled());
 }
 
 TEST_F(HooksInstallerTest, IsInstalledOnlyWhenEveryEventHasTheCurrentGroup) {
-    ASSERT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + m_relay);
+    ASSERT_EQ(HooksInstaller::installIfNeeded(), installed(m_relay));
     json edited = settings();
     edited["hooks"].erase("Notification");
     put(m_settings, edited.dump());
@@ -320,7 +403,7 @@ TEST_F(HooksInstallerTest, IsInstalledOnlyWhenEveryEventHasTheCurrentGroup) {
     edited["hooks"]["Stop"][0]["hooks"].push_back("not a hook");
     put(m_settings, edited.dump());
     EXPECT_FALSE(HooksInstaller::isInstalled());
-    EXPECT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + m_relay);
+    EXPECT_EQ(HooksInstaller::installIfNeeded(), installed(m_relay));
     EXPECT_TRUE(HooksInstaller::isInstalled());
 }
 
@@ -340,7 +423,7 @@ TEST_F(HooksInstallerTest, UpgradesAnOlderInstallToEveryEventItServes) {
     put(m_settings, older.dump());
     EXPECT_FALSE(HooksInstaller::isInstalled());
 
-    EXPECT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + m_relay);
+    EXPECT_EQ(HooksInstaller::installIfNeeded(), installed(m_relay));
     EXPECT_TRUE(HooksInstaller::isInstalled());
     const json hooks = settings()["hooks"];
     EXPECT_EQ(hooks["PermissionRequest"],
@@ -351,13 +434,13 @@ TEST_F(HooksInstallerTest, UpgradesAnOlderInstallToEveryEventItServes) {
           "SessionEnd", "UserPromptSubmit", "SubagentStart", "SubagentStop"}) {
         EXPECT_EQ(hooks[event], json::array({managedGroup(m_relay)})) << event;
     }
-    EXPECT_EQ(HooksInstaller::installIfNeeded(), "ok: hooks already installed");
+    EXPECT_EQ(HooksInstaller::installIfNeeded(), alreadyInstalled(m_relay));
 
     // Uninstalling finds our groups with or without the marker.
     json edited = settings();
     edited["hooks"]["SessionEnd"] = json::array({unmarked});
     put(m_settings, edited.dump());
-    EXPECT_TRUE(HooksInstaller::uninstall());
+    EXPECT_EQ(HooksInstaller::uninstall(), removed);
     EXPECT_EQ(settings()["hooks"],
               json({{"PermissionRequest", json::array({userGroup("Bash", "/bin/audit")})},
                     {"Stop", json::array({userGroup("", "/bin/true")})}}));
@@ -365,15 +448,15 @@ TEST_F(HooksInstallerTest, UpgradesAnOlderInstallToEveryEventItServes) {
 
 TEST_F(HooksInstallerTest, RestoreBringsBackTheOriginalInOneStep) {
     put(m_settings, R"({"model": "opus"})");
-    EXPECT_FALSE(HooksInstaller::restoreBackup());
+    EXPECT_EQ(HooksInstaller::restoreBackup(), (HooksResult{Outcome::noBackup, m_backup.string()}));
     EXPECT_EQ(contentsOf(m_settings), R"({"model": "opus"})");
 
-    ASSERT_EQ(HooksInstaller::installIfNeeded(), "installed hooks → " + m_relay);
-    EXPECT_TRUE(HooksInstaller::restoreBackup());
+    ASSERT_EQ(HooksInstaller::installIfNeeded(), installed(m_relay));
+    EXPECT_EQ(HooksInstaller::restoreBackup(), restored);
     EXPECT_EQ(contentsOf(m_settings), R"({"model": "opus"})");
     EXPECT_FALSE(fs::exists(m_backup));
     EXPECT_FALSE(HooksInstaller::isInstalled());
-    EXPECT_FALSE(HooksInstaller::restoreBackup());
+    EXPECT_EQ(HooksInstaller::restoreBackup(), (HooksResult{Outcome::noBackup, m_backup.string()}));
 
     // Someone watching the folder must always find a settings file.
     std::atomic<bool> done = false;
@@ -387,7 +470,7 @@ TEST_F(HooksInstallerTest, RestoreBringsBackTheOriginalInOneStep) {
     });
     for (int round = 0; round < 300; ++round) {
         put(m_backup, "{\"round\": " + std::to_string(round) + "}");
-        ASSERT_TRUE(HooksInstaller::restoreBackup());
+        ASSERT_EQ(HooksInstaller::restoreBackup(), restored);
     }
     done = true;
     watcher.join();
@@ -400,7 +483,8 @@ TEST_F(HooksInstallerTest, AFailedRestoreIsLoggedAndKeepsBothFiles) {
     // Whatever is in the settings file's place that is not a file stays put.
     fs::create_directories(m_settings / "inside");
     const halvane::test::LogCapture log;
-    EXPECT_FALSE(HooksInstaller::restoreBackup());
+    EXPECT_EQ(HooksInstaller::restoreBackup(),
+              (HooksResult{Outcome::writeFailed, m_settings.string() + " is not a regular file"}));
     EXPECT_EQ(contentsOf(m_backup), R"({"model": "opus"})");
     EXPECT_TRUE(fs::exists(m_settings / "inside"));
 
@@ -409,7 +493,9 @@ TEST_F(HooksInstallerTest, AFailedRestoreIsLoggedAndKeepsBothFiles) {
     fs::remove(m_backup);
     put(m_settings, "{}");
     fs::create_directories(m_backup);
-    EXPECT_FALSE(HooksInstaller::restoreBackup());
+    const HooksResult unmoved = HooksInstaller::restoreBackup();
+    EXPECT_EQ(unmoved.outcome, Outcome::writeFailed);
+    EXPECT_TRUE(unmoved.failed());
     EXPECT_EQ(contentsOf(m_settings), "{}");
 
     EXPECT_EQ(log.lines(),

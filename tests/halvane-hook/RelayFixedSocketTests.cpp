@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <fstream>
 
 #include "Halvane/Platform/posix/RuntimeDirectory.h"
 #include "Halvane/Sessions/HooksInstaller.h"
@@ -87,4 +88,16 @@ TEST(RelayOnFixedSocket, OnAMachineWithoutTheAppTheRelayInstallsTheSameHooks) {
     EXPECT_EQ(again.exitStatus, 0);
     EXPECT_NE(again.standardOutput.find("ok: hooks already installed"), std::string::npos)
         << again.standardOutput;
+
+    // A file it may not rewrite is a failure, said on standard error.
+    const std::string settings = (claude.path() / "settings.json").string();
+    std::ofstream(settings, std::ios::trunc) << R"({"model": "opus", "model": "sonnet"})";
+    const auto refused =
+        runChild({binaryDirectory() + "/halvane-hook", "--install-hooks"}, options);
+    EXPECT_EQ(refused.exitStatus, 1);
+    EXPECT_EQ(refused.standardOutput, "");
+    EXPECT_NE(refused.standardError.find("halvane-hook: failed to write settings: " + settings +
+                                         " holds the key \"model\" twice"),
+              std::string::npos)
+        << refused.standardError;
 }

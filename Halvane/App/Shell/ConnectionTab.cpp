@@ -9,6 +9,7 @@
 
 #include "Halvane/App/Shell/AllowedRulesCard.h"
 #include "Halvane/App/Shell/ConfirmationSheet.h"
+#include "Halvane/App/Shell/HooksFailureText.h"
 #include "Halvane/App/Shell/HooksPreviewCard.h"
 #include "Halvane/App/Shell/OnboardingButton.h"
 #include "Halvane/App/Shell/OnboardingFeedback.h"
@@ -43,6 +44,9 @@ ConnectionTab::ConnectionTab(OnboardingFeedback& feedback, ConfirmationSheet& sh
                                      "checkmark"_sym, m_hookCard)),
       m_hookPathLabel(
           ShellLook::label({}, NotchFonts::monospaced(11), NotchPalette::mutedText(), m_hookCard)),
+      m_failureLabel(ShellLook::label({}, NotchFonts::system(11.5, QFont::Medium),
+                                      NotchPalette::systemRed(), m_hookCard,
+                                      Qt::AlignLeft | Qt::AlignVCenter, true)),
       m_install(new OnboardingButton({}, OnboardingButton::Style::primary, m_hookCard)),
       m_uninstall(new OnboardingButton(QStringLiteral("Uninstall"),
                                        OnboardingButton::Style::secondary, m_hookCard)),
@@ -60,6 +64,9 @@ ConnectionTab::ConnectionTab(OnboardingFeedback& feedback, ConfirmationSheet& sh
     m_hookPathLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     path->addWidget(m_hookPathLabel, 1);
     m_hookCard->body()->addLayout(path);
+    m_failureLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_failureLabel->hide();
+    m_hookCard->body()->addWidget(m_failureLabel);
     auto* hookButtons = new QHBoxLayout;
     hookButtons->setSpacing(8);
     hookButtons->addWidget(m_install);
@@ -99,6 +106,10 @@ QString ConnectionTab::hookPathText() const {
     return m_hookPathLabel->text();
 }
 
+QString ConnectionTab::failureText() const {
+    return m_failureLabel->isHidden() ? QString() : m_failureLabel->text();
+}
+
 void ConnectionTab::refresh() {
     m_hooksInstalled = HooksInstaller::isInstalled();
     m_hookPath = HooksInstaller::hookBinaryPath();
@@ -125,8 +136,16 @@ void ConnectionTab::refresh() {
 }
 
 void ConnectionTab::install() {
-    HooksInstaller::installIfNeeded();
-    m_feedback.success();
+    report(HooksInstaller::installIfNeeded());
+}
+
+void ConnectionTab::report(const HooksResult& result) {
+    const QString failure = HooksFailureText::of(result);
+    m_failureLabel->setText(failure);
+    m_failureLabel->setVisible(!failure.isEmpty());
+    if (failure.isEmpty()) {
+        m_feedback.success();
+    }
     refresh();
 }
 
@@ -135,11 +154,7 @@ void ConnectionTab::confirmUninstall() {
         QStringLiteral("Uninstall Halvane hooks from Claude Code?"),
         QStringLiteral("Claude Code will stop talking to Halvane. Your other hooks are left "
                        "untouched."),
-        QStringLiteral("Uninstall"), [this] {
-            HooksInstaller::uninstall();
-            m_feedback.success();
-            refresh();
-        });
+        QStringLiteral("Uninstall"), [this] { report(HooksInstaller::uninstall()); });
 }
 
 void ConnectionTab::confirmRestore() {
@@ -147,11 +162,7 @@ void ConnectionTab::confirmRestore() {
                 QStringLiteral("Your current %1 will be overwritten. The backup file will be "
                                "removed.")
                     .arg(HooksPreviewCard::displayedSettingsPath()),
-                QStringLiteral("Restore"), [this] {
-                    HooksInstaller::restoreBackup();
-                    m_feedback.success();
-                    refresh();
-                });
+                QStringLiteral("Restore"), [this] { report(HooksInstaller::restoreBackup()); });
 }
 
 void ConnectionTab::revoke(const std::string& pattern) {
@@ -169,6 +180,9 @@ void ConnectionTab::showEvent(QShowEvent* event) {
 
 void ConnectionTab::hideEvent(QHideEvent* event) {
     m_poll->stop();
+    // A failure is news about the last press; coming back is a fresh look.
+    m_failureLabel->clear();
+    m_failureLabel->hide();
     QWidget::hideEvent(event);
 }
 

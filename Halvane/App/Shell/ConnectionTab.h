@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "Halvane/Sessions/HooksResult.h"
+
 class QLabel;
 class QTimer;
 
@@ -40,6 +42,9 @@ public:
     OnboardingButton* uninstallButton() const { return m_uninstall; }
     OnboardingButton* restoreButton() const { return m_restore; }
     QString hookPathText() const;
+    // Why the last install, uninstall or restore did not happen, as shown
+    // in the hook card; empty after one that did.
+    QString failureText() const;
 
     void refresh();
 
@@ -52,6 +57,8 @@ private:
     void confirmUninstall();
     void confirmRestore();
     void revoke(const std::string& pattern);
+    // The success chime, or the failure said in the card; then the file anew.
+    void report(const HooksResult& result);
 
     OnboardingFeedback& m_feedback;
     ConfirmationSheet& m_sheet;
@@ -64,6 +71,7 @@ private:
     SettingsCard* m_hookCard;
     StatusPill* m_installedPill;
     QLabel* m_hookPathLabel;
+    QLabel* m_failureLabel;
     OnboardingButton* m_install;
     OnboardingButton* m_uninstall;
     SettingsCard* m_backupCard;

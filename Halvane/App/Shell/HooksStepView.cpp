@@ -1,9 +1,17 @@
 #include "Halvane/App/Shell/HooksStepView.h"
 
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QVBoxLayout>
+
+#include "Halvane/App/Shell/HooksFailureText.h"
 #include "Halvane/App/Shell/HooksPreviewCard.h"
 #include "Halvane/App/Shell/OnboardingButton.h"
 #include "Halvane/App/Shell/OnboardingFeedback.h"
 #include "Halvane/App/Shell/OnboardingFlow.h"
+#include "Halvane/App/Shell/ShellLook.h"
+#include "Halvane/Notch/NotchFonts.h"
+#include "Halvane/Notch/NotchPalette.h"
 #include "Halvane/Platform/posix/Log.h"
 #include "Halvane/Sessions/HooksInstaller.h"
 
@@ -15,8 +23,32 @@ HooksStepView::HooksStepView(OnboardingFlow& flow, OnboardingFeedback& feedback,
       m_flow(flow),
       m_feedback(feedback),
       m_advanceAfterInstall(advanceAfterInstall),
-      m_preview(new HooksPreviewCard) {
-    setHero(m_preview);
+      m_preview(new HooksPreviewCard),
+      m_failure(ShellLook::label({}, NotchFonts::system(11.5, QFont::Medium),
+                                 NotchPalette::systemRed(), nullptr,
+                                 Qt::AlignLeft | Qt::AlignVCenter, true)),
+      m_continue(new OnboardingButton(QStringLiteral("Continue anyway"),
+                                      OnboardingButton::Style::secondary)) {
+    // The preview with, under it, what went wrong and the way on without hooks.
+    auto* hero = new QWidget;
+    hero->setAttribute(Qt::WA_TranslucentBackground);
+    auto* column = new QVBoxLayout(hero);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(10);
+    column->addWidget(m_preview);
+    auto* failureRow = new QHBoxLayout;
+    failureRow->setSpacing(12);
+    m_failure->setParent(hero);
+    m_failure->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_failure->setMaximumWidth(m_preview->width() - m_continue->sizeHint().width() - 12);
+    m_continue->setParent(hero);
+    failureRow->addWidget(m_failure, 1);
+    failureRow->addWidget(m_continue, 0, Qt::AlignVCenter);
+    column->addLayout(failureRow);
+    m_failure->hide();
+    m_continue->hide();
+    setHero(hero);
+
     setTitle(QStringLiteral("Connect to Claude Code"));
     setSubtitle(
         QStringLiteral("Halvane needs to register a tiny hook so Claude can ping the notch when "
@@ -34,13 +66,19 @@ HooksStepView::HooksStepView(OnboardingFlow& flow, OnboardingFeedback& feedback,
             install();
         }
     });
+    connect(m_continue, &OnboardingButton::clicked, &flow, &OnboardingFlow::advance);
     connect(secondaryControl(), &OnboardingButton::clicked, &flow, &OnboardingFlow::goBack);
     connect(&flow, &OnboardingFlow::statusChanged, this, &HooksStepView::updateButton);
+}
+
+QString HooksStepView::failureText() const {
+    return m_failure->isHidden() ? QString() : m_failure->text();
 }
 
 void HooksStepView::stepShown() {
     // Each visit starts fresh, as a step seen anew.
     m_justInstalled = false;
+    showFailure({});
     m_preview->refresh();
     updateButton();
 }
@@ -50,25 +88,40 @@ void HooksStepView::stepHidden() {
 }
 
 void HooksStepView::install() {
-    const std::string result = HooksInstaller::installIfNeeded();
-    log::system("Onboarding install: " + result);
+    const HooksResult result = HooksInstaller::installIfNeeded();
+    log::system("Onboarding install: " + result.text());
     m_flow.refreshStatus();
+    m_preview->refresh();
+    const QString failure = HooksFailureText::of(result);
+    showFailure(failure);
+    if (!failure.isEmpty()) {
+        return;
+    }
     m_feedback.success();
     m_justInstalled = true;
     updateButton();
-    // Whatever the installer said, the step moves on: a failure shows as the
-    // hooks still missing in Settings, and the log line says why.
     m_advance.start(m_advanceAfterInstall, [this] { m_flow.advance(); });
 }
 
+void HooksStepView::showFailure(const QString& failure) {
+    m_failure->setText(failure);
+    m_failure->setVisible(!failure.isEmpty());
+    updateButton();
+}
+
 void HooksStepView::updateButton() {
+    const bool failed = !m_failure->isHidden();
     if (m_justInstalled) {
         setPrimary(QStringLiteral("Installed \u2713"));
     } else if (m_flow.hooksInstalled()) {
         setPrimary(QStringLiteral("Already installed \u2014 Continue"));
+    } else if (failed) {
+        setPrimary(QStringLiteral("Try again"));
     } else {
         setPrimary(QStringLiteral("Install hooks"));
     }
+    // Once the hooks are in after all, the primary button is the way on.
+    m_continue->setVisible(failed && !m_flow.hooksInstalled());
 }
 
 }  // namespace halvane

@@ -68,7 +68,7 @@ void OnboardingWindowController::close() {
 }
 
 void OnboardingWindowController::installHooksAndLog() {
-    log::system("Halvane: " + HooksInstaller::installIfNeeded());
+    log::system("Halvane: " + HooksInstaller::installIfNeeded().text());
 }
 
 void OnboardingWindowController::showIfNeeded(SessionStore& sessions) {
