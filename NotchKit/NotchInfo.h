@@ -35,8 +35,7 @@ public:
         std::optional<Label> compactTrailing;
     };
 
-    explicit NotchInfo(Content content,
-                       NotchHoverBehavior hoverBehavior = NotchHoverBehavior::all(),
+    explicit NotchInfo(Content content, NotchHoverBehavior hoverBehavior = NotchHoverOption::all,
                        NotchStyle style = NotchStyle::automatic(), NotchTimings timings = {},
                        QObject* parent = nullptr);
     ~NotchInfo() override;

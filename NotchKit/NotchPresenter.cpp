@@ -132,7 +132,7 @@ void NotchPresenter::_hide(std::function<void()> completion) {
         }
         return;
     }
-    if (m_hoverBehavior.contains(NotchHoverBehavior::keepVisible()) && m_isHovering) {
+    if (m_hoverBehavior.testFlag(NotchHoverOption::keepVisible) && m_isHovering) {
         // Not a close task: later requests do not stop this wait for the pointer.
         QTimer::singleShot(m_timings.hoverRecheck, this,
                            [this, completion = std::move(completion)] { _hide(completion); });

@@ -1,33 +1,19 @@
 #pragma once
 
-#include <optional>
-#include <string_view>
+#include <QObject>
 
 namespace notchkit {
 
+// A namespace of its own: Qt keeps one meta-object per namespace.
+namespace section {
+Q_NAMESPACE
+
 // Where a piece of content is drawn, so it can adapt (smaller strokes in a wing).
 enum class NotchSection { expanded, compactLeading, compactTrailing };
+Q_ENUM_NS(NotchSection)
 
-constexpr std::string_view rawValue(NotchSection section) {
-    switch (section) {
-        case NotchSection::expanded:
-            return "expanded";
-        case NotchSection::compactLeading:
-            return "compactLeading";
-        case NotchSection::compactTrailing:
-            return "compactTrailing";
-    }
-    return "expanded";
-}
+}  // namespace section
 
-constexpr std::optional<NotchSection> notchSectionFromRawValue(std::string_view raw) {
-    for (const auto section :
-         {NotchSection::expanded, NotchSection::compactLeading, NotchSection::compactTrailing}) {
-        if (rawValue(section) == raw) {
-            return section;
-        }
-    }
-    return std::nullopt;
-}
+using section::NotchSection;
 
 }  // namespace notchkit

@@ -1,32 +1,19 @@
 #pragma once
 
-#include <optional>
-#include <string_view>
+#include <QObject>
 
 namespace notchkit {
 
+// A namespace of its own: Qt keeps one meta-object per namespace.
+namespace state {
+Q_NAMESPACE
+
 // What the presenter shows: a card below the notch, two wings beside it, or nothing.
 enum class NotchState { expanded, compact, hidden };
+Q_ENUM_NS(NotchState)
 
-constexpr std::string_view rawValue(NotchState state) {
-    switch (state) {
-        case NotchState::expanded:
-            return "expanded";
-        case NotchState::compact:
-            return "compact";
-        case NotchState::hidden:
-            return "hidden";
-    }
-    return "hidden";
-}
+}  // namespace state
 
-constexpr std::optional<NotchState> notchStateFromRawValue(std::string_view raw) {
-    for (const auto state : {NotchState::expanded, NotchState::compact, NotchState::hidden}) {
-        if (rawValue(state) == raw) {
-            return state;
-        }
-    }
-    return std::nullopt;
-}
+using state::NotchState;
 
 }  // namespace notchkit

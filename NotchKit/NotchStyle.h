@@ -1,15 +1,17 @@
 #pragma once
 
-#include <optional>
-#include <string_view>
+#include <QObject>
 
 namespace notchkit {
 
 // The outline the notch is drawn with. `automatic` stands for the product's `auto`
 // (a C++ keyword) and is resolved per screen by NotchScreen::effectiveStyle.
 class NotchStyle final {
+    Q_GADGET
+
 public:
     enum class Kind { notch, floating, automatic };
+    Q_ENUM(Kind)
 
     // Defaults are the presets: .notch = top 15, bottom 20; .floating = 20.
     static constexpr NotchStyle notch(double topCornerRadius = 15, double bottomCornerRadius = 20) {
@@ -42,27 +44,5 @@ private:
     double m_first;
     double m_second;
 };
-
-constexpr std::string_view rawValue(NotchStyle::Kind kind) {
-    switch (kind) {
-        case NotchStyle::Kind::notch:
-            return "notch";
-        case NotchStyle::Kind::floating:
-            return "floating";
-        case NotchStyle::Kind::automatic:
-            return "auto";
-    }
-    return "auto";
-}
-
-constexpr std::optional<NotchStyle::Kind> notchStyleKindFromRawValue(std::string_view raw) {
-    for (const auto kind :
-         {NotchStyle::Kind::notch, NotchStyle::Kind::floating, NotchStyle::Kind::automatic}) {
-        if (rawValue(kind) == raw) {
-            return kind;
-        }
-    }
-    return std::nullopt;
-}
 
 }  // namespace notchkit

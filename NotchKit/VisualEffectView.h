@@ -14,7 +14,9 @@ class VisualEffectView final : public QWidget {
 
 public:
     enum class Material { popover = 6 };
+    Q_ENUM(Material)
     enum class BlendingMode { behindWindow = 0, withinWindow = 1 };
+    Q_ENUM(BlendingMode)
 
     VisualEffectView(Material material, BlendingMode blendingMode, QWidget* parent);
 
@@ -25,9 +27,6 @@ public:
     void setTranslucent(bool translucent);
     // The fill for either case.
     static QColor fill(bool translucent);
-
-    static int rawValue(Material material) { return static_cast<int>(material); }
-    static int rawValue(BlendingMode mode) { return static_cast<int>(mode); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -64,7 +64,7 @@ int main(int argc, char** argv) {
     QTextStream out(stdout);
 
     NotchPresenter presenter(
-        NotchHoverBehavior::none(), NotchStyle::automatic(), [] { return new Filled; }, nullptr,
+        NotchHoverOption::none, NotchStyle::automatic(), [] { return new Filled; }, nullptr,
         nullptr);
     QScreen* screen = QGuiApplication::primaryScreen();
     const auto opened = presenter.expand(screen);

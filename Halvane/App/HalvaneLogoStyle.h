@@ -1,25 +1,20 @@
 #pragma once
 
-#include <optional>
-#include <string_view>
+#include <QObject>
 
 namespace halvane {
+
+// A namespace of its own: Qt keeps one meta-object per namespace.
+namespace logostyle {
+Q_NAMESPACE
 
 // How the logo is drawn: in colour, or as a template whose shape alone
 // counts (solid black, to be tinted by whoever shows it).
 enum class HalvaneLogoStyle { color, templateImage };
+Q_ENUM_NS(HalvaneLogoStyle)
 
-constexpr std::string_view rawValue(HalvaneLogoStyle style) {
-    return style == HalvaneLogoStyle::color ? "color" : "template";
-}
+}  // namespace logostyle
 
-constexpr std::optional<HalvaneLogoStyle> halvaneLogoStyleFromRaw(std::string_view raw) {
-    for (const auto style : {HalvaneLogoStyle::color, HalvaneLogoStyle::templateImage}) {
-        if (rawValue(style) == raw) {
-            return style;
-        }
-    }
-    return std::nullopt;
-}
+using logostyle::HalvaneLogoStyle;
 
 }  // namespace halvane

@@ -1,14 +1,17 @@
 #pragma once
 
-#include <optional>
-#include <string_view>
+#include <QObject>
 
 namespace halvane {
 
 // What the HUD shows. Battery kinds carry a percentage: the level at the
 // event for plugged and unplugged, the threshold crossed for low.
 struct HUDKind {
+    Q_GADGET
+
+public:
     enum class Case { batteryPlugged, batteryUnplugged, batteryLow, volume, brightness };
+    Q_ENUM(Case)
 
     Case kind = Case::volume;
     int payload = 0;
@@ -26,8 +29,5 @@ struct HUDKind {
 
     friend bool operator==(const HUDKind&, const HUDKind&) = default;
 };
-
-std::string_view rawValue(HUDKind::Case kind);
-std::optional<HUDKind::Case> hudKindCaseFromRaw(std::string_view raw);
 
 }  // namespace halvane

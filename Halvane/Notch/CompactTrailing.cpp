@@ -182,31 +182,4 @@ void CompactTrailing::mouseReleaseEvent(QMouseEvent* event) {
     }
 }
 
-std::string_view rawValue(CompactTrailing::Sign sign) {
-    switch (sign) {
-        case CompactTrailing::Sign::bell:
-            return "bell";
-        case CompactTrailing::Sign::working:
-            return "working";
-        case CompactTrailing::Sign::finished:
-            return "finished";
-        case CompactTrailing::Sign::yourTurn:
-            return "yourTurn";
-        case CompactTrailing::Sign::quiet:
-            return "quiet";
-    }
-    return "quiet";
-}
-
-std::optional<CompactTrailing::Sign> compactTrailingSignFromRaw(std::string_view raw) {
-    for (const auto sign : {CompactTrailing::Sign::bell, CompactTrailing::Sign::working,
-                            CompactTrailing::Sign::finished, CompactTrailing::Sign::yourTurn,
-                            CompactTrailing::Sign::quiet}) {
-        if (rawValue(sign) == raw) {
-            return sign;
-        }
-    }
-    return std::nullopt;
-}
-
 }  // namespace halvane

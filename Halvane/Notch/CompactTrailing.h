@@ -4,8 +4,6 @@
 
 #include <chrono>
 #include <functional>
-#include <optional>
-#include <string_view>
 
 #include "NotchKit/AnimatedValue.h"
 #include "NotchKit/AnimationDriver.h"
@@ -23,6 +21,7 @@ class CompactTrailing final : public QWidget {
 
 public:
     enum class Sign { bell, working, finished, yourTurn, quiet };
+    Q_ENUM(Sign)
 
     static constexpr std::chrono::milliseconds kBellPulsePeriod{1200};
     static constexpr std::chrono::milliseconds kChipFade{200};
@@ -61,8 +60,5 @@ private:
     notchkit::AnimationDriver m_driver;
     notchkit::AnimatedValue m_chipPresence{0, 0.001};
 };
-
-std::string_view rawValue(CompactTrailing::Sign sign);
-std::optional<CompactTrailing::Sign> compactTrailingSignFromRaw(std::string_view raw);
 
 }  // namespace halvane

@@ -1,7 +1,6 @@
 #include "KeyShortcut.h"
 
 #include <array>
-#include <utility>
 
 namespace halvane {
 
@@ -46,16 +45,10 @@ Qt::KeyboardModifier qtModifier(KeyShortcut::Modifier modifier) {
 
 }  // namespace
 
-KeyShortcut::KeyShortcut(QChar key, std::initializer_list<Modifier> modifierList) : key(key) {
-    for (const Modifier modifier : modifierList) {
-        modifiers |= static_cast<unsigned>(modifier);
-    }
-}
-
 QString KeyShortcut::displayLabel() const {
     QString label;
     for (const Modifier modifier : kDisplayOrder) {
-        if (has(modifier)) {
+        if (modifiers.testFlag(modifier)) {
             label += keyName(modifier) + QLatin1Char('+');
         }
     }
@@ -65,36 +58,13 @@ QString KeyShortcut::displayLabel() const {
 QKeySequence KeyShortcut::keySequence() const {
     Qt::KeyboardModifiers qtModifiers;
     for (const Modifier modifier : kModifierOrder) {
-        if (has(modifier)) {
+        if (modifiers.testFlag(modifier)) {
             qtModifiers |= qtModifier(modifier);
         }
     }
     // Letter and digit keys are named by their upper-case character.
     const auto qtKey = static_cast<Qt::Key>(key.toUpper().unicode());
     return QKeySequence(QKeyCombination(qtModifiers, qtKey));
-}
-
-std::string_view rawValue(KeyShortcut::Modifier modifier) {
-    switch (modifier) {
-        case KeyShortcut::Modifier::option:
-            return "option";
-        case KeyShortcut::Modifier::shift:
-            return "shift";
-        case KeyShortcut::Modifier::control:
-            return "control";
-        case KeyShortcut::Modifier::command:
-            return "command";
-    }
-    return "option";
-}
-
-std::optional<KeyShortcut::Modifier> keyModifierFromRaw(std::string_view raw) {
-    for (const KeyShortcut::Modifier modifier : kModifierOrder) {
-        if (rawValue(modifier) == raw) {
-            return modifier;
-        }
-    }
-    return std::nullopt;
 }
 
 }  // namespace halvane

@@ -2,27 +2,27 @@
 
 #include <QChar>
 #include <QKeySequence>
+#include <QObject>
 #include <QString>
-
-#include <initializer_list>
-#include <optional>
-#include <string_view>
 
 namespace halvane {
 
 // A keyboard shortcut of one key and a set of modifiers. On Linux keyboards
 // option is the Alt key, control is Ctrl and command is the Super key.
 struct KeyShortcut {
-    enum class Modifier : unsigned { option = 1, shift = 2, control = 4, command = 8 };
+    Q_GADGET
+
+public:
+    enum class Modifier { option = 0x1, shift = 0x2, control = 0x4, command = 0x8 };
+    Q_DECLARE_FLAGS(Modifiers, Modifier)
+    Q_FLAG(Modifiers)
 
     // A lower-case key equivalent such as 'a'.
     QChar key;
-    unsigned modifiers = 0;
+    Modifiers modifiers;
 
     KeyShortcut() = default;
-    explicit KeyShortcut(QChar key, std::initializer_list<Modifier> modifiers = {});
-
-    bool has(Modifier modifier) const { return (modifiers & static_cast<unsigned>(modifier)) != 0; }
+    explicit KeyShortcut(QChar key, Modifiers modifiers = {}) : key(key), modifiers(modifiers) {}
 
     // As Linux desktops write shortcuts: the modifiers' key names in a fixed
     // order (Ctrl, Alt, Shift, Super), each followed by "+", then the key
@@ -34,7 +34,6 @@ struct KeyShortcut {
     bool operator==(const KeyShortcut&) const = default;
 };
 
-std::string_view rawValue(KeyShortcut::Modifier modifier);
-std::optional<KeyShortcut::Modifier> keyModifierFromRaw(std::string_view raw);
+Q_DECLARE_OPERATORS_FOR_FLAGS(KeyShortcut::Modifiers)
 
 }  // namespace halvane

@@ -1,24 +1,19 @@
 #pragma once
 
-#include <optional>
-#include <string_view>
+#include <QObject>
 
 namespace halvane {
 
+// A namespace of its own: Qt keeps one meta-object per namespace.
+namespace actionstyle {
+Q_NAMESPACE
+
 // A filled accent button for the expected answer, a quiet one for the rest.
 enum class NotchActionStyle { primary, secondary };
+Q_ENUM_NS(NotchActionStyle)
 
-constexpr std::string_view rawValue(NotchActionStyle style) {
-    return style == NotchActionStyle::primary ? "primary" : "secondary";
-}
+}  // namespace actionstyle
 
-constexpr std::optional<NotchActionStyle> notchActionStyleFromRaw(std::string_view raw) {
-    for (const auto style : {NotchActionStyle::primary, NotchActionStyle::secondary}) {
-        if (rawValue(style) == raw) {
-            return style;
-        }
-    }
-    return std::nullopt;
-}
+using actionstyle::NotchActionStyle;
 
 }  // namespace halvane

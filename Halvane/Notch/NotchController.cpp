@@ -16,7 +16,7 @@
 namespace halvane {
 
 using notchkit::Animation;
-using notchkit::NotchHoverBehavior;
+using notchkit::NotchHoverOption;
 using notchkit::NotchPresenter;
 using notchkit::NotchStyle;
 using notchkit::NotchTransitionConfiguration;
@@ -68,7 +68,7 @@ void NotchController::start() {
         }
     };
     SessionViews views = m_views ? m_views(m_sessions, onTap) : SessionViews{};
-    m_notch = std::make_unique<NotchPresenter>(NotchHoverBehavior::all(), NotchStyle::automatic(),
+    m_notch = std::make_unique<NotchPresenter>(NotchHoverOption::all, NotchStyle::automatic(),
                                                views.expanded, views.compactLeading,
                                                views.compactTrailing, m_timings.presenters);
     NotchTransitionConfiguration sessionTransitions;
@@ -77,7 +77,7 @@ void NotchController::start() {
     m_notch->setTransitionConfiguration(sessionTransitions);
 
     m_hudNotch = std::make_unique<NotchPresenter>(
-        NotchHoverBehavior::none(), NotchStyle::automatic(), [] { return new QWidget; },
+        NotchHoverOption::none, NotchStyle::automatic(), [] { return new QWidget; },
         [this] { return new HUDCompactLeading(m_hud); },
         [this] { return new HUDCompactTrailing(m_hud, *m_volume, *m_brightness); },
         m_timings.presenters);

@@ -9,7 +9,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <string_view>
 
 #include "Halvane/Monitors/BatteryMonitor.h"
 #include "Halvane/Monitors/BrightnessMonitor.h"
@@ -34,6 +33,7 @@ class NotchController final : public QObject {
 
 public:
     enum class Mode { hidden, compact, expanded };
+    Q_ENUM(Mode)
 
     // The product's waits; tests pass short ones.
     struct Timings {
@@ -135,17 +135,5 @@ private:
     quint64 m_hudGeneration = 0;
     bool m_hudHiding = false;
 };
-
-constexpr std::string_view rawValue(NotchController::Mode mode) {
-    switch (mode) {
-        case NotchController::Mode::hidden:
-            return "hidden";
-        case NotchController::Mode::compact:
-            return "compact";
-        case NotchController::Mode::expanded:
-            return "expanded";
-    }
-    return "hidden";
-}
 
 }  // namespace halvane

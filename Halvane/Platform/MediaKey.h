@@ -1,35 +1,19 @@
 #pragma once
 
-#include <cstdint>
-#include <optional>
+#include <QObject>
 
 namespace halvane {
 
-// The keyboard's volume and brightness keys, with the key codes the product
-// uses for them.
-enum class MediaKey : std::uint8_t {
-    volumeUp = 0,
-    volumeDown = 1,
-    brightnessUp = 2,
-    brightnessDown = 3,
-    volumeMute = 7,
-};
+// A namespace of its own: Qt keeps one meta-object per namespace.
+namespace mediakey {
+Q_NAMESPACE
 
-inline constexpr MediaKey allMediaKeys[] = {MediaKey::volumeUp, MediaKey::volumeDown,
-                                            MediaKey::volumeMute, MediaKey::brightnessUp,
-                                            MediaKey::brightnessDown};
+// The keyboard's volume and brightness keys.
+enum class MediaKey { volumeUp, volumeDown, brightnessUp, brightnessDown, volumeMute };
+Q_ENUM_NS(MediaKey)
 
-inline constexpr int rawValue(MediaKey key) {
-    return static_cast<int>(key);
-}
+}  // namespace mediakey
 
-inline constexpr std::optional<MediaKey> mediaKeyFromRaw(int raw) {
-    for (const MediaKey key : allMediaKeys) {
-        if (rawValue(key) == raw) {
-            return key;
-        }
-    }
-    return std::nullopt;
-}
+using mediakey::MediaKey;
 
 }  // namespace halvane

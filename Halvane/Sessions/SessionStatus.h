@@ -1,7 +1,8 @@
 #pragma once
 
+#include <QObject>
+
 #include <optional>
-#include <string_view>
 
 #include "Halvane/Sessions/PendingPrompt.h"
 
@@ -10,8 +11,11 @@ namespace halvane {
 // What a session is doing. Only waitingForUser carries a value: the prompt
 // the user is asked to answer.
 class SessionStatus final {
+    Q_GADGET
+
 public:
     enum class Kind { waitingForUser, idle, working };
+    Q_ENUM(Kind)
 
     SessionStatus() = default;
     static SessionStatus waitingForUser(PendingPrompt prompt);
@@ -29,8 +33,5 @@ private:
     Kind m_kind = Kind::idle;
     std::optional<PendingPrompt> m_prompt;
 };
-
-std::string_view rawValue(SessionStatus::Kind kind);
-std::optional<SessionStatus::Kind> sessionStatusKindFromRaw(std::string_view raw);
 
 }  // namespace halvane

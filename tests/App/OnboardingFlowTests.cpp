@@ -36,11 +36,9 @@ protected:
 };
 
 TEST_F(OnboardingFlowTest, StepsGoForwardAndBackOneAtATimeWithinTheFour) {
-    EXPECT_EQ(rawValue(Step::welcome), 0);
-    EXPECT_EQ(rawValue(Step::demo), 3);
-    EXPECT_EQ(onboardingStepFromRaw(2), Step::permissions);
-    EXPECT_EQ(onboardingStepFromRaw(4), std::nullopt);
-    EXPECT_EQ(onboardingStepFromRaw(-1), std::nullopt);
+    // The numbers a step is stored as.
+    EXPECT_EQ(static_cast<int>(Step::welcome), 0);
+    EXPECT_EQ(static_cast<int>(Step::demo), 3);
 
     auto flow = makeFlow();
     QSignalSpy changes(flow.get(), &OnboardingFlow::stepChanged);

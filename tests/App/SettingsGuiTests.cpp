@@ -120,15 +120,15 @@ TEST_F(SettingsGuiTest, TheTabBarListsFourTabsAndSwitchesBetweenThem) {
     EXPECT_EQ(view.tab(), SettingsTab::general);
     const QStringList titles = {"General", "Connection", "Permissions", "About"};
     for (const SettingsTab tab : kSettingsTabs) {
-        SCOPED_TRACE(rawValue(tab));
+        const int index = static_cast<int>(tab);
+        SCOPED_TRACE(index);
         QAbstractButton* button = view.tabBar()->button(tab);
-        EXPECT_EQ(button->text(), titles[rawValue(tab)]);
+        EXPECT_EQ(button->text(), titles[index]);
         button->click();
         EXPECT_EQ(view.tab(), tab);
         EXPECT_TRUE(button->isChecked());
-        const QImage image = snapshot(QStringLiteral("settings-%1-%2")
-                                          .arg(rawValue(tab) + 1)
-                                          .arg(titles[rawValue(tab)].toLower()));
+        const QImage image =
+            snapshot(QStringLiteral("settings-%1-%2").arg(index + 1).arg(titles[index].toLower()));
         EXPECT_EQ(image.size(), QSize(720, 580));
     }
     EXPECT_TRUE(view.aboutTab()->isVisible());

@@ -2,6 +2,8 @@
 // percentage beside them, and the icon of each kind.
 #include <gtest/gtest.h>
 
+#include <QMetaEnum>
+
 #include <memory>
 
 #include "FakeAudioOutput.h"
@@ -156,7 +158,7 @@ TEST_F(HUDViewTest, EveryKindHasItsIconInItsColour) {
     HUDCompactLeading view(hud);
     view.resize(view.sizeHint().width(), kHeight);
     for (const auto& [kind, color] : cases) {
-        SCOPED_TRACE(std::string(rawValue(kind.kind)));
+        SCOPED_TRACE(QMetaEnum::fromType<HUDKind::Case>().valueToKey(static_cast<int>(kind.kind)));
         hud.setKind(kind);
         EXPECT_EQ(HUDCompactLeading::symbol(kind).view(), HUDReadout::symbolName(kind));
         const QImage image = render(view, "hud-icon");

@@ -31,7 +31,7 @@ protected:
         timings.conversionPause = 10ms;
         timings.settle = 20ms;
         return std::make_unique<notchkit::NotchPresenter>(
-            notchkit::NotchHoverBehavior::none(), notchkit::NotchStyle::automatic(),
+            notchkit::NotchHoverOption::none, notchkit::NotchStyle::automatic(),
             [this] { return new ExpandedView(store, clock); },
             [this] { return new CompactLeading(store, [] {}); },
             [this] { return new CompactTrailing(store, [] {}); }, timings);

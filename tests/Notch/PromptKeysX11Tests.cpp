@@ -50,7 +50,7 @@ protected:
         notchkit::NotchTimings timings;
         timings.settle = 20ms;
         m_notch = std::make_unique<notchkit::NotchPresenter>(
-            notchkit::NotchHoverBehavior::none(), notchkit::NotchStyle::automatic(),
+            notchkit::NotchHoverOption::none, notchkit::NotchStyle::automatic(),
             [this] { return new ExpandedView(store, clock); }, [] { return new QWidget; },
             [] { return new QWidget; }, timings);
         const auto opened = m_notch->expand(QGuiApplication::primaryScreen());

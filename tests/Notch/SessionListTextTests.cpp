@@ -88,15 +88,6 @@ TEST(SessionListState, WaitingOutranksWorkAndWorkOutranksAFreshFinish) {
     EXPECT_EQ(SessionListText::rowTitle(working), "billing-api · 2 agents");
 }
 
-TEST(SessionListState, RawValuesRoundTrip) {
-    for (const auto status :
-         {SessionUIStatus::waiting, SessionUIStatus::working, SessionUIStatus::done,
-          SessionUIStatus::yourTurn, SessionUIStatus::idle}) {
-        EXPECT_EQ(sessionUIStatusFromRaw(rawValue(status)), status);
-    }
-    EXPECT_FALSE(sessionUIStatusFromRaw("busy").has_value());
-}
-
 TEST(SessionListProject, IsTheLastFolderOfTheWorkingDirectory) {
     EXPECT_EQ(SessionListText::projectName("/home/ada/src/engine"), "engine");
     EXPECT_EQ(SessionListText::projectName("/home/ada/src/engine/"), "engine");

@@ -154,7 +154,7 @@ TEST(NotchViewMetrics, ExpandedCardTakesTheStyleRadiiAndItsInsets) {
 }
 
 TEST(NotchShadow, FollowsStateAndHover) {
-    const auto strong = NotchHoverBehavior::increaseShadow();
+    const auto strong = NotchHoverOption::increaseShadow;
     const auto hidden = NotchShadow::compute(strong, true, NotchState::hidden);
     EXPECT_DOUBLE_EQ(hidden.radius, 0);
     const auto hiddenPlain = NotchShadow::compute({}, false, NotchState::hidden);
@@ -167,7 +167,7 @@ TEST(NotchShadow, FollowsStateAndHover) {
     EXPECT_DOUBLE_EQ(compact.opacity, 0);
     EXPECT_DOUBLE_EQ(compact.radius, 10);
     const auto expanded =
-        NotchShadow::compute(NotchHoverBehavior::keepVisible(), true, NotchState::expanded);
+        NotchShadow::compute(NotchHoverOption::keepVisible, true, NotchState::expanded);
     EXPECT_DOUBLE_EQ(expanded.opacity, 0.5);
     EXPECT_DOUBLE_EQ(expanded.radius, 10);
 }
@@ -236,17 +236,15 @@ TEST(NotchTypes, StylesCompareByCaseAndPayload) {
     EXPECT_NE(NotchStyle::notch(15, 20), NotchStyle::notch(15, 21));
     EXPECT_NE(NotchStyle::floating(20), NotchStyle::notch(20, 0));
     EXPECT_EQ(NotchStyle::floating().cornerRadius(), 20);
-    EXPECT_EQ(rawValue(NotchStyle::Kind::automatic), "auto");
-    EXPECT_EQ(notchStyleKindFromRawValue("floating"), NotchStyle::Kind::floating);
-    EXPECT_EQ(notchStateFromRawValue(rawValue(NotchState::compact)), NotchState::compact);
-    EXPECT_FALSE(notchStateFromRawValue("open"));
 }
 
-TEST(NotchTypes, HoverBehaviourIsAnOptionSet) {
-    EXPECT_EQ(NotchHoverBehavior::all().rawValue, 7);
-    EXPECT_TRUE(NotchHoverBehavior::all().contains(NotchHoverBehavior::increaseShadow()));
-    const auto some = NotchHoverBehavior::keepVisible() | NotchHoverBehavior::hapticFeedback();
-    EXPECT_EQ(some.rawValue, 3);
-    EXPECT_FALSE(some.contains(NotchHoverBehavior::increaseShadow()));
-    EXPECT_TRUE(NotchHoverBehavior::none().isEmpty());
+TEST(NotchTypes, HoverBehaviourAllHoldsEveryOption) {
+    const NotchHoverBehavior all = NotchHoverOption::all;
+    for (const auto option : {NotchHoverOption::keepVisible, NotchHoverOption::hapticFeedback,
+                              NotchHoverOption::increaseShadow}) {
+        EXPECT_TRUE(all.testFlag(option));
+    }
+    const NotchHoverBehavior some =
+        NotchHoverOption::keepVisible | NotchHoverOption::hapticFeedback;
+    EXPECT_FALSE(some.testFlag(NotchHoverOption::increaseShadow));
 }

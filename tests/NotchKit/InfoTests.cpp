@@ -38,7 +38,7 @@ protected:
 
 TEST_F(Info, WithoutALeadingLabelTheIconTakesTheWingAndConversionsGoStraightAcross) {
     useNotch();
-    NotchInfo info(basic(), NotchHoverBehavior::none(), NotchStyle::automatic(), quickTimings());
+    NotchInfo info(basic(), NotchHoverOption::none, NotchStyle::automatic(), quickTimings());
     EXPECT_TRUE(info.shouldSkipHideWhenConverting());
     auto* leading =
         qobject_cast<CompactLeadingView*>(info.internalPresenter()->compactLeadingContent());
@@ -61,7 +61,7 @@ TEST_F(Info, AGivenLeadingLabelTakesTheWingAndConversionsHideBriefly) {
     auto content = basic();
     content.compactLeading = NotchInfo::Label::systemName(QStringLiteral("bolt.fill"));
     content.compactTrailing = NotchInfo::Label::systemName(QStringLiteral("checkmark"));
-    NotchInfo info(content, NotchHoverBehavior::none(), NotchStyle::automatic(), quickTimings());
+    NotchInfo info(content, NotchHoverOption::none, NotchStyle::automatic(), quickTimings());
     EXPECT_FALSE(info.shouldSkipHideWhenConverting());
     auto* leading =
         qobject_cast<CompactLeadingView*>(info.internalPresenter()->compactLeadingContent());
@@ -81,7 +81,7 @@ TEST_F(Info, AGivenLeadingLabelTakesTheWingAndConversionsHideBriefly) {
 
 TEST_F(Info, CardShowsTheTextsInWhiteOnTheNotchAndFollowsChanges) {
     useNotch();
-    NotchInfo info(basic(), NotchHoverBehavior::none(), NotchStyle::automatic(), quickTimings());
+    NotchInfo info(basic(), NotchHoverOption::none, NotchStyle::automatic(), quickTimings());
     auto* card = qobject_cast<InfoView*>(info.internalPresenter()->expandedContent());
     ASSERT_NE(card, nullptr);
     ASSERT_TRUE(finished(info.expand(screen())));
@@ -101,7 +101,7 @@ TEST_F(Info, CardShowsTheTextsInWhiteOnTheNotchAndFollowsChanges) {
 }
 
 TEST_F(Info, OnTheFloatingCardTextsTakeThePaletteColoursWhichAreWhiteOnItsDarkGlass) {
-    NotchInfo info(basic(), NotchHoverBehavior::none(), NotchStyle::automatic(), quickTimings());
+    NotchInfo info(basic(), NotchHoverOption::none, NotchStyle::automatic(), quickTimings());
     auto* card = qobject_cast<InfoView*>(info.internalPresenter()->expandedContent());
     ASSERT_TRUE(finished(info.expand(screen())));
     EXPECT_EQ(card->titleColor(), card->palette().color(QPalette::WindowText));
@@ -113,7 +113,7 @@ TEST_F(Info, ProgressRingIsThinnerInAWingAndFillsToItsValue) {
     auto progress = std::make_shared<NotchBinding>(0.6);
     auto content = basic();
     content.icon = NotchInfo::Label::progress(progress, QColor(Qt::green));
-    NotchInfo info(content, NotchHoverBehavior::none(), NotchStyle::automatic(), quickTimings());
+    NotchInfo info(content, NotchHoverOption::none, NotchStyle::automatic(), quickTimings());
     auto* leading =
         qobject_cast<CompactLeadingView*>(info.internalPresenter()->compactLeadingContent());
     auto* card = qobject_cast<InfoView*>(info.internalPresenter()->expandedContent());
@@ -135,7 +135,7 @@ TEST_F(Info, ProgressRingIsThinnerInAWingAndFillsToItsValue) {
 
 TEST_F(Info, ChangingALabelSwapsWhatTheWingShows) {
     useNotch();
-    NotchInfo info(basic(), NotchHoverBehavior::none(), NotchStyle::automatic(), quickTimings());
+    NotchInfo info(basic(), NotchHoverOption::none, NotchStyle::automatic(), quickTimings());
     auto* trailing =
         qobject_cast<CompactTrailingView*>(info.internalPresenter()->compactTrailingContent());
     EXPECT_EQ(trailing->labelView(), nullptr);

@@ -308,7 +308,7 @@ protected:
         }
         ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
         m_presenter = std::make_unique<NotchPresenter>(
-            NotchHoverBehavior::none(), NotchStyle::automatic(),
+            NotchHoverOption::none, NotchStyle::automatic(),
             [] {
                 auto* label = new QLabel(QStringLiteral("expanded"));
                 label->setFixedSize(300, 80);
@@ -360,7 +360,7 @@ TEST_F(PanelX11, InputShapeIsTheVisibleSurface) {
 
 TEST_F(PanelX11, APointerRestingWhereTheSurfaceGrowsIsHovering) {
     NotchPresenter hovered(
-        NotchHoverBehavior::all(), NotchStyle::automatic(),
+        NotchHoverOption::all, NotchStyle::automatic(),
         [] {
             auto* label = new QLabel(QStringLiteral("expanded"));
             label->setFixedSize(300, 80);
@@ -489,7 +489,7 @@ TEST_F(PanelX11, WithoutACompositorTheFloatingCardIsAsDarkAndLegibleAsTheNotch) 
     ASSERT_TRUE(waitFor([&] { return hidden.isFinished() && m_presenter->panel() == nullptr; }));
 
     NotchPresenter floating(
-        NotchHoverBehavior::none(), NotchStyle::floating(),
+        NotchHoverOption::none, NotchStyle::floating(),
         [] {
             auto* label = new QLabel(QStringLiteral("expanded"));
             label->setFixedSize(300, 80);
@@ -521,7 +521,7 @@ TEST_F(PanelX11, TheFloatingCardSitsAtTheTopCentreOfTheWorkArea) {
         << "the window manager did not report the panels' work area";
 
     NotchPresenter floating(
-        NotchHoverBehavior::none(), NotchStyle::floating(),
+        NotchHoverOption::none, NotchStyle::floating(),
         [] {
             auto* label = new QLabel(QStringLiteral("expanded"));
             label->setFixedSize(300, 80);

@@ -51,9 +51,9 @@ protected:
     }
     static QScreen* screen() { return QGuiApplication::primaryScreen(); }
 
-    std::unique_ptr<NotchPresenter> makePresenter(
-        NotchHoverBehavior hover = NotchHoverBehavior::none(),
-        NotchStyle style = NotchStyle::automatic(), NotchTimings timings = quickTimings()) {
+    std::unique_ptr<NotchPresenter> makePresenter(NotchHoverBehavior hover = NotchHoverOption::none,
+                                                  NotchStyle style = NotchStyle::automatic(),
+                                                  NotchTimings timings = quickTimings()) {
         auto presenter = std::make_unique<NotchPresenter>(
             hover, style, [] { return block(300, 80, "expanded"); },
             [] { return block(30, 16, "L"); }, [] { return block(50, 16, "T"); }, timings);

@@ -141,7 +141,7 @@ TEST_F(Presenter, ExpandDuringTheCloseKeepsThePanelOpenAndReleasesTheHide) {
 }
 
 TEST_F(Presenter, KeepVisibleHoldsAHideUntilThePointerLeaves) {
-    auto presenter = makePresenter(NotchHoverBehavior::keepVisible());
+    auto presenter = makePresenter(NotchHoverOption::keepVisible);
     ASSERT_TRUE(finished(presenter->expand(screen())));
     presenter->updateHoverState(true);
     ASSERT_TRUE(presenter->isHovering());
@@ -160,7 +160,7 @@ TEST_F(Presenter, KeepVisibleHoldsAHideUntilThePointerLeaves) {
 }
 
 TEST_F(Presenter, WithoutHoverBehaviourHideIgnoresThePointer) {
-    auto presenter = makePresenter(NotchHoverBehavior::none());
+    auto presenter = makePresenter(NotchHoverOption::none);
     ASSERT_TRUE(finished(presenter->expand(screen())));
     presenter->updateHoverState(true);
     presenter->hide();
@@ -169,7 +169,7 @@ TEST_F(Presenter, WithoutHoverBehaviourHideIgnoresThePointer) {
 }
 
 TEST_F(Presenter, HoverChangesWhileHiddenAreIgnored) {
-    auto presenter = makePresenter(NotchHoverBehavior::all());
+    auto presenter = makePresenter(NotchHoverOption::all);
     QSignalSpy hover(presenter.get(), &NotchPresenter::isHoveringChanged);
     presenter->updateHoverState(true);
     EXPECT_FALSE(presenter->isHovering());

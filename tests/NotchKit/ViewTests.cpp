@@ -128,7 +128,7 @@ TEST_F(Views, HiddenSurfaceIsTheNotchPlusTwelveWithSmallCorners) {
 
 TEST_F(Views, CompactWingsAreMeasuredAndTheNotchStaysCentred) {
     useNotch();
-    auto presenter = makePresenter(NotchHoverBehavior::increaseShadow());
+    auto presenter = makePresenter(NotchHoverOption::increaseShadow);
     ASSERT_TRUE(finished(presenter->compact(screen())));
     ASSERT_TRUE(settled(*presenter));
     NotchView* view = notchView(*presenter);

@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
         // Hold the closing window long enough to photograph the hidden form.
         timings.closeDelay = std::chrono::milliseconds(2000);
     }
-    NotchInfo info(std::move(content), NotchHoverBehavior::all(), NotchStyle::automatic(), timings);
+    NotchInfo info(std::move(content), NotchHoverOption::all, NotchStyle::automatic(), timings);
 
     DemoCycle::Options options;
     if (parser.isSet(screenshotOption)) {

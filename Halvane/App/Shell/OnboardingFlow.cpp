@@ -1,5 +1,6 @@
 #include "Halvane/App/Shell/OnboardingFlow.h"
 
+#include <QMetaEnum>
 #include <QTimer>
 
 #include "Halvane/App/Shell/LaunchAgentService.h"
@@ -7,17 +8,6 @@
 #include "Halvane/Sessions/Preferences.h"
 
 namespace halvane {
-
-int rawValue(OnboardingFlow::Step step) {
-    return static_cast<int>(step);
-}
-
-std::optional<OnboardingFlow::Step> onboardingStepFromRaw(int raw) {
-    if (raw < 0 || raw >= OnboardingFlow::kStepCount) {
-        return std::nullopt;
-    }
-    return static_cast<OnboardingFlow::Step>(raw);
-}
 
 OnboardingFlow::OnboardingFlow(SessionStore& sessions, Preferences& preferences, TrustQuery trusted,
                                std::chrono::milliseconds statusPollInterval, QObject* parent)
@@ -30,31 +20,32 @@ OnboardingFlow::OnboardingFlow(SessionStore& sessions, Preferences& preferences,
       m_launchAgentInstalled(LaunchAgentService::isInstalled()) {
     m_accessibilityGranted = m_trusted();
     m_startedWithAccessibility = m_accessibilityGranted;
-    if (const auto raw = m_preferences.onboardingResumeAt()) {
-        if (const auto step = onboardingStepFromRaw(*raw)) {
-            m_step = *step;
-            m_preferences.removeOnboardingResumeAt();
-        }
+    if (const auto number = m_preferences.onboardingResumeAt(); number && isStep(*number)) {
+        m_step = static_cast<Step>(*number);
+        m_preferences.removeOnboardingResumeAt();
     }
 }
 
 OnboardingFlow::~OnboardingFlow() = default;
 
 void OnboardingFlow::advance() {
-    moveTo(rawValue(m_step) + 1);
+    moveTo(static_cast<int>(m_step) + 1);
 }
 
 void OnboardingFlow::goBack() {
-    moveTo(rawValue(m_step) - 1);
+    moveTo(static_cast<int>(m_step) - 1);
 }
 
-void OnboardingFlow::moveTo(int raw) {
-    const auto step = onboardingStepFromRaw(raw);
-    if (!step) {
+void OnboardingFlow::moveTo(int number) {
+    if (!isStep(number)) {
         return;
     }
-    m_step = *step;
+    m_step = static_cast<Step>(number);
     emit stepChanged();
+}
+
+bool OnboardingFlow::isStep(int number) {
+    return QMetaEnum::fromType<Step>().valueToKey(number) != nullptr;
 }
 
 void OnboardingFlow::refreshStatus() {

@@ -5,7 +5,6 @@
 
 #include <chrono>
 #include <functional>
-#include <optional>
 
 class QTimer;
 
@@ -22,7 +21,9 @@ class OnboardingFlow final : public QObject {
     Q_OBJECT
 
 public:
+    // The numbers are what the preferences store for a step to resume at.
     enum class Step { welcome = 0, hooks = 1, permissions = 2, demo = 3 };
+    Q_ENUM(Step)
     static constexpr int kStepCount = 4;
     static constexpr std::chrono::milliseconds kStatusPollInterval{500};
 
@@ -63,7 +64,9 @@ signals:
     void statusChanged();
 
 private:
-    void moveTo(int raw);
+    // Moves to the step numbered `number`, if there is one.
+    void moveTo(int number);
+    static bool isStep(int number);
 
     SessionStore& m_sessions;
     Preferences& m_preferences;
@@ -76,8 +79,5 @@ private:
     bool m_startedWithAccessibility = false;
     QPointer<QTimer> m_statusTimer;
 };
-
-int rawValue(OnboardingFlow::Step step);
-std::optional<OnboardingFlow::Step> onboardingStepFromRaw(int raw);
 
 }  // namespace halvane

@@ -31,7 +31,7 @@ constexpr int kBackgroundFrameMilliseconds = 33;
 constexpr qreal kSecondsPerTurn = 24;
 
 std::size_t indexOf(OnboardingFlow::Step step) {
-    return static_cast<std::size_t>(rawValue(step));
+    return static_cast<std::size_t>(step);
 }
 
 }  // namespace
@@ -44,8 +44,8 @@ OnboardingView::OnboardingView(OnboardingFlow& flow, ShellServices services,
       m_services(std::move(services)),
       m_timings(timings),
       m_feedback(m_services.sounds, m_services.preferences),
-      m_progress(
-          new OnboardingProgressBar(rawValue(flow.step()) + 1, OnboardingFlow::kStepCount, this)),
+      m_progress(new OnboardingProgressBar(static_cast<int>(flow.step()) + 1,
+                                           OnboardingFlow::kStepCount, this)),
       m_current(flow.step()),
       m_previous(flow.step()),
       m_transition(new QVariantAnimation(this)),
@@ -121,7 +121,7 @@ void OnboardingView::stepChanged() {
     m_previous = m_current;
     m_current = next;
     stepView(m_previous)->stepHidden();
-    m_progress->setCurrent(rawValue(m_current) + 1);
+    m_progress->setCurrent(static_cast<int>(m_current) + 1);
     currentStepView()->show();
     currentStepView()->raise();
     currentStepView()->stepShown();
@@ -132,7 +132,7 @@ void OnboardingView::stepChanged() {
 void OnboardingView::placeSteps(qreal progress) {
     const QRect area = stepArea();
     // Forward slides in from the right, back from the left.
-    const int direction = rawValue(m_current) >= rawValue(m_previous) ? 1 : -1;
+    const int direction = m_current >= m_previous ? 1 : -1;
     const int incoming = static_cast<int>(std::lround(direction * area.width() * (1 - progress)));
     currentStepView()->setGeometry(area.translated(incoming, 0));
     if (m_previous != m_current && stepView(m_previous)->isVisible()) {

@@ -97,7 +97,7 @@ void PermissionsStepView::refreshRows() {
 
 void PermissionsStepView::restart() {
     // The next launch opens onboarding again, on this step.
-    m_services.preferences.setOnboardingResumeAt(rawValue(m_flow.step()));
+    m_services.preferences.setOnboardingResumeAt(static_cast<int>(m_flow.step()));
     m_services.relaunch();
 }
 

@@ -30,8 +30,4 @@ QString settingsTabTitle(SettingsTab tab) {
     return {};
 }
 
-int rawValue(SettingsTab tab) {
-    return static_cast<int>(tab);
-}
-
 }  // namespace halvane

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 
 #include <array>
@@ -8,14 +9,22 @@
 
 namespace halvane {
 
+// A namespace of its own: Qt keeps one meta-object per namespace.
+namespace settingstab {
+Q_NAMESPACE
+
 // The settings window's tabs, in the tab bar's order.
 enum class SettingsTab { general, connection, permissions, about };
+Q_ENUM_NS(SettingsTab)
+
+}  // namespace settingstab
+
+using settingstab::SettingsTab;
 
 inline constexpr std::array<SettingsTab, 4> kSettingsTabs = {
     SettingsTab::general, SettingsTab::connection, SettingsTab::permissions, SettingsTab::about};
 
 SymbolName settingsTabIcon(SettingsTab tab);
 QString settingsTabTitle(SettingsTab tab);
-int rawValue(SettingsTab tab);
 
 }  // namespace halvane

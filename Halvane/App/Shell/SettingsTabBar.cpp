@@ -78,14 +78,14 @@ SettingsTabBar::SettingsTabBar(QWidget* parent) : QWidget(parent) {
             select(tab);
             emit tabSelected(tab);
         });
-        m_buttons[static_cast<std::size_t>(rawValue(tab))] = button;
+        m_buttons[static_cast<std::size_t>(tab)] = button;
         row->addWidget(button);
     }
     row->addStretch(1);
 }
 
 QAbstractButton* SettingsTabBar::button(SettingsTab tab) const {
-    return m_buttons[static_cast<std::size_t>(rawValue(tab))];
+    return m_buttons[static_cast<std::size_t>(tab)];
 }
 
 void SettingsTabBar::select(SettingsTab tab) {

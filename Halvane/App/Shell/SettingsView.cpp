@@ -136,7 +136,7 @@ SettingsTab SettingsView::tab() const {
 
 void SettingsView::setTab(SettingsTab tab) {
     m_tabBar->select(tab);
-    m_pages->setCurrentIndex(rawValue(tab));
+    m_pages->setCurrentIndex(static_cast<int>(tab));
 }
 
 QString SettingsView::versionLine() const {

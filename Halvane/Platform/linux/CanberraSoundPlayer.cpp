@@ -2,7 +2,8 @@
 
 #include <canberra.h>
 
-#include <algorithm>
+#include <QMetaEnum>
+
 #include <cctype>
 #include <string>
 #include <system_error>
@@ -25,6 +26,12 @@ std::filesystem::path executableFolder() {
     return executable.parent_path();
 }
 
+// The sound's name, "glass": its file is glass.wav, and the sound server
+// lists it as "Glass".
+std::string soundName(SoundPlayer::Sound sound) {
+    return QMetaEnum::fromType<SoundPlayer::Sound>().valueToKey(static_cast<int>(sound));
+}
+
 }  // namespace
 
 std::filesystem::path CanberraSoundPlayer::defaultSoundsFolder() {
@@ -44,10 +51,7 @@ CanberraSoundPlayer::~CanberraSoundPlayer() {
 }
 
 std::filesystem::path CanberraSoundPlayer::fileFor(Sound sound) const {
-    std::string name(rawValue(sound));
-    std::transform(name.begin(), name.end(), name.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return m_folder / (name + ".wav");
+    return m_folder / (soundName(sound) + ".wav");
 }
 
 void CanberraSoundPlayer::play(Sound sound) {
@@ -113,7 +117,9 @@ void CanberraSoundPlayer::start(Sound sound, ca_context* context) {
         return;
     }
     // Without a sound server or device this fails; the chime is then not heard.
-    const std::string description(rawValue(sound));
+    std::string description = soundName(sound);
+    description.front() =
+        static_cast<char>(std::toupper(static_cast<unsigned char>(description.front())));
     ca_context_play(context, 0, CA_PROP_MEDIA_FILENAME, file.c_str(), CA_PROP_EVENT_DESCRIPTION,
                     description.c_str(), CA_PROP_CANBERRA_CACHE_CONTROL, "volatile", nullptr);
 }
