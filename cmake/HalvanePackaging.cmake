@@ -28,7 +28,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "libc6, libstdc++6, libgcc-s1, \
 libqt6core6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6widgets6 (>= 6.4), libqt6dbus6 (>= 6.4), \
-libqt6network6 (>= 6.4), libqt6svg6 (>= 6.4), qt6-qpa-plugins, \
+libqt6network6 (>= 6.4), libqt6svg6 (>= 6.4), qt6-qpa-plugins, libicu72, \
 libcanberra0, libpulse0, libxdo3, libx11-6, libxcb1, libxcb-keysyms1, libxcb-shape0, libxcb-xfixes0, \
 fonts-inter, fonts-jetbrains-mono, fonts-material-design-icons-iconfont")
 # Chimes through PulseAudio or PipeWire's pulse server.

@@ -1,315 +1,211 @@
 #include "Halvane/Sessions/Graphemes.h"
 
-#include <algorithm>
-#include <cstdint>
-#include <iterator>
+#include <unicode/ubrk.h>
+#include <unicode/uchar.h>
+#include <unicode/ucpmap.h>
+#include <unicode/utf8.h>
 
-#include "Halvane/Sessions/Utf8Scalars.h"
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <vector>
 
 namespace halvane::Graphemes {
 
 namespace {
 
-enum class Kind : std::uint8_t {
-    other,
-    cr,
-    lf,
-    control,
-    extend,
-    spacingMark,
-    zwj,
-    regionalIndicator,
-    pictographic,
-    hangulL,
-    hangulV,
-    hangulT,
-    hangulLV,
-    hangulLVT,
+struct BreakIteratorCloser {
+    void operator()(UBreakIterator* iterator) const { ubrk_close(iterator); }
 };
+using BreakIterator = std::unique_ptr<UBreakIterator, BreakIteratorCloser>;
 
-struct Range {
-    char32_t first;
-    char32_t last;
-    Kind kind;
-};
-
-constexpr Kind C = Kind::control, E = Kind::extend, S = Kind::spacingMark, Z = Kind::zwj,
-               R = Kind::regionalIndicator, P = Kind::pictographic;
-
-// Grapheme break classes above U+007F, Hangul excepted, generated from the
-// Unicode 14 character database (general categories Mn, Me, Mc, Cc, Cf, Zl,
-// Zp with the break property's exceptions, and the extended pictographics).
-constexpr Range ranges[] = {
-    {0x80, 0x9F, C},       {0xA9, 0xA9, P},       {0xAD, 0xAD, C},       {0xAE, 0xAE, P},
-    {0x300, 0x36F, E},     {0x483, 0x489, E},     {0x591, 0x5BD, E},     {0x5BF, 0x5BF, E},
-    {0x5C1, 0x5C2, E},     {0x5C4, 0x5C5, E},     {0x5C7, 0x5C7, E},     {0x610, 0x61A, E},
-    {0x61C, 0x61C, C},     {0x64B, 0x65F, E},     {0x670, 0x670, E},     {0x6D6, 0x6DC, E},
-    {0x6DF, 0x6E4, E},     {0x6E7, 0x6E8, E},     {0x6EA, 0x6ED, E},     {0x711, 0x711, E},
-    {0x730, 0x74A, E},     {0x7A6, 0x7B0, E},     {0x7EB, 0x7F3, E},     {0x7FD, 0x7FD, E},
-    {0x816, 0x819, E},     {0x81B, 0x823, E},     {0x825, 0x827, E},     {0x829, 0x82D, E},
-    {0x859, 0x85B, E},     {0x898, 0x89F, E},     {0x8CA, 0x8E1, E},     {0x8E3, 0x902, E},
-    {0x903, 0x903, S},     {0x93A, 0x93A, E},     {0x93B, 0x93B, S},     {0x93C, 0x93C, E},
-    {0x93E, 0x940, S},     {0x941, 0x948, E},     {0x949, 0x94C, S},     {0x94D, 0x94D, E},
-    {0x94E, 0x94F, S},     {0x951, 0x957, E},     {0x962, 0x963, E},     {0x981, 0x981, E},
-    {0x982, 0x983, S},     {0x9BC, 0x9BC, E},     {0x9BE, 0x9C0, S},     {0x9C1, 0x9C4, E},
-    {0x9C7, 0x9C8, S},     {0x9CB, 0x9CC, S},     {0x9CD, 0x9CD, E},     {0x9D7, 0x9D7, S},
-    {0x9E2, 0x9E3, E},     {0x9FE, 0x9FE, E},     {0xA01, 0xA02, E},     {0xA03, 0xA03, S},
-    {0xA3C, 0xA3C, E},     {0xA3E, 0xA40, S},     {0xA41, 0xA42, E},     {0xA47, 0xA48, E},
-    {0xA4B, 0xA4D, E},     {0xA51, 0xA51, E},     {0xA70, 0xA71, E},     {0xA75, 0xA75, E},
-    {0xA81, 0xA82, E},     {0xA83, 0xA83, S},     {0xABC, 0xABC, E},     {0xABE, 0xAC0, S},
-    {0xAC1, 0xAC5, E},     {0xAC7, 0xAC8, E},     {0xAC9, 0xAC9, S},     {0xACB, 0xACC, S},
-    {0xACD, 0xACD, E},     {0xAE2, 0xAE3, E},     {0xAFA, 0xAFF, E},     {0xB01, 0xB01, E},
-    {0xB02, 0xB03, S},     {0xB3C, 0xB3C, E},     {0xB3E, 0xB3E, S},     {0xB3F, 0xB3F, E},
-    {0xB40, 0xB40, S},     {0xB41, 0xB44, E},     {0xB47, 0xB48, S},     {0xB4B, 0xB4C, S},
-    {0xB4D, 0xB4D, E},     {0xB55, 0xB56, E},     {0xB57, 0xB57, S},     {0xB62, 0xB63, E},
-    {0xB82, 0xB82, E},     {0xBBE, 0xBBF, S},     {0xBC0, 0xBC0, E},     {0xBC1, 0xBC2, S},
-    {0xBC6, 0xBC8, S},     {0xBCA, 0xBCC, S},     {0xBCD, 0xBCD, E},     {0xBD7, 0xBD7, S},
-    {0xC00, 0xC00, E},     {0xC01, 0xC03, S},     {0xC04, 0xC04, E},     {0xC3C, 0xC3C, E},
-    {0xC3E, 0xC40, E},     {0xC41, 0xC44, S},     {0xC46, 0xC48, E},     {0xC4A, 0xC4D, E},
-    {0xC55, 0xC56, E},     {0xC62, 0xC63, E},     {0xC81, 0xC81, E},     {0xC82, 0xC83, S},
-    {0xCBC, 0xCBC, E},     {0xCBE, 0xCBE, S},     {0xCBF, 0xCBF, E},     {0xCC0, 0xCC4, S},
-    {0xCC6, 0xCC6, E},     {0xCC7, 0xCC8, S},     {0xCCA, 0xCCB, S},     {0xCCC, 0xCCD, E},
-    {0xCD5, 0xCD6, S},     {0xCE2, 0xCE3, E},     {0xD00, 0xD01, E},     {0xD02, 0xD03, S},
-    {0xD3B, 0xD3C, E},     {0xD3E, 0xD40, S},     {0xD41, 0xD44, E},     {0xD46, 0xD48, S},
-    {0xD4A, 0xD4C, S},     {0xD4D, 0xD4D, E},     {0xD57, 0xD57, S},     {0xD62, 0xD63, E},
-    {0xD81, 0xD81, E},     {0xD82, 0xD83, S},     {0xDCA, 0xDCA, E},     {0xDCF, 0xDD1, S},
-    {0xDD2, 0xDD4, E},     {0xDD6, 0xDD6, E},     {0xDD8, 0xDDF, S},     {0xDF2, 0xDF3, S},
-    {0xE31, 0xE31, E},     {0xE33, 0xE33, S},     {0xE34, 0xE3A, E},     {0xE47, 0xE4E, E},
-    {0xEB1, 0xEB1, E},     {0xEB3, 0xEB3, S},     {0xEB4, 0xEBC, E},     {0xEC8, 0xECD, E},
-    {0xF18, 0xF19, E},     {0xF35, 0xF35, E},     {0xF37, 0xF37, E},     {0xF39, 0xF39, E},
-    {0xF3E, 0xF3F, S},     {0xF71, 0xF7E, E},     {0xF7F, 0xF7F, S},     {0xF80, 0xF84, E},
-    {0xF86, 0xF87, E},     {0xF8D, 0xF97, E},     {0xF99, 0xFBC, E},     {0xFC6, 0xFC6, E},
-    {0x102B, 0x102C, S},   {0x102D, 0x1030, E},   {0x1031, 0x1031, S},   {0x1032, 0x1037, E},
-    {0x1038, 0x1038, S},   {0x1039, 0x103A, E},   {0x103B, 0x103C, S},   {0x103D, 0x103E, E},
-    {0x1056, 0x1057, S},   {0x1058, 0x1059, E},   {0x105E, 0x1060, E},   {0x1062, 0x1064, S},
-    {0x1067, 0x106D, S},   {0x1071, 0x1074, E},   {0x1082, 0x1082, E},   {0x1083, 0x1084, S},
-    {0x1085, 0x1086, E},   {0x1087, 0x108C, S},   {0x108D, 0x108D, E},   {0x108F, 0x108F, S},
-    {0x109A, 0x109C, S},   {0x109D, 0x109D, E},   {0x135D, 0x135F, E},   {0x1712, 0x1714, E},
-    {0x1715, 0x1715, S},   {0x1732, 0x1733, E},   {0x1734, 0x1734, S},   {0x1752, 0x1753, E},
-    {0x1772, 0x1773, E},   {0x17B4, 0x17B5, E},   {0x17B6, 0x17B6, S},   {0x17B7, 0x17BD, E},
-    {0x17BE, 0x17C5, S},   {0x17C6, 0x17C6, E},   {0x17C7, 0x17C8, S},   {0x17C9, 0x17D3, E},
-    {0x17DD, 0x17DD, E},   {0x180B, 0x180D, E},   {0x180E, 0x180E, C},   {0x180F, 0x180F, E},
-    {0x1885, 0x1886, E},   {0x18A9, 0x18A9, E},   {0x1920, 0x1922, E},   {0x1923, 0x1926, S},
-    {0x1927, 0x1928, E},   {0x1929, 0x192B, S},   {0x1930, 0x1931, S},   {0x1932, 0x1932, E},
-    {0x1933, 0x1938, S},   {0x1939, 0x193B, E},   {0x1A17, 0x1A18, E},   {0x1A19, 0x1A1A, S},
-    {0x1A1B, 0x1A1B, E},   {0x1A55, 0x1A55, S},   {0x1A56, 0x1A56, E},   {0x1A57, 0x1A57, S},
-    {0x1A58, 0x1A5E, E},   {0x1A60, 0x1A60, E},   {0x1A61, 0x1A61, S},   {0x1A62, 0x1A62, E},
-    {0x1A63, 0x1A64, S},   {0x1A65, 0x1A6C, E},   {0x1A6D, 0x1A72, S},   {0x1A73, 0x1A7C, E},
-    {0x1A7F, 0x1A7F, E},   {0x1AB0, 0x1ACE, E},   {0x1B00, 0x1B03, E},   {0x1B04, 0x1B04, S},
-    {0x1B34, 0x1B34, E},   {0x1B35, 0x1B35, S},   {0x1B36, 0x1B3A, E},   {0x1B3B, 0x1B3B, S},
-    {0x1B3C, 0x1B3C, E},   {0x1B3D, 0x1B41, S},   {0x1B42, 0x1B42, E},   {0x1B43, 0x1B44, S},
-    {0x1B6B, 0x1B73, E},   {0x1B80, 0x1B81, E},   {0x1B82, 0x1B82, S},   {0x1BA1, 0x1BA1, S},
-    {0x1BA2, 0x1BA5, E},   {0x1BA6, 0x1BA7, S},   {0x1BA8, 0x1BA9, E},   {0x1BAA, 0x1BAA, S},
-    {0x1BAB, 0x1BAD, E},   {0x1BE6, 0x1BE6, E},   {0x1BE7, 0x1BE7, S},   {0x1BE8, 0x1BE9, E},
-    {0x1BEA, 0x1BEC, S},   {0x1BED, 0x1BED, E},   {0x1BEE, 0x1BEE, S},   {0x1BEF, 0x1BF1, E},
-    {0x1BF2, 0x1BF3, S},   {0x1C24, 0x1C2B, S},   {0x1C2C, 0x1C33, E},   {0x1C34, 0x1C35, S},
-    {0x1C36, 0x1C37, E},   {0x1CD0, 0x1CD2, E},   {0x1CD4, 0x1CE0, E},   {0x1CE1, 0x1CE1, S},
-    {0x1CE2, 0x1CE8, E},   {0x1CED, 0x1CED, E},   {0x1CF4, 0x1CF4, E},   {0x1CF7, 0x1CF7, S},
-    {0x1CF8, 0x1CF9, E},   {0x1DC0, 0x1DFF, E},   {0x200B, 0x200B, C},   {0x200C, 0x200C, E},
-    {0x200D, 0x200D, Z},   {0x200E, 0x200F, C},   {0x2028, 0x202E, C},   {0x203C, 0x203C, P},
-    {0x2049, 0x2049, P},   {0x2060, 0x2064, C},   {0x2066, 0x206F, C},   {0x20D0, 0x20F0, E},
-    {0x2122, 0x2122, P},   {0x2139, 0x2139, P},   {0x2194, 0x2199, P},   {0x21A9, 0x21AA, P},
-    {0x231A, 0x231B, P},   {0x2328, 0x2328, P},   {0x2388, 0x2388, P},   {0x23CF, 0x23CF, P},
-    {0x23E9, 0x23F3, P},   {0x23F8, 0x23FA, P},   {0x24C2, 0x24C2, P},   {0x25AA, 0x25AB, P},
-    {0x25B6, 0x25B6, P},   {0x25C0, 0x25C0, P},   {0x25FB, 0x25FE, P},   {0x2600, 0x2605, P},
-    {0x2607, 0x2612, P},   {0x2614, 0x2685, P},   {0x2690, 0x2705, P},   {0x2708, 0x2712, P},
-    {0x2714, 0x2714, P},   {0x2716, 0x2716, P},   {0x271D, 0x271D, P},   {0x2721, 0x2721, P},
-    {0x2728, 0x2728, P},   {0x2733, 0x2734, P},   {0x2744, 0x2744, P},   {0x2747, 0x2747, P},
-    {0x274C, 0x274C, P},   {0x274E, 0x274E, P},   {0x2753, 0x2755, P},   {0x2757, 0x2757, P},
-    {0x2763, 0x2767, P},   {0x2795, 0x2797, P},   {0x27A1, 0x27A1, P},   {0x27B0, 0x27B0, P},
-    {0x27BF, 0x27BF, P},   {0x2934, 0x2935, P},   {0x2B05, 0x2B07, P},   {0x2B1B, 0x2B1C, P},
-    {0x2B50, 0x2B50, P},   {0x2B55, 0x2B55, P},   {0x2CEF, 0x2CF1, E},   {0x2D7F, 0x2D7F, E},
-    {0x2DE0, 0x2DFF, E},   {0x302A, 0x302D, E},   {0x302E, 0x302F, S},   {0x3030, 0x3030, P},
-    {0x303D, 0x303D, P},   {0x3099, 0x309A, E},   {0x3297, 0x3297, P},   {0x3299, 0x3299, P},
-    {0xA66F, 0xA672, E},   {0xA674, 0xA67D, E},   {0xA69E, 0xA69F, E},   {0xA6F0, 0xA6F1, E},
-    {0xA802, 0xA802, E},   {0xA806, 0xA806, E},   {0xA80B, 0xA80B, E},   {0xA823, 0xA824, S},
-    {0xA825, 0xA826, E},   {0xA827, 0xA827, S},   {0xA82C, 0xA82C, E},   {0xA880, 0xA881, S},
-    {0xA8B4, 0xA8C3, S},   {0xA8C4, 0xA8C5, E},   {0xA8E0, 0xA8F1, E},   {0xA8FF, 0xA8FF, E},
-    {0xA926, 0xA92D, E},   {0xA947, 0xA951, E},   {0xA952, 0xA953, S},   {0xA980, 0xA982, E},
-    {0xA983, 0xA983, S},   {0xA9B3, 0xA9B3, E},   {0xA9B4, 0xA9B5, S},   {0xA9B6, 0xA9B9, E},
-    {0xA9BA, 0xA9BB, S},   {0xA9BC, 0xA9BD, E},   {0xA9BE, 0xA9C0, S},   {0xA9E5, 0xA9E5, E},
-    {0xAA29, 0xAA2E, E},   {0xAA2F, 0xAA30, S},   {0xAA31, 0xAA32, E},   {0xAA33, 0xAA34, S},
-    {0xAA35, 0xAA36, E},   {0xAA43, 0xAA43, E},   {0xAA4C, 0xAA4C, E},   {0xAA4D, 0xAA4D, S},
-    {0xAA7B, 0xAA7B, S},   {0xAA7C, 0xAA7C, E},   {0xAA7D, 0xAA7D, S},   {0xAAB0, 0xAAB0, E},
-    {0xAAB2, 0xAAB4, E},   {0xAAB7, 0xAAB8, E},   {0xAABE, 0xAABF, E},   {0xAAC1, 0xAAC1, E},
-    {0xAAEB, 0xAAEB, S},   {0xAAEC, 0xAAED, E},   {0xAAEE, 0xAAEF, S},   {0xAAF5, 0xAAF5, S},
-    {0xAAF6, 0xAAF6, E},   {0xABE3, 0xABE4, S},   {0xABE5, 0xABE5, E},   {0xABE6, 0xABE7, S},
-    {0xABE8, 0xABE8, E},   {0xABE9, 0xABEA, S},   {0xABEC, 0xABEC, S},   {0xABED, 0xABED, E},
-    {0xFB1E, 0xFB1E, E},   {0xFE00, 0xFE0F, E},   {0xFE20, 0xFE2F, E},   {0xFEFF, 0xFEFF, C},
-    {0xFF9E, 0xFF9F, E},   {0xFFF9, 0xFFFB, C},   {0x101FD, 0x101FD, E}, {0x102E0, 0x102E0, E},
-    {0x10376, 0x1037A, E}, {0x10A01, 0x10A03, E}, {0x10A05, 0x10A06, E}, {0x10A0C, 0x10A0F, E},
-    {0x10A38, 0x10A3A, E}, {0x10A3F, 0x10A3F, E}, {0x10AE5, 0x10AE6, E}, {0x10D24, 0x10D27, E},
-    {0x10EAB, 0x10EAC, E}, {0x10F46, 0x10F50, E}, {0x10F82, 0x10F85, E}, {0x11000, 0x11000, S},
-    {0x11001, 0x11001, E}, {0x11002, 0x11002, S}, {0x11038, 0x11046, E}, {0x11070, 0x11070, E},
-    {0x11073, 0x11074, E}, {0x1107F, 0x11081, E}, {0x11082, 0x11082, S}, {0x110B0, 0x110B2, S},
-    {0x110B3, 0x110B6, E}, {0x110B7, 0x110B8, S}, {0x110B9, 0x110BA, E}, {0x110C2, 0x110C2, E},
-    {0x11100, 0x11102, E}, {0x11127, 0x1112B, E}, {0x1112C, 0x1112C, S}, {0x1112D, 0x11134, E},
-    {0x11145, 0x11146, S}, {0x11173, 0x11173, E}, {0x11180, 0x11181, E}, {0x11182, 0x11182, S},
-    {0x111B3, 0x111B5, S}, {0x111B6, 0x111BE, E}, {0x111BF, 0x111C0, S}, {0x111C9, 0x111CC, E},
-    {0x111CE, 0x111CE, S}, {0x111CF, 0x111CF, E}, {0x1122C, 0x1122E, S}, {0x1122F, 0x11231, E},
-    {0x11232, 0x11233, S}, {0x11234, 0x11234, E}, {0x11235, 0x11235, S}, {0x11236, 0x11237, E},
-    {0x1123E, 0x1123E, E}, {0x112DF, 0x112DF, E}, {0x112E0, 0x112E2, S}, {0x112E3, 0x112EA, E},
-    {0x11300, 0x11301, E}, {0x11302, 0x11303, S}, {0x1133B, 0x1133C, E}, {0x1133E, 0x1133F, S},
-    {0x11340, 0x11340, E}, {0x11341, 0x11344, S}, {0x11347, 0x11348, S}, {0x1134B, 0x1134D, S},
-    {0x11357, 0x11357, S}, {0x11362, 0x11363, S}, {0x11366, 0x1136C, E}, {0x11370, 0x11374, E},
-    {0x11435, 0x11437, S}, {0x11438, 0x1143F, E}, {0x11440, 0x11441, S}, {0x11442, 0x11444, E},
-    {0x11445, 0x11445, S}, {0x11446, 0x11446, E}, {0x1145E, 0x1145E, E}, {0x114B0, 0x114B2, S},
-    {0x114B3, 0x114B8, E}, {0x114B9, 0x114B9, S}, {0x114BA, 0x114BA, E}, {0x114BB, 0x114BE, S},
-    {0x114BF, 0x114C0, E}, {0x114C1, 0x114C1, S}, {0x114C2, 0x114C3, E}, {0x115AF, 0x115B1, S},
-    {0x115B2, 0x115B5, E}, {0x115B8, 0x115BB, S}, {0x115BC, 0x115BD, E}, {0x115BE, 0x115BE, S},
-    {0x115BF, 0x115C0, E}, {0x115DC, 0x115DD, E}, {0x11630, 0x11632, S}, {0x11633, 0x1163A, E},
-    {0x1163B, 0x1163C, S}, {0x1163D, 0x1163D, E}, {0x1163E, 0x1163E, S}, {0x1163F, 0x11640, E},
-    {0x116AB, 0x116AB, E}, {0x116AC, 0x116AC, S}, {0x116AD, 0x116AD, E}, {0x116AE, 0x116AF, S},
-    {0x116B0, 0x116B5, E}, {0x116B6, 0x116B6, S}, {0x116B7, 0x116B7, E}, {0x1171D, 0x1171F, E},
-    {0x11720, 0x11721, S}, {0x11722, 0x11725, E}, {0x11726, 0x11726, S}, {0x11727, 0x1172B, E},
-    {0x1182C, 0x1182E, S}, {0x1182F, 0x11837, E}, {0x11838, 0x11838, S}, {0x11839, 0x1183A, E},
-    {0x11930, 0x11935, S}, {0x11937, 0x11938, S}, {0x1193B, 0x1193C, E}, {0x1193D, 0x1193D, S},
-    {0x1193E, 0x1193E, E}, {0x11940, 0x11940, S}, {0x11942, 0x11942, S}, {0x11943, 0x11943, E},
-    {0x119D1, 0x119D3, S}, {0x119D4, 0x119D7, E}, {0x119DA, 0x119DB, E}, {0x119DC, 0x119DF, S},
-    {0x119E0, 0x119E0, E}, {0x119E4, 0x119E4, S}, {0x11A01, 0x11A0A, E}, {0x11A33, 0x11A38, E},
-    {0x11A39, 0x11A39, S}, {0x11A3B, 0x11A3E, E}, {0x11A47, 0x11A47, E}, {0x11A51, 0x11A56, E},
-    {0x11A57, 0x11A58, S}, {0x11A59, 0x11A5B, E}, {0x11A8A, 0x11A96, E}, {0x11A97, 0x11A97, S},
-    {0x11A98, 0x11A99, E}, {0x11C2F, 0x11C2F, S}, {0x11C30, 0x11C36, E}, {0x11C38, 0x11C3D, E},
-    {0x11C3E, 0x11C3E, S}, {0x11C3F, 0x11C3F, E}, {0x11C92, 0x11CA7, E}, {0x11CA9, 0x11CA9, S},
-    {0x11CAA, 0x11CB0, E}, {0x11CB1, 0x11CB1, S}, {0x11CB2, 0x11CB3, E}, {0x11CB4, 0x11CB4, S},
-    {0x11CB5, 0x11CB6, E}, {0x11D31, 0x11D36, E}, {0x11D3A, 0x11D3A, E}, {0x11D3C, 0x11D3D, E},
-    {0x11D3F, 0x11D45, E}, {0x11D47, 0x11D47, E}, {0x11D8A, 0x11D8E, S}, {0x11D90, 0x11D91, E},
-    {0x11D93, 0x11D94, S}, {0x11D95, 0x11D95, E}, {0x11D96, 0x11D96, S}, {0x11D97, 0x11D97, E},
-    {0x11EF3, 0x11EF4, E}, {0x11EF5, 0x11EF6, S}, {0x13430, 0x13438, C}, {0x16AF0, 0x16AF4, E},
-    {0x16B30, 0x16B36, E}, {0x16F4F, 0x16F4F, E}, {0x16F51, 0x16F87, S}, {0x16F8F, 0x16F92, E},
-    {0x16FE4, 0x16FE4, E}, {0x16FF0, 0x16FF1, S}, {0x1BC9D, 0x1BC9E, E}, {0x1BCA0, 0x1BCA3, C},
-    {0x1CF00, 0x1CF2D, E}, {0x1CF30, 0x1CF46, E}, {0x1D165, 0x1D166, S}, {0x1D167, 0x1D169, E},
-    {0x1D16D, 0x1D172, S}, {0x1D173, 0x1D17A, C}, {0x1D17B, 0x1D182, E}, {0x1D185, 0x1D18B, E},
-    {0x1D1AA, 0x1D1AD, E}, {0x1D242, 0x1D244, E}, {0x1DA00, 0x1DA36, E}, {0x1DA3B, 0x1DA6C, E},
-    {0x1DA75, 0x1DA75, E}, {0x1DA84, 0x1DA84, E}, {0x1DA9B, 0x1DA9F, E}, {0x1DAA1, 0x1DAAF, E},
-    {0x1E000, 0x1E006, E}, {0x1E008, 0x1E018, E}, {0x1E01B, 0x1E021, E}, {0x1E023, 0x1E024, E},
-    {0x1E026, 0x1E02A, E}, {0x1E130, 0x1E136, E}, {0x1E2AE, 0x1E2AE, E}, {0x1E2EC, 0x1E2EF, E},
-    {0x1E8D0, 0x1E8D6, E}, {0x1E944, 0x1E94A, E}, {0x1F000, 0x1F0FF, P}, {0x1F10D, 0x1F10F, P},
-    {0x1F12F, 0x1F12F, P}, {0x1F16C, 0x1F171, P}, {0x1F17E, 0x1F17F, P}, {0x1F18E, 0x1F18E, P},
-    {0x1F191, 0x1F19A, P}, {0x1F1AD, 0x1F1E5, P}, {0x1F1E6, 0x1F1FF, R}, {0x1F201, 0x1F20F, P},
-    {0x1F21A, 0x1F21A, P}, {0x1F22F, 0x1F22F, P}, {0x1F232, 0x1F23A, P}, {0x1F23C, 0x1F23F, P},
-    {0x1F249, 0x1F3FA, P}, {0x1F3FB, 0x1F3FF, E}, {0x1F400, 0x1F53D, P}, {0x1F546, 0x1F64F, P},
-    {0x1F680, 0x1F6FF, P}, {0x1F774, 0x1F77F, P}, {0x1F7D5, 0x1F7FF, P}, {0x1F80C, 0x1F80F, P},
-    {0x1F848, 0x1F84F, P}, {0x1F85A, 0x1F85F, P}, {0x1F888, 0x1F88F, P}, {0x1F8AE, 0x1F8FF, P},
-    {0x1F90C, 0x1F93A, P}, {0x1F93C, 0x1F945, P}, {0x1F947, 0x1FAFF, P}, {0x1FC00, 0x1FFFD, P},
-    {0xE0001, 0xE0001, C}, {0xE0020, 0xE007F, E}, {0xE0100, 0xE01EF, E},
-};
-
-Kind kindOf(char32_t c) {
-    if (c < 0x80) {
-        if (c == '\r') {
-            return Kind::cr;
-        }
-        if (c == '\n') {
-            return Kind::lf;
-        }
-        return c < 0x20 || c == 0x7F ? Kind::control : Kind::other;
-    }
-    if (c >= 0xAC00 && c <= 0xD7A3) {
-        return (c - 0xAC00) % 28 == 0 ? Kind::hangulLV : Kind::hangulLVT;
-    }
-    if ((c >= 0x1100 && c <= 0x115F) || (c >= 0xA960 && c <= 0xA97C)) {
-        return Kind::hangulL;
-    }
-    if ((c >= 0x1160 && c <= 0x11A7) || (c >= 0xD7B0 && c <= 0xD7C6)) {
-        return Kind::hangulV;
-    }
-    if ((c >= 0x11A8 && c <= 0x11FF) || (c >= 0xD7CB && c <= 0xD7FB)) {
-        return Kind::hangulT;
-    }
-    const auto* found =
-        std::upper_bound(std::begin(ranges), std::end(ranges), c,
-                         [](char32_t value, const Range& range) { return value < range.first; });
-    if (found != std::begin(ranges) && c <= std::prev(found)->last) {
-        return std::prev(found)->kind;
-    }
-    return Kind::other;
+// Opening an iterator loads ICU's rules, which costs far more than a cut, so
+// each thread keeps one; an iterator must not be shared between threads.
+UBreakIterator* characterIterator() {
+    thread_local const BreakIterator iterator = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        BreakIterator opened(ubrk_open(UBRK_CHARACTER, "", nullptr, 0, &status));
+        return U_SUCCESS(status) ? std::move(opened) : BreakIterator();
+    }();
+    return iterator.get();
 }
 
-bool isControlLike(Kind kind) {
-    return kind == Kind::control || kind == Kind::cr || kind == Kind::lf;
+// ICU's table of each code point's Grapheme_Cluster_Break class, shared and
+// read-only, and much quicker to ask than the general property lookup.
+const UCPMap* breakClasses() {
+    static const UCPMap* const map = [] {
+        UErrorCode status = U_ZERO_ERROR;
+        const UCPMap* loaded = u_getIntPropertyMap(UCHAR_GRAPHEME_CLUSTER_BREAK, &status);
+        return U_SUCCESS(status) ? loaded : nullptr;
+    }();
+    return map;
 }
 
-// Extended grapheme cluster rules, with the state the two look-behind rules
-// need: an emoji followed only by extenders so far, and how many regional
-// indicators stand in a row.
-class Breaker final {
-public:
-    // Printable ASCII always starts a character of its own and ends every
-    // sequence the rules follow.
-    void afterPrintableAscii() {
-        m_previous = Kind::other;
-        m_pictographicRun = false;
-        m_regionalRun = 0;
-    }
-
-    bool breaksBefore(Kind next) {
-        const bool result = decide(next);
-        m_pictographicRun = next == Kind::pictographic ||
-                            (m_pictographicRun && (next == Kind::extend || next == Kind::zwj) &&
-                             m_previous != Kind::zwj);
-        m_regionalRun = next == Kind::regionalIndicator ? m_regionalRun + 1 : 0;
-        m_previous = next;
-        return result;
-    }
-
-private:
-    bool decide(Kind next) const {
-        const Kind previous = m_previous;
-        if (previous == Kind::cr && next == Kind::lf) {
-            return false;
-        }
-        if (isControlLike(previous) || isControlLike(next)) {
-            return true;
-        }
-        if (previous == Kind::hangulL && (next == Kind::hangulL || next == Kind::hangulV ||
-                                          next == Kind::hangulLV || next == Kind::hangulLVT)) {
-            return false;
-        }
-        if ((previous == Kind::hangulLV || previous == Kind::hangulV) &&
-            (next == Kind::hangulV || next == Kind::hangulT)) {
-            return false;
-        }
-        if ((previous == Kind::hangulLVT || previous == Kind::hangulT) && next == Kind::hangulT) {
-            return false;
-        }
-        if (next == Kind::extend || next == Kind::zwj || next == Kind::spacingMark) {
-            return false;
-        }
-        if (previous == Kind::zwj && next == Kind::pictographic && m_pictographicRun) {
-            return false;
-        }
-        if (previous == Kind::regionalIndicator && next == Kind::regionalIndicator &&
-            m_regionalRun % 2 == 1) {
-            return false;
-        }
-        return true;
-    }
-
-    Kind m_previous = Kind::control;
-    bool m_pictographicRun = false;
-    std::size_t m_regionalRun = 0;
+struct CodePoint {
+    std::int32_t breakClass = U_GCB_OTHER;
+    std::size_t end = 0;  // where the next one starts
 };
+
+// Ill-formed bytes read as U+FFFD, as ICU's own UTF-8 text does.
+CodePoint codePointAt(std::string_view text, std::size_t pos) {
+    const auto* bytes = reinterpret_cast<const std::uint8_t*>(text.data());
+    auto next = static_cast<std::int64_t>(pos);
+    UChar32 c = 0;
+    U8_NEXT_OR_FFFD(bytes, next, static_cast<std::int64_t>(text.size()), c);
+    const UCPMap* classes = breakClasses();
+    return {classes != nullptr ? static_cast<std::int32_t>(ucpmap_get(classes, c))
+                               : u_getIntPropertyValue(c, UCHAR_GRAPHEME_CLUSTER_BREAK),
+            static_cast<std::size_t>(next)};
+}
+
+// Every rule that keeps two code points in one character wants a mark, a
+// joiner, a prepended sign, a regional indicator, a Hangul jamo or syllable
+// on one side, or is CR LF. Between two code points of the classes below no
+// rule applies: a character always ends there, ICU need not be asked, and the
+// text on either side is segmented the same on its own as in the whole.
+bool endsPlainly(std::int32_t breakClass) {
+    return breakClass == U_GCB_OTHER || breakClass == U_GCB_CONTROL || breakClass == U_GCB_LF;
+}
+bool startsPlainly(std::int32_t breakClass) {
+    return breakClass == U_GCB_OTHER || breakClass == U_GCB_CONTROL || breakClass == U_GCB_CR ||
+           breakClass == U_GCB_LF;
+}
+
+bool isAscii(char byte) {
+    return (static_cast<unsigned char>(byte) & 0x80u) == 0;
+}
+
+// A run in UTF-16, ICU's own form, which its iterator reads twice as fast as
+// UTF-8, with the byte offset in the run of each unit. Kept per thread so
+// the buffers are allocated once.
+struct Utf16Run {
+    std::vector<UChar> units;
+    std::vector<std::size_t> offsets;
+
+    void assign(std::string_view run) {
+        units.clear();
+        offsets.clear();
+        const auto* bytes = reinterpret_cast<const std::uint8_t*>(run.data());
+        const auto length = static_cast<std::int64_t>(run.size());
+        for (std::int64_t pos = 0; pos < length;) {
+            const auto start = static_cast<std::size_t>(pos);
+            UChar32 c = 0;
+            U8_NEXT_OR_FFFD(bytes, pos, length, c);
+            if (U_IS_BMP(c)) {
+                units.push_back(static_cast<UChar>(c));
+                offsets.push_back(start);
+            } else {
+                units.push_back(U16_LEAD(c));
+                units.push_back(U16_TRAIL(c));
+                offsets.insert(offsets.end(), 2, start);
+            }
+        }
+        offsets.push_back(run.size());
+    }
+};
+
+// Counts the characters of `run` with ICU: where character `wanted` + 1
+// starts, or empty with `characters` set to how many the run holds.
+std::optional<std::size_t> segment(std::string_view run, std::size_t wanted,
+                                   std::size_t& characters) {
+    characters = 0;
+    thread_local Utf16Run utf16;
+    utf16.assign(run);
+    UBreakIterator* iterator = characterIterator();
+    UErrorCode status = U_ZERO_ERROR;
+    if (iterator != nullptr && utf16.units.size() <= std::numeric_limits<std::int32_t>::max()) {
+        ubrk_setText(iterator, utf16.units.data(), static_cast<std::int32_t>(utf16.units.size()),
+                     &status);
+    } else {
+        status = U_UNSUPPORTED_ERROR;
+    }
+    std::optional<std::size_t> cut;
+    if (U_SUCCESS(status)) {
+        for (std::int32_t boundary = ubrk_first(iterator);
+             boundary != UBRK_DONE && static_cast<std::size_t>(boundary) < utf16.units.size();
+             boundary = ubrk_next(iterator)) {
+            if (characters == wanted) {
+                cut = utf16.offsets[static_cast<std::size_t>(boundary)];
+                break;
+            }
+            ++characters;
+        }
+        // The iterator must not keep pointing into a buffer that changes.
+        ubrk_setText(iterator, nullptr, 0, &status);
+    } else {
+        // Without ICU's rules (its data failed to load) whole code points
+        // still never split a character's bytes.
+        for (std::size_t pos = 0; pos < run.size(); pos = codePointAt(run, pos).end) {
+            if (characters == wanted) {
+                cut = pos;
+                break;
+            }
+            ++characters;
+        }
+    }
+    return cut;
+}
 
 }  // namespace
 
 std::optional<std::size_t> cutPoint(std::string_view text, std::size_t count) {
-    Breaker breaker;
     std::size_t characters = 0;
-    for (std::size_t pos = 0; pos < text.size();) {
-        if (const char byte = text[pos]; byte >= 0x20 && byte < 0x7F) {
-            if (characters++ == count) {
-                return pos;
-            }
-            breaker.afterPrintableAscii();
-            ++pos;
-            continue;
-        }
-        const auto scalar = Utf8Scalars::at(text, pos);
-        if (breaker.breaksBefore(kindOf(scalar.value)) && characters++ == count) {
+    // Always at the start of a character.
+    std::size_t pos = 0;
+    // The code point at pos, once read.
+    std::optional<CodePoint> known;
+    while (pos < text.size()) {
+        if (characters == count) {
             return pos;
         }
-        pos += scalar.length;
+        // Between two ASCII characters a character always ends, CR LF
+        // excepted: most transcript text is counted here, byte by byte, no
+        // further than the cut.
+        const std::size_t wanted = count - characters;
+        const std::size_t limit = wanted >= text.size() - pos ? text.size() : pos + wanted + 1;
+        std::size_t ascii = pos;
+        while (ascii < limit && isAscii(text[ascii]) && text[ascii] != '\r') {
+            ++ascii;
+        }
+        // The last one may still take a mark that follows it.
+        const bool mayTakeMark = ascii > pos && ascii < text.size() && !isAscii(text[ascii]);
+        const std::size_t singles = ascii - pos - (mayTakeMark ? 1 : 0);
+        if (singles > 0) {
+            if (singles > wanted) {
+                return pos + wanted;
+            }
+            characters += singles;
+            pos += singles;
+            known.reset();
+            continue;
+        }
+        // The run up to the next end of a character no rule can move.
+        CodePoint last = known ? *known : codePointAt(text, pos);
+        known.reset();
+        std::size_t end = last.end;
+        std::size_t codePoints = 1;
+        while (end < text.size()) {
+            const CodePoint next = codePointAt(text, end);
+            if ((endsPlainly(last.breakClass) && startsPlainly(next.breakClass)) ||
+                (last.breakClass == U_GCB_CR && next.breakClass != U_GCB_LF)) {
+                known = next;
+                break;
+            }
+            last = next;
+            end = next.end;
+            ++codePoints;
+        }
+        if (codePoints == 1) {
+            ++characters;
+            pos = end;
+            continue;
+        }
+        std::size_t inRun = 0;
+        if (const auto cut = segment(text.substr(pos, end - pos), count - characters, inRun)) {
+            return pos + *cut;
+        }
+        characters += inRun;
+        pos = end;
     }
     return std::nullopt;
 }
