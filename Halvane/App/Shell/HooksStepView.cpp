@@ -110,6 +110,10 @@ void HooksStepView::showFailure(const QString& failure) {
 }
 
 void HooksStepView::updateButton() {
+    // Installed after all, from elsewhere: the failure is old news.
+    if (m_flow.hooksInstalled()) {
+        m_failure->hide();
+    }
     const bool failed = !m_failure->isHidden();
     if (m_justInstalled) {
         setPrimary(QStringLiteral("Installed \u2713"));
@@ -120,8 +124,7 @@ void HooksStepView::updateButton() {
     } else {
         setPrimary(QStringLiteral("Install hooks"));
     }
-    // Once the hooks are in after all, the primary button is the way on.
-    m_continue->setVisible(failed && !m_flow.hooksInstalled());
+    m_continue->setVisible(failed);
 }
 
 }  // namespace halvane
