@@ -132,7 +132,8 @@ HalvaneApp::HalvaneApp(Arguments arguments, QObject* parent)
     NotchKitBridge::install();
     // A tray application: closing a window never ends it.
     QApplication::setQuitOnLastWindowClosed(false);
-    m_tray = std::make_unique<TrayMenu>([] { QCoreApplication::quit(); });
+    m_tray = std::make_unique<TrayMenu>();
+    connect(m_tray.get(), &TrayMenu::quitRequested, qApp, &QCoreApplication::quit);
     m_delegate.attachTray(*m_tray);
 }
 

@@ -8,15 +8,11 @@
 
 namespace halvane {
 
-TrayMenu::TrayMenu(std::function<void()> quit, QObject* parent)
+TrayMenu::TrayMenu(QObject* parent)
     : QObject(parent), m_quit(m_menu.addAction(QStringLiteral("Quit Halvane"))) {
     m_quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     m_quit->setShortcutVisibleInContextMenu(true);
-    connect(m_quit, &QAction::triggered, this, [quit = std::move(quit)] {
-        if (quit) {
-            quit();
-        }
-    });
+    connect(m_quit, &QAction::triggered, this, &TrayMenu::quitRequested);
     m_icon.setIcon(MenubarIcon::trayIcon());
     m_icon.setToolTip(QStringLiteral("Halvane"));
     m_icon.setContextMenu(&m_menu);

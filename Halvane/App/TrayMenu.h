@@ -4,8 +4,6 @@
 #include <QObject>
 #include <QSystemTrayIcon>
 
-#include <functional>
-
 class QAction;
 
 namespace halvane {
@@ -16,8 +14,7 @@ class TrayMenu final : public QObject {
     Q_OBJECT
 
 public:
-    // `quit` ends the application.
-    explicit TrayMenu(std::function<void()> quit, QObject* parent = nullptr);
+    explicit TrayMenu(QObject* parent = nullptr);
     ~TrayMenu() override;
 
     QMenu& menu() { return m_menu; }
@@ -28,6 +25,10 @@ public:
     void show();
     // A short message from the tray icon (a newer version, for example).
     void showMessage(const QString& title, const QString& text);
+
+signals:
+    // The user chose "Quit Halvane".
+    void quitRequested();
 
 private:
     QMenu m_menu;

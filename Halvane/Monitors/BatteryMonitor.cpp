@@ -22,8 +22,7 @@ BatteryMonitor::BatteryMonitor(std::unique_ptr<PowerSource> source, QObject* par
 
 BatteryMonitor::~BatteryMonitor() = default;
 
-void BatteryMonitor::start(EventHandler onEvent) {
-    m_onEvent = std::move(onEvent);
+void BatteryMonitor::start() {
     refresh(true);
     if (!m_source) {
         return;
@@ -88,7 +87,7 @@ void BatteryMonitor::refresh(bool initial) {
     }
 
     if (m_lastPlugged && *m_lastPlugged != plugged) {
-        send(plugged ? Event{Event::Kind::plugged} : Event{Event::Kind::unplugged});
+        emit announced(plugged ? Event{Event::Kind::plugged} : Event{Event::Kind::unplugged});
     }
     m_lastPlugged = plugged;
 
@@ -100,15 +99,9 @@ void BatteryMonitor::refresh(bool initial) {
         if (threshold >= level &&
             (!m_lastLowThresholdFired || threshold < *m_lastLowThresholdFired)) {
             m_lastLowThresholdFired = threshold;
-            send(Event::low(threshold));
+            emit announced(Event::low(threshold));
             return;
         }
-    }
-}
-
-void BatteryMonitor::send(Event event) {
-    if (m_onEvent) {
-        m_onEvent(event);
     }
 }
 

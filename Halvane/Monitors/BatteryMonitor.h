@@ -2,7 +2,6 @@
 
 #include <QObject>
 #include <array>
-#include <functional>
 #include <memory>
 #include <optional>
 
@@ -14,6 +13,9 @@ namespace halvane {
 // the HUD announces: adapter plugged in, unplugged, and low battery.
 class BatteryMonitor final : public QObject {
     Q_OBJECT
+    Q_PROPERTY(int percentage READ percentage NOTIFY percentageChanged)
+    Q_PROPERTY(bool isCharging READ isCharging NOTIFY isChargingChanged)
+    Q_PROPERTY(bool isPluggedIn READ isPluggedIn NOTIFY isPluggedInChanged)
 
 public:
     struct Event {
@@ -26,7 +28,6 @@ public:
         static Event low(int threshold) { return {Kind::low, threshold}; }
         friend bool operator==(const Event&, const Event&) = default;
     };
-    using EventHandler = std::function<void(Event)>;
 
     // Announced once per discharge each, in this order; plugging in re-arms.
     static constexpr std::array<int, 3> lowThresholds{20, 10, 5};
@@ -41,21 +42,21 @@ public:
 
     // Takes the first reading (which announces nothing) and follows the
     // system's change reports from then on. Called once.
-    void start(EventHandler onEvent);
+    void start();
 
 signals:
+    // One of the three events; after the reading it follows is taken.
+    void announced(halvane::BatteryMonitor::Event event);
     void percentageChanged(int percentage);
     void isChargingChanged(bool isCharging);
     void isPluggedInChanged(bool isPluggedIn);
 
 private:
     void refresh(bool initial);
-    void send(Event event);
 
     int m_percentage = 100;
     bool m_isCharging = false;
     bool m_isPluggedIn = false;
-    EventHandler m_onEvent;
     std::unique_ptr<PowerSource> m_source;
     std::optional<bool> m_lastPlugged;
     std::optional<int> m_lastLowThresholdFired;

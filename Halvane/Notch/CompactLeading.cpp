@@ -32,10 +32,9 @@ const notchkit::Animation kCountSpring = notchkit::Animation::spring(0.35, 1.0);
 
 }  // namespace
 
-CompactLeading::CompactLeading(SessionStore& sessions, std::function<void()> onTap, QWidget* parent)
+CompactLeading::CompactLeading(SessionStore& sessions, QWidget* parent)
     : QWidget(parent),
       m_sessions(sessions),
-      m_onTap(std::move(onTap)),
       m_count(new NumericText(static_cast<long long>(sessions.sessions().size()),
                               NotchFonts::system(12, QFont::Bold), Qt::white, kCountSpring, this)) {
     setAttribute(Qt::WA_TranslucentBackground);
@@ -177,9 +176,8 @@ void CompactLeading::mousePressEvent(QMouseEvent* event) {
 }
 
 void CompactLeading::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) &&
-        m_onTap) {
-        m_onTap();
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+        emit tapped();
     }
 }
 

@@ -5,7 +5,6 @@
 #include <QWidget>
 
 #include <chrono>
-#include <functional>
 
 #include "NotchKit/AnimatedValue.h"
 #include "NotchKit/AnimationDriver.h"
@@ -26,7 +25,7 @@ public:
     static constexpr qreal kMarkSlot = 16;
     static constexpr qreal kMarkSize = 12;
 
-    CompactLeading(SessionStore& sessions, std::function<void()> onTap, QWidget* parent = nullptr);
+    explicit CompactLeading(SessionStore& sessions, QWidget* parent = nullptr);
 
     // Orange while a prompt waits, green while a session has just finished,
     // else the mark's own warm tone.
@@ -40,6 +39,10 @@ public:
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
+
+signals:
+    // A click on the wing.
+    void tapped();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -56,7 +59,6 @@ private:
     const QImage& glowFor(const QColor& color);
 
     SessionStore& m_sessions;
-    std::function<void()> m_onTap;
     // Set once first shown; from then on the ring pulses for good.
     bool m_pulse = false;
     double m_pulseStart = 0;

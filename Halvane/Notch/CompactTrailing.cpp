@@ -26,12 +26,8 @@ const notchkit::Animation& chipFade() {
 
 }  // namespace
 
-CompactTrailing::CompactTrailing(SessionStore& sessions, std::function<void()> onTap,
-                                 QWidget* parent)
-    : QWidget(parent),
-      m_sessions(sessions),
-      m_onTap(std::move(onTap)),
-      m_chip(new WorkingChip(this)) {
+CompactTrailing::CompactTrailing(SessionStore& sessions, QWidget* parent)
+    : QWidget(parent), m_sessions(sessions), m_chip(new WorkingChip(this)) {
     setAttribute(Qt::WA_TranslucentBackground);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     setCursor(Qt::PointingHandCursor);
@@ -176,9 +172,8 @@ void CompactTrailing::mousePressEvent(QMouseEvent* event) {
 }
 
 void CompactTrailing::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()) &&
-        m_onTap) {
-        m_onTap();
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) {
+        emit tapped();
     }
 }
 

@@ -3,7 +3,6 @@
 #include <QWidget>
 
 #include <chrono>
-#include <functional>
 
 #include "NotchKit/AnimatedValue.h"
 #include "NotchKit/AnimationDriver.h"
@@ -27,7 +26,7 @@ public:
     static constexpr std::chrono::milliseconds kChipFade{200};
     static constexpr qreal kSymbolPointSize = 12;
 
-    CompactTrailing(SessionStore& sessions, std::function<void()> onTap, QWidget* parent = nullptr);
+    explicit CompactTrailing(SessionStore& sessions, QWidget* parent = nullptr);
 
     Sign sign() const { return m_sign; }
     // Whether any session is busy.
@@ -38,6 +37,10 @@ public:
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
+
+signals:
+    // A click on the wing.
+    void tapped();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -54,7 +57,6 @@ private:
     void updateDriver();
 
     SessionStore& m_sessions;
-    std::function<void()> m_onTap;
     Sign m_sign = Sign::quiet;
     WorkingChip* m_chip;
     notchkit::AnimationDriver m_driver;

@@ -57,10 +57,11 @@ void ExpandedView::sync() {
         }
         const bool kindChanges = m_promptCard == nullptr;
         const std::string id = session.id;
-        auto* card = new PromptCard(
-            session, prompt, count,
-            [this, id](const HookDecision& decision) { m_sessions.resolve(id, decision); },
-            [this, id] { m_sessions.resolveAlways(id); }, this, m_clock);
+        auto* card = new PromptCard(session, prompt, count, this, m_clock);
+        connect(card, &PromptCard::decided, this,
+                [this, id](const HookDecision& decision) { m_sessions.resolve(id, decision); });
+        connect(card, &PromptCard::alwaysAllowed, this,
+                [this, id] { m_sessions.resolveAlways(id); });
         m_promptKey = key;
         present(card, kindChanges);
         return;

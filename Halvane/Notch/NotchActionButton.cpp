@@ -26,13 +26,11 @@ QMarginsF totalPadding() {
 }  // namespace
 
 NotchActionButton::NotchActionButton(QString label, NotchActionStyle style,
-                                     std::optional<KeyShortcut> shortcut,
-                                     std::function<void()> action, QWidget* parent)
+                                     std::optional<KeyShortcut> shortcut, QWidget* parent)
     : QAbstractButton(parent),
       m_label(std::move(label)),
       m_style(style),
       m_shortcut(std::move(shortcut)),
-      m_action(std::move(action)),
       m_press(new QVariantAnimation(this)) {
     setAttribute(Qt::WA_TranslucentBackground);
     setAttribute(Qt::WA_AlwaysShowToolTips);
@@ -61,11 +59,6 @@ NotchActionButton::NotchActionButton(QString label, NotchActionStyle style,
     };
     connect(this, &QAbstractButton::pressed, this, [pressTo] { pressTo(1); });
     connect(this, &QAbstractButton::released, this, [pressTo] { pressTo(0); });
-    connect(this, &QAbstractButton::clicked, this, [this] {
-        if (m_action) {
-            m_action();
-        }
-    });
 }
 
 NotchButtonStyle NotchActionButton::buttonStyle() const {

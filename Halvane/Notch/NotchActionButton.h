@@ -2,7 +2,6 @@
 
 #include <QAbstractButton>
 
-#include <functional>
 #include <optional>
 
 #include "Halvane/Notch/KeyShortcut.h"
@@ -18,7 +17,7 @@ class KeyHint;
 
 // A prompt card's answer button: its word and, when it has a keyboard
 // shortcut, a key-cap showing it. The shortcut presses the button while the
-// notch window has the keyboard focus.
+// notch window has the keyboard focus. Either way it is clicked().
 class NotchActionButton final : public QAbstractButton {
     Q_OBJECT
 
@@ -27,7 +26,7 @@ public:
     static constexpr qreal kSpacing = 6;
 
     NotchActionButton(QString label, NotchActionStyle style, std::optional<KeyShortcut> shortcut,
-                      std::function<void()> action, QWidget* parent = nullptr);
+                      QWidget* parent = nullptr);
 
     const QString& label() const { return m_label; }
     NotchActionStyle style() const { return m_style; }
@@ -51,7 +50,6 @@ private:
     QString m_label;
     NotchActionStyle m_style;
     std::optional<KeyShortcut> m_shortcut;
-    std::function<void()> m_action;
     KeyHint* m_keyHint = nullptr;
     QVariantAnimation* m_press;
 };

@@ -39,8 +39,16 @@ NotchController::SessionViews NotchController::standardViews(SessionStore& sessi
     SessionStore* store = &sessions;
     return SessionViews{
         [store] { return new ExpandedView(*store); },
-        [store, onTap] { return new CompactLeading(*store, onTap); },
-        [store, onTap] { return new CompactTrailing(*store, onTap); },
+        [store, onTap] {
+            auto* wing = new CompactLeading(*store);
+            QObject::connect(wing, &CompactLeading::tapped, wing, onTap);
+            return wing;
+        },
+        [store, onTap] {
+            auto* wing = new CompactTrailing(*store);
+            QObject::connect(wing, &CompactTrailing::tapped, wing, onTap);
+            return wing;
+        },
     };
 }
 
@@ -256,24 +264,21 @@ void NotchController::followMonitorsInstead() {
 }
 
 void NotchController::startBattery() {
-    const QPointer<NotchController> self(this);
-    m_battery->start([self](BatteryMonitor::Event event) {
-        if (!self) {
-            return;
-        }
-        const int percentage = self->m_battery->percentage();
+    connect(m_battery.get(), &BatteryMonitor::announced, this, [this](BatteryMonitor::Event event) {
+        const int percentage = m_battery->percentage();
         switch (event.kind) {
             case BatteryMonitor::Event::Kind::low:
-                self->flashKind(HUDKind::batteryLow(event.threshold), self->m_timings.batteryHUD);
+                flashKind(HUDKind::batteryLow(event.threshold), m_timings.batteryHUD);
                 return;
             case BatteryMonitor::Event::Kind::plugged:
-                self->flashKind(HUDKind::batteryPlugged(percentage), self->m_timings.batteryHUD);
+                flashKind(HUDKind::batteryPlugged(percentage), m_timings.batteryHUD);
                 return;
             case BatteryMonitor::Event::Kind::unplugged:
-                self->flashKind(HUDKind::batteryUnplugged(percentage), self->m_timings.batteryHUD);
+                flashKind(HUDKind::batteryUnplugged(percentage), m_timings.batteryHUD);
                 return;
         }
     });
+    m_battery->start();
 }
 
 void NotchController::observeLoop() {

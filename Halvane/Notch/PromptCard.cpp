@@ -44,15 +44,12 @@ QVBoxLayout* column(QWidget* host, int spacing) {
 
 }  // namespace
 
-PromptCard::PromptCard(Session session, PendingPrompt prompt, int pendingCount,
-                       DecisionHandler onDecision, std::function<void()> onAlways, QWidget* parent,
+PromptCard::PromptCard(Session session, PendingPrompt prompt, int pendingCount, QWidget* parent,
                        Clock clock)
     : QWidget(parent),
       m_session(std::move(session)),
       m_prompt(std::move(prompt)),
       m_pendingCount(pendingCount),
-      m_onDecision(std::move(onDecision)),
-      m_onAlways(std::move(onAlways)),
       m_clock(std::move(clock)),
       m_paths{QString::fromStdString(m_session.cwd), QDir::homePath()} {
     setAttribute(Qt::WA_TranslucentBackground);
@@ -138,8 +135,7 @@ QWidget* PromptCard::buildToolSection(const nlohmann::json& input) {
             }
             HookDecision approval = decision(HookDecision::Decision::approve);
             approval.updatedInput = updatedInput.toStdString();
-            const DecisionHandler decide = m_onDecision;
-            decide(approval);
+            emit decided(approval);
         });
         return m_form;
     }
@@ -210,8 +206,9 @@ QWidget* PromptCard::buildActionRow() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
     for (const PromptAction& action : PromptCardText::actionButtons(m_prompt.event)) {
-        auto* button = new NotchActionButton(action.label, action.style, action.shortcut,
-                                             [this, kind = action.kind] { perform(kind); });
+        auto* button = new NotchActionButton(action.label, action.style, action.shortcut);
+        connect(button, &QAbstractButton::clicked, this,
+                [this, kind = action.kind] { perform(kind); });
         if (action.kind == PromptAction::Kind::always) {
             button->setToolTip(PromptCardText::alwaysTooltip(m_prompt.event));
         }
@@ -226,27 +223,24 @@ void PromptCard::perform(PromptAction::Kind kind) {
     if (!isEnabled()) {
         return;
     }
-    // Answering rebuilds the notch around this card, so work from copies.
-    const DecisionHandler decide = m_onDecision;
-    const Session session = m_session;
+    // Answering rebuilds the notch around this card: nothing here touches the
+    // card after a signal is out.
     switch (kind) {
         case PromptAction::Kind::approve:
-            decide(decision(HookDecision::Decision::approve));
+            emit decided(decision(HookDecision::Decision::approve));
             return;
         case PromptAction::Kind::deny:
-            decide(decision(HookDecision::Decision::deny, "User denied"));
+            emit decided(decision(HookDecision::Decision::deny, "User denied"));
             return;
-        case PromptAction::Kind::always: {
-            const auto always = m_onAlways;
-            always();
+        case PromptAction::Kind::always:
+            emit alwaysAllowed();
             return;
-        }
         case PromptAction::Kind::jump:
-            TerminalFocusService::jump(session);
-            decide(decision(HookDecision::Decision::passthrough));
+            TerminalFocusService::jump(m_session);
+            emit decided(decision(HookDecision::Decision::passthrough));
             return;
         case PromptAction::Kind::dismiss:
-            decide(decision(HookDecision::Decision::passthrough));
+            emit decided(decision(HookDecision::Decision::passthrough));
             return;
     }
 }
@@ -259,24 +253,22 @@ void PromptCard::choose(int index) {
         m_form->choose(0, index);
         return;
     }
-    const DecisionHandler decide = m_onDecision;
+    // Copies: the approval may tear the card down before the answer is typed.
     const Session session = m_session;
     const HookDecision approve = decision(HookDecision::Decision::approve);
     // The approval goes out first and the answer is typed after it; the way
     // in is opened before, since the approval ends the relay.
     TerminalFocusService::sendKeystrokes(PromptCardText::optionReply(index), session,
-                                         [&decide, &approve] { decide(approve); });
+                                         [this, &approve] { emit decided(approve); });
 }
 
 void PromptCard::pickSuggestion(const QString& suggestion) {
     if (!isEnabled()) {
         return;
     }
-    const DecisionHandler decide = m_onDecision;
-    const Session session = m_session;
     const std::string text = suggestion.toStdString();
-    TerminalFocusService::sendKeystrokes(PromptCardText::suggestionReply(text), session);
-    decide(decision(HookDecision::Decision::passthrough, std::nullopt, text));
+    TerminalFocusService::sendKeystrokes(PromptCardText::suggestionReply(text), m_session);
+    emit decided(decision(HookDecision::Decision::passthrough, std::nullopt, text));
 }
 
 const std::vector<QuestionOptionButton*>& PromptCard::optionButtons() const {

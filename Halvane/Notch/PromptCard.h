@@ -5,7 +5,6 @@
 #include <QWidget>
 
 #include <chrono>
-#include <functional>
 #include <vector>
 
 #include "Halvane/Notch/PromptAction.h"
@@ -26,17 +25,16 @@ class SuggestionChip;
 
 // The card for one prompt a session waits on: what Claude Code asks (a
 // command, a diff, a file, a question, a notification) and the buttons that
-// answer it. Answers leave through onDecision and onAlways; picking an answer
-// or a suggestion also types it into the session's terminal.
+// answer it. Answers leave through decided() and alwaysAllowed(); picking an
+// answer or a suggestion also types it into the session's terminal.
 class PromptCard final : public QWidget {
     Q_OBJECT
 
 public:
-    using DecisionHandler = std::function<void(const HookDecision&)>;
     static constexpr std::chrono::seconds kAgeRefresh{1};
 
-    PromptCard(Session session, PendingPrompt prompt, int pendingCount, DecisionHandler onDecision,
-               std::function<void()> onAlways, QWidget* parent = nullptr, Clock clock = Clock());
+    PromptCard(Session session, PendingPrompt prompt, int pendingCount, QWidget* parent = nullptr,
+               Clock clock = Clock());
 
     const Session& session() const { return m_session; }
     const PendingPrompt& prompt() const { return m_prompt; }
@@ -66,6 +64,12 @@ public:
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;
 
+signals:
+    // The user answered the prompt. Receivers may tear the card down.
+    void decided(const halvane::HookDecision& decision);
+    // The user chose to always allow what the prompt asks.
+    void alwaysAllowed();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
@@ -79,8 +83,6 @@ private:
     Session m_session;
     PendingPrompt m_prompt;
     int m_pendingCount;
-    DecisionHandler m_onDecision;
-    std::function<void()> m_onAlways;
     Clock m_clock;
     PromptCardText::PathContext m_paths;
     CardHeader* m_header = nullptr;

@@ -61,7 +61,8 @@ QuestionForm::QuestionForm(nlohmann::json input, QWidget* parent)
         auto* row = new QHBoxLayout;
         row->setContentsMargins(0, 0, 0, 0);
         m_submit = new NotchActionButton(QStringLiteral("Submit"), NotchActionStyle::primary,
-                                         std::nullopt, [this] { submit(); });
+                                         std::nullopt);
+        connect(m_submit, &QAbstractButton::clicked, this, &QuestionForm::submit);
         row->addWidget(m_submit);
         row->addStretch(1);
         layout->addLayout(row);

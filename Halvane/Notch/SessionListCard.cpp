@@ -85,15 +85,11 @@ void SessionListCard::refresh() {
         const Session& session = sorted[static_cast<std::size_t>(index)];
         SessionRow*& row = m_rows[session.id];
         if (row == nullptr) {
-            const std::string id = session.id;
-            row = new SessionRow(
-                session, m_expandedSessionId == id,
-                [this, id] {
-                    if (const auto found = m_rows.find(id); found != m_rows.end()) {
-                        handleTap(found->second->session());
-                    }
-                },
-                [this] { collapse(); }, nullptr, m_clock);
+            row = new SessionRow(session, m_expandedSessionId == session.id, nullptr, m_clock);
+            SessionRow* const tapped = row;
+            connect(row, &QAbstractButton::clicked, this,
+                    [this, tapped] { handleTap(tapped->session()); });
+            connect(row, &SessionRow::collapseRequested, this, &SessionListCard::collapse);
         } else {
             row->setSession(session);
         }

@@ -76,13 +76,10 @@ int bodyHeight(const QWidget* body, int width) {
 
 }  // namespace
 
-SessionRow::SessionRow(Session session, bool isExpanded, std::function<void()> onTap,
-                       std::function<void()> onCollapse, QWidget* parent, Clock clock)
+SessionRow::SessionRow(Session session, bool isExpanded, QWidget* parent, Clock clock)
     : QAbstractButton(parent),
       m_session(std::move(session)),
       m_expanded(isExpanded),
-      m_onTap(std::move(onTap)),
-      m_onCollapse(std::move(onCollapse)),
       m_clock(std::move(clock)),
       m_collapseButton(new CollapseButton(this)),
       m_fold(new QVariantAnimation(this)) {
@@ -105,16 +102,7 @@ SessionRow::SessionRow(Session session, bool isExpanded, std::function<void()> o
         placeBodies();
     });
     connect(m_fold, &QVariantAnimation::finished, this, &SessionRow::updateGeometry);
-    connect(this, &QAbstractButton::clicked, this, [this] {
-        if (m_onTap) {
-            m_onTap();
-        }
-    });
-    connect(m_collapseButton, &QAbstractButton::clicked, this, [this] {
-        if (m_onCollapse) {
-            m_onCollapse();
-        }
-    });
+    connect(m_collapseButton, &QAbstractButton::clicked, this, &SessionRow::collapseRequested);
     refresh();
 }
 

@@ -4,7 +4,6 @@
 #include <QColor>
 
 #include <chrono>
-#include <functional>
 
 #include "Halvane/Notch/SessionUIStatus.h"
 #include "Halvane/Sessions/Clock.h"
@@ -22,7 +21,7 @@ class SymbolLabel;
 
 // One session in the expanded list: its state badge, project, state chip,
 // terminal and age on one line; unfolded, also what the user last asked and
-// an invitation to open it. The whole row is one button.
+// an invitation to open it. The whole row is one button: clicked() is a tap.
 class SessionRow final : public QAbstractButton {
     Q_OBJECT
 
@@ -30,8 +29,7 @@ public:
     static constexpr std::chrono::milliseconds kFoldDuration{180};
     static constexpr qreal kCornerRadius = 12;
 
-    SessionRow(Session session, bool isExpanded, std::function<void()> onTap,
-               std::function<void()> onCollapse, QWidget* parent = nullptr, Clock clock = Clock());
+    SessionRow(Session session, bool isExpanded, QWidget* parent = nullptr, Clock clock = Clock());
 
     const Session& session() const { return m_session; }
     void setSession(const Session& session);
@@ -54,6 +52,10 @@ public:
     bool hasHeightForWidth() const override { return true; }
     int heightForWidth(int width) const override;
 
+signals:
+    // The unfolded row's collapse button was pressed.
+    void collapseRequested();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -72,8 +74,6 @@ private:
 
     Session m_session;
     bool m_expanded;
-    std::function<void()> m_onTap;
-    std::function<void()> m_onCollapse;
     Clock m_clock;
     bool m_hovering = false;
 

@@ -184,7 +184,7 @@ TEST_F(AppDelegateTest, AClickOnTheTrayIconOpensTheSessionList) {
         << "\n";
 
     Preferences().setOnboardingCompleted(true);
-    TrayMenu tray([] {});
+    TrayMenu tray;
     AppDelegate delegate(options());
     delegate.attachTray(tray);
     delegate.applicationDidFinishLaunching();

@@ -85,7 +85,8 @@ TEST(MenubarIconTest, IsTheTemplateLogoCentredInTwentyTwoPointsAtDoubleScale) {
 TEST(TrayMenuTest, EndsWithQuitHalvaneOnControlQ) {
     guiApplication();
     int quits = 0;
-    TrayMenu tray([&] { ++quits; });
+    TrayMenu tray;
+    QObject::connect(&tray, &TrayMenu::quitRequested, [&] { ++quits; });
     ASSERT_FALSE(tray.menu().actions().isEmpty());
     QAction* quit = tray.menu().actions().last();
     EXPECT_EQ(quit, tray.quitAction());

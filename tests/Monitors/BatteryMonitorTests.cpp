@@ -23,7 +23,9 @@ protected:
 
     // Starts the monitor on the source's current reading.
     void start() {
-        monitor.start([this](Event event) { events.push_back(event); });
+        QObject::connect(&monitor, &BatteryMonitor::announced,
+                         [this](Event event) { events.push_back(event); });
+        monitor.start();
     }
     // The system reports a change to this reading; the refresh runs on the
     // next turn of the event loop.
@@ -97,7 +99,8 @@ TEST_F(BatteryMonitorTest, RefreshRunsOnTheNextTurnOfTheEventLoopAndNotAfterTheM
     own->set(50, false);
     auto monitor = std::make_unique<BatteryMonitor>(std::unique_ptr<PowerSource>(own));
     int seen = 0;
-    monitor->start([&seen](Event) { ++seen; });
+    QObject::connect(monitor.get(), &BatteryMonitor::announced, [&seen](Event) { ++seen; });
+    monitor->start();
     own->set(50, true);
     own->change();
     EXPECT_FALSE(monitor->isPluggedIn());

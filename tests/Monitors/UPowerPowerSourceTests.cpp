@@ -67,7 +67,7 @@ TEST_F(UPowerTest, WithoutUPowerThereAreNoPowerSources) {
     EXPECT_TRUE(source.descriptions().empty());
 
     BatteryMonitor monitor{std::make_unique<UPowerPowerSource>(bus.connection())};
-    monitor.start({});
+    monitor.start();
     EXPECT_EQ(monitor.percentage(), 100);
     EXPECT_FALSE(monitor.isPluggedIn());
 }
@@ -102,7 +102,9 @@ TEST_F(UPowerTest, MonitorFollowsUnplugDischargeAndReplug) {
     setOnBattery(true);
     BatteryMonitor monitor{std::make_unique<UPowerPowerSource>(bus.connection())};
     std::vector<Event> events;
-    monitor.start([&events](Event event) { events.push_back(event); });
+    QObject::connect(&monitor, &BatteryMonitor::announced,
+                     [&events](Event event) { events.push_back(event); });
+    monitor.start();
     EXPECT_EQ(monitor.percentage(), 50);
     EXPECT_FALSE(monitor.isPluggedIn());
 
@@ -125,7 +127,7 @@ TEST_F(UPowerTest, MonitorFollowsUnplugDischargeAndReplug) {
 
 TEST_F(UPowerTest, UPowerStartingLaterIsFollowed) {
     BatteryMonitor monitor{std::make_unique<UPowerPowerSource>(bus.connection())};
-    monitor.start({});
+    monitor.start();
     startUPower();
     setBattery(42, discharging);
     setOnBattery(true);

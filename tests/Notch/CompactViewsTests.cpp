@@ -16,8 +16,13 @@ namespace {
 
 class CompactViewsTest : public NotchViewsTest {
 protected:
-    CompactLeading leading{store, [this] { ++taps; }};
-    CompactTrailing trailing{store, [this] { ++taps; }};
+    CompactViewsTest() {
+        QObject::connect(&leading, &CompactLeading::tapped, [this] { ++taps; });
+        QObject::connect(&trailing, &CompactTrailing::tapped, [this] { ++taps; });
+    }
+
+    CompactLeading leading{store};
+    CompactTrailing trailing{store};
     int taps = 0;
 };
 

@@ -33,8 +33,8 @@ protected:
         return std::make_unique<notchkit::NotchPresenter>(
             notchkit::NotchHoverOption::none, notchkit::NotchStyle::automatic(),
             [this] { return new ExpandedView(store, clock); },
-            [this] { return new CompactLeading(store, [] {}); },
-            [this] { return new CompactTrailing(store, [] {}); }, timings);
+            [this] { return new CompactLeading(store); },
+            [this] { return new CompactTrailing(store); }, timings);
     }
 
     static QScreen* screen() { return QGuiApplication::primaryScreen(); }

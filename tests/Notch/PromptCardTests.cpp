@@ -55,10 +55,12 @@ protected:
     }
 
     std::unique_ptr<PromptCard> card(HookEvent event, int pendingCount = 1) {
-        return std::make_unique<PromptCard>(
-            session(), prompt(std::move(event)), pendingCount,
-            [this](const HookDecision& decision) { decisions.push_back(decision); },
-            [this] { ++alwaysCount; }, nullptr, clock);
+        auto made = std::make_unique<PromptCard>(session(), prompt(std::move(event)), pendingCount,
+                                                 nullptr, clock);
+        QObject::connect(made.get(), &PromptCard::decided,
+                         [this](const HookDecision& decision) { decisions.push_back(decision); });
+        QObject::connect(made.get(), &PromptCard::alwaysAllowed, [this] { ++alwaysCount; });
+        return made;
     }
 
     static std::vector<std::string> buttonLabels(const PromptCard& card) {

@@ -224,8 +224,8 @@ TEST_F(NotchViewsTest, PromptCardsForACommandAQuestionAndANotification) {
     note.sessionId = "infra";
     note.message = "Claude is waiting for your input\nThe migration plan is ready for review.";
     note.suggestions = std::vector<std::string>{"Looks good, apply it", "Show the SQL first"};
-    auto* card = new PromptCard(session, PendingPrompt{QUuid::createUuid(), note, {}}, 1, {}, {},
-                                nullptr, clock);
+    auto* card =
+        new PromptCard(session, PendingPrompt{QUuid::createUuid(), note, {}}, 1, nullptr, clock);
     card->resize(ExpandedView::kPromptCardWidth - 2 * ExpandedView::kCardPadding, 10);
     NotchStage noteStage(card);
     noteStage.render("prompt-notification");
@@ -241,7 +241,7 @@ TEST_F(NotchViewsTest, AnUnfoldedRowPreviewsTheLastRequest) {
     session.lastTerminalBundleId = "com.microsoft.VSCode";
     session.lastUserMessage =
         "Add retries with exponential backoff to the payment client and cover them with tests";
-    auto* row = new SessionRow(session, true, {}, {}, nullptr, clock);
+    auto* row = new SessionRow(session, true, nullptr, clock);
     row->resize(ExpandedView::kListCardWidth - 2 * ExpandedView::kCardPadding - 28, 10);
     NotchStage stage(row);
     const QImage image = stage.render("session-row-unfolded");
@@ -254,7 +254,7 @@ TEST_F(NotchViewsTest, AnUnfoldedRowPreviewsTheLastRequest) {
 TEST_F(NotchViewsTest, TheWingsDrawTheirSigns) {
     notice("alpha");
     ask("beta", "Bash", R"({"command":"ls"})");
-    auto* leading = new CompactLeading(store, {});
+    auto* leading = new CompactLeading(store);
     NotchStage left(leading);
     const QImage leftImage = left.render("compact-leading");
     // The mark is orange while someone waits.
@@ -263,7 +263,7 @@ TEST_F(NotchViewsTest, TheWingsDrawTheirSigns) {
                           [](const QColor& c) { return c.red() > 180 && c.blue() < 90; }),
               5);
 
-    auto* trailing = new CompactTrailing(store, {});
+    auto* trailing = new CompactTrailing(store);
     NotchStage right(trailing);
     right.render("compact-trailing-bell");
     EXPECT_EQ(trailing->sign(), CompactTrailing::Sign::bell);

@@ -66,6 +66,7 @@ void ConfettiView::setTrigger(int trigger) {
     m_frames->start();
     raise();
     update();
+    emit triggerChanged(m_trigger);
 }
 
 bool ConfettiView::animating() const {

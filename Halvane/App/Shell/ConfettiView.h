@@ -16,6 +16,7 @@ namespace halvane {
 // which tumble and fall for `duration`. It never takes a click.
 class ConfettiView final : public QWidget {
     Q_OBJECT
+    Q_PROPERTY(int trigger READ trigger WRITE setTrigger NOTIFY triggerChanged)
 
 public:
     ConfettiView(int particleCount, std::chrono::milliseconds duration, std::vector<QColor> palette,
@@ -31,6 +32,9 @@ public:
 
     // The palette the onboarding's celebration uses.
     static std::vector<QColor> celebrationPalette();
+
+signals:
+    void triggerChanged(int trigger);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

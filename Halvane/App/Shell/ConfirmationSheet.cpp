@@ -76,12 +76,10 @@ QString ConfirmationSheet::message() const {
     return m_message->text();
 }
 
-void ConfirmationSheet::ask(const QString& title, const QString& message, const QString& action,
-                            std::function<void()> onConfirm) {
+void ConfirmationSheet::ask(const QString& title, const QString& message, const QString& action) {
     m_title->setText(title);
     m_message->setText(message);
     m_action->setLabel(action);
-    m_onConfirm = std::move(onConfirm);
     setGeometry(parentWidget()->rect());
     m_card->adjustSize();
     m_card->setGeometry(cardRect());
@@ -91,18 +89,13 @@ void ConfirmationSheet::ask(const QString& title, const QString& message, const 
 }
 
 void ConfirmationSheet::cancel() {
-    m_onConfirm = nullptr;
     hide();
 }
 
 void ConfirmationSheet::confirm() {
-    // Taken first: the action may ask the next question.
-    auto onConfirm = std::move(m_onConfirm);
-    m_onConfirm = nullptr;
+    // Closed first: a receiver may ask the next question.
     hide();
-    if (onConfirm) {
-        onConfirm();
-    }
+    emit confirmed();
 }
 
 QRect ConfirmationSheet::cardRect() const {

@@ -2,8 +2,6 @@
 
 #include <QWidget>
 
-#include <functional>
-
 class QLabel;
 
 namespace halvane {
@@ -12,15 +10,15 @@ class OnboardingButton;
 
 // A question laid over a window: the window dims and a card asks it, with
 // "Cancel" and a destructive action. Escape or a click on the dimmed part
-// cancels. Opening another question replaces the one showing.
+// cancels. Opening another question replaces the one showing; confirmed()
+// answers the one showing last.
 class ConfirmationSheet final : public QWidget {
     Q_OBJECT
 
 public:
     explicit ConfirmationSheet(QWidget* parent);
 
-    void ask(const QString& title, const QString& message, const QString& action,
-             std::function<void()> onConfirm);
+    void ask(const QString& title, const QString& message, const QString& action);
     void cancel();
 
     bool asking() const { return !isHidden(); }
@@ -28,6 +26,10 @@ public:
     QString message() const;
     OnboardingButton* actionButton() const { return m_action; }
     OnboardingButton* cancelButton() const { return m_cancel; }
+
+signals:
+    // The destructive action was chosen; the sheet is closed by then.
+    void confirmed();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -44,7 +46,6 @@ private:
     QLabel* m_message;
     OnboardingButton* m_cancel;
     OnboardingButton* m_action;
-    std::function<void()> m_onConfirm;
 };
 
 }  // namespace halvane

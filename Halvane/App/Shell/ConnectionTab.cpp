@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include <filesystem>
+#include <utility>
 
 #include "Halvane/App/Shell/AllowedRulesCard.h"
 #include "Halvane/App/Shell/ConfirmationSheet.h"
@@ -92,6 +93,7 @@ ConnectionTab::ConnectionTab(OnboardingFeedback& feedback, ConfirmationSheet& sh
     connect(m_install, &OnboardingButton::clicked, this, &ConnectionTab::install);
     connect(m_uninstall, &OnboardingButton::clicked, this, &ConnectionTab::confirmUninstall);
     connect(m_restore, &OnboardingButton::clicked, this, &ConnectionTab::confirmRestore);
+    connect(&m_sheet, &ConfirmationSheet::confirmed, this, &ConnectionTab::confirmed);
     connect(m_rulesCard, &AllowedRulesCard::revokeRequested, this, &ConnectionTab::revoke);
     m_poll->setInterval(pollInterval);
     connect(m_poll, &QTimer::timeout, this, &ConnectionTab::refresh);
@@ -150,19 +152,30 @@ void ConnectionTab::report(const HooksResult& result) {
 }
 
 void ConnectionTab::confirmUninstall() {
+    m_asked = Question::uninstall;
     m_sheet.ask(
         QStringLiteral("Uninstall Halvane hooks from Claude Code?"),
         QStringLiteral("Claude Code will stop talking to Halvane. Your other hooks are left "
                        "untouched."),
-        QStringLiteral("Uninstall"), [this] { report(HooksInstaller::uninstall()); });
+        QStringLiteral("Uninstall"));
 }
 
 void ConnectionTab::confirmRestore() {
+    m_asked = Question::restore;
     m_sheet.ask(QStringLiteral("Restore Claude Code settings from backup?"),
                 QStringLiteral("Your current %1 will be overwritten. The backup file will be "
                                "removed.")
                     .arg(HooksPreviewCard::displayedSettingsPath()),
-                QStringLiteral("Restore"), [this] { report(HooksInstaller::restoreBackup()); });
+                QStringLiteral("Restore"));
+}
+
+void ConnectionTab::confirmed() {
+    const Question asked = std::exchange(m_asked, Question::none);
+    if (asked == Question::uninstall) {
+        report(HooksInstaller::uninstall());
+    } else if (asked == Question::restore) {
+        report(HooksInstaller::restoreBackup());
+    }
 }
 
 void ConnectionTab::revoke(const std::string& pattern) {

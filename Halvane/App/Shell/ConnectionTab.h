@@ -56,12 +56,17 @@ private:
     void install();
     void confirmUninstall();
     void confirmRestore();
+    // Does what the sheet asked about, now confirmed.
+    void confirmed();
     void revoke(const std::string& pattern);
     // The success chime, or the failure said in the card; then the file anew.
     void report(const HooksResult& result);
 
     OnboardingFeedback& m_feedback;
     ConfirmationSheet& m_sheet;
+    // What the sheet was last asked, by this tab.
+    enum class Question { none, uninstall, restore };
+    Question m_asked = Question::none;
     bool m_hooksInstalled = false;
     std::optional<std::string> m_hookPath;
     bool m_hasBackup = false;

@@ -82,8 +82,7 @@ QWidget* waitingHelp(QWidget* parent) {
 }  // namespace
 
 DemoStepView::DemoStepView(OnboardingFlow& flow, OnboardingFeedback& feedback,
-                           const OnboardingTimings& timings, std::function<void()> finish,
-                           QWidget* parent)
+                           const OnboardingTimings& timings, QWidget* parent)
     : OnboardingStepView(parent),
       m_flow(flow),
       m_feedback(feedback),
@@ -117,11 +116,9 @@ DemoStepView::DemoStepView(OnboardingFlow& flow, OnboardingFeedback& feedback,
     m_confetti = new ConfettiView(kConfettiPieces, timings.confetti,
                                   ConfettiView::celebrationPalette(), this);
 
-    connect(primaryButton(), &OnboardingButton::clicked, this, [this, finish = std::move(finish)] {
+    connect(primaryButton(), &OnboardingButton::clicked, this, [this] {
         m_flow.preferences().setOnboardingCompleted(true);
-        if (finish) {
-            finish();
-        }
+        emit finished();
     });
     connect(secondaryControl(), &OnboardingButton::clicked, &flow, &OnboardingFlow::goBack);
     connect(&flow.sessions(), &SessionStore::changed, this, &DemoStepView::sessionsChanged);

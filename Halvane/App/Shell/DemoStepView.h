@@ -1,7 +1,5 @@
 #pragma once
 
-#include <functional>
-
 #include "Halvane/App/Shell/OnboardingStepView.h"
 #include "Halvane/App/Shell/OnboardingTimings.h"
 #include "Halvane/Sessions/DelayedTask.h"
@@ -20,10 +18,8 @@ class DemoStepView final : public OnboardingStepView {
     Q_OBJECT
 
 public:
-    // `finish` closes onboarding; it runs after "onboarding.completed" is set.
     DemoStepView(OnboardingFlow& flow, OnboardingFeedback& feedback,
-                 const OnboardingTimings& timings, std::function<void()> finish,
-                 QWidget* parent = nullptr);
+                 const OnboardingTimings& timings, QWidget* parent = nullptr);
 
     bool detected() const { return m_detected; }
     bool pulse() const { return m_pulse; }
@@ -37,6 +33,10 @@ public:
 
     // "1 session detected", "2 sessions detected".
     static QString summaryText(std::size_t sessions);
+
+signals:
+    // The user is done; "onboarding.completed" is set by then.
+    void finished();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

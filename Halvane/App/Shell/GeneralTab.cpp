@@ -12,8 +12,7 @@
 
 namespace halvane {
 
-GeneralTab::GeneralTab(const ShellServices& services, OnboardingFeedback& feedback,
-                       std::function<void()> replayOnboarding, QWidget* parent)
+GeneralTab::GeneralTab(const ShellServices& services, OnboardingFeedback& feedback, QWidget* parent)
     : QWidget(parent), m_services(services), m_feedback(feedback) {
     setAttribute(Qt::WA_TranslucentBackground);
     const bool sounds = services.preferences.soundsEnabled();
@@ -57,7 +56,7 @@ GeneralTab::GeneralTab(const ShellServices& services, OnboardingFeedback& feedba
         m_everyCallRow->setStatusOn(on);
     });
     connect(m_login, &ToggleSwitch::clicked, this, &GeneralTab::loginToggled);
-    connect(m_replay, &OnboardingButton::clicked, this, std::move(replayOnboarding));
+    connect(m_replay, &OnboardingButton::clicked, this, &GeneralTab::replayOnboardingRequested);
 }
 
 void GeneralTab::loginToggled(bool on) {

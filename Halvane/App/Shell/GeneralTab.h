@@ -2,8 +2,6 @@
 
 #include <QWidget>
 
-#include <functional>
-
 namespace halvane {
 
 class OnboardingButton;
@@ -18,7 +16,7 @@ class GeneralTab final : public QWidget {
 
 public:
     GeneralTab(const ShellServices& services, OnboardingFeedback& feedback,
-               std::function<void()> replayOnboarding, QWidget* parent = nullptr);
+               QWidget* parent = nullptr);
 
     SettingRow* soundsRow() const { return m_soundsRow; }
     SettingRow* loginRow() const { return m_loginRow; }
@@ -29,6 +27,9 @@ public:
 
     // Re-reads both switches' facts.
     void refresh();
+
+signals:
+    void replayOnboardingRequested();
 
 protected:
     void showEvent(QShowEvent* event) override;

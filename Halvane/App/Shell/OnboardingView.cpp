@@ -37,8 +37,7 @@ std::size_t indexOf(OnboardingFlow::Step step) {
 }  // namespace
 
 OnboardingView::OnboardingView(OnboardingFlow& flow, ShellServices services,
-                               OnboardingTimings timings, std::function<void()> finish,
-                               QWidget* parent)
+                               OnboardingTimings timings, QWidget* parent)
     : QWidget(parent),
       m_flow(flow),
       m_services(std::move(services)),
@@ -59,8 +58,9 @@ OnboardingView::OnboardingView(OnboardingFlow& flow, ShellServices services,
         new HooksStepView(flow, m_feedback, m_timings.advanceAfterInstall, this);
     m_steps[indexOf(OnboardingFlow::Step::permissions)] =
         new PermissionsStepView(flow, m_services, this);
-    m_steps[indexOf(OnboardingFlow::Step::demo)] =
-        new DemoStepView(flow, m_feedback, m_timings, std::move(finish), this);
+    auto* demo = new DemoStepView(flow, m_feedback, m_timings, this);
+    connect(demo, &DemoStepView::finished, this, &OnboardingView::finished);
+    m_steps[indexOf(OnboardingFlow::Step::demo)] = demo;
     for (auto* step : m_steps) {
         step->hide();
     }

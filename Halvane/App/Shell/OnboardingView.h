@@ -3,7 +3,6 @@
 #include <QWidget>
 
 #include <array>
-#include <functional>
 
 #include "Halvane/App/Shell/OnboardingFeedback.h"
 #include "Halvane/App/Shell/OnboardingFlow.h"
@@ -27,9 +26,8 @@ public:
     static constexpr double kSpringResponse = 0.45;
     static constexpr double kSpringDamping = 0.78;
 
-    // `finish` closes onboarding; the last step calls it.
     OnboardingView(OnboardingFlow& flow, ShellServices services, OnboardingTimings timings,
-                   std::function<void()> finish, QWidget* parent = nullptr);
+                   QWidget* parent = nullptr);
     ~OnboardingView() override;
 
     OnboardingFlow& flow() const { return m_flow; }
@@ -39,6 +37,10 @@ public:
     bool transitioning() const;
     // The background's turn, in degrees.
     qreal rotation() const { return m_rotation; }
+
+signals:
+    // The last step is done: onboarding should close.
+    void finished();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -35,7 +35,8 @@ void OnboardingWindowController::show(SessionStore& sessions, std::function<void
     m_flow = std::make_unique<OnboardingFlow>(
         sessions, m_services.preferences, m_services.accessibilityTrusted, m_timings.statusPoll);
     m_flow->startPollingStatus();
-    auto* content = new OnboardingView(*m_flow, m_services, m_timings, [this] { close(); });
+    auto* content = new OnboardingView(*m_flow, m_services, m_timings);
+    connect(content, &OnboardingView::finished, this, &OnboardingWindowController::close);
     m_window = new KeyableBorderlessWindow(content, kWindowSize);
     m_window->setWindowTitle(QStringLiteral("Welcome to Halvane"));
     m_window->centreOnActiveScreen();

@@ -53,12 +53,10 @@ protected:
 }  // namespace
 
 SettingsView::SettingsView(ShellServices services, UpdaterManager* updater, SettingsTimings timings,
-                           std::function<void()> onClose, std::function<void()> onReplayOnboarding,
                            QWidget* parent)
     : QWidget(parent),
       m_services(std::move(services)),
       m_feedback(m_services.sounds, m_services.preferences),
-      m_onClose(std::move(onClose)),
       m_versionLine(QStringLiteral("Halvane \u00b7 v") + ShellLook::version(m_services)),
       m_tabBar(new SettingsTabBar(this)),
       m_pages(new QStackedWidget(this)),
@@ -90,7 +88,9 @@ SettingsView::SettingsView(ShellServices services, UpdaterManager* updater, Sett
 
     // Made last so it lies over everything else.
     m_sheet = new ConfirmationSheet(this);
-    m_general = new GeneralTab(m_services, m_feedback, std::move(onReplayOnboarding));
+    m_general = new GeneralTab(m_services, m_feedback);
+    connect(m_general, &GeneralTab::replayOnboardingRequested, this,
+            &SettingsView::replayOnboardingRequested);
     m_connection = new ConnectionTab(m_feedback, *m_sheet, timings.connectionPoll);
     m_permissions = new PermissionsTab(m_services, m_feedback, timings.permissionsPoll);
     m_about = new AboutTab(m_services, updater);
@@ -101,11 +101,7 @@ SettingsView::SettingsView(ShellServices services, UpdaterManager* updater, Sett
     m_sheet->raise();
 
     connect(m_tabBar, &SettingsTabBar::tabSelected, this, &SettingsView::setTab);
-    connect(m_close, &QAbstractButton::clicked, this, [this] {
-        if (m_onClose) {
-            m_onClose();
-        }
-    });
+    connect(m_close, &QAbstractButton::clicked, this, &SettingsView::closeRequested);
 }
 
 SettingsView::~SettingsView() = default;
@@ -147,8 +143,8 @@ void SettingsView::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape) {
         if (m_sheet->asking()) {
             m_sheet->cancel();
-        } else if (m_onClose) {
-            m_onClose();
+        } else {
+            emit closeRequested();
         }
         event->accept();
         return;

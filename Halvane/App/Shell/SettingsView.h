@@ -3,7 +3,6 @@
 #include <QWidget>
 
 #include <array>
-#include <functional>
 
 #include "Halvane/App/Shell/OnboardingFeedback.h"
 #include "Halvane/App/Shell/SettingsTab.h"
@@ -30,7 +29,6 @@ class SettingsView final : public QWidget {
 
 public:
     SettingsView(ShellServices services, UpdaterManager* updater, SettingsTimings timings,
-                 std::function<void()> onClose, std::function<void()> onReplayOnboarding,
                  QWidget* parent = nullptr);
     ~SettingsView() override;
 
@@ -46,6 +44,12 @@ public:
     QAbstractButton* closeButton() const { return m_close; }
     QString versionLine() const;
 
+signals:
+    // The close button or Escape.
+    void closeRequested();
+    // "Replay onboarding" in the General tab.
+    void replayOnboardingRequested();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -55,7 +59,6 @@ private:
 
     ShellServices m_services;
     OnboardingFeedback m_feedback;
-    std::function<void()> m_onClose;
     QString m_versionLine;
     SettingsTabBar* m_tabBar;
     QStackedWidget* m_pages;

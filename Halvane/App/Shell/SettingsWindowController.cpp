@@ -44,8 +44,10 @@ void SettingsWindowController::show() {
         log::system("SettingsWindow.show: no sessions store bound");
         return;
     }
-    auto* content = new SettingsView(
-        m_services, m_updater, m_timings, [this] { close(); }, [this] { replayOnboarding(); });
+    auto* content = new SettingsView(m_services, m_updater, m_timings);
+    connect(content, &SettingsView::closeRequested, this, &SettingsWindowController::close);
+    connect(content, &SettingsView::replayOnboardingRequested, this,
+            &SettingsWindowController::replayOnboarding);
     m_window = new KeyableBorderlessWindow(content, kWindowSize);
     m_window->setWindowTitle(QStringLiteral("Halvane Settings"));
     m_window->centreOnActiveScreen();
