@@ -32,7 +32,6 @@ public:
     IconBadge(qreal size, qreal corner, QWidget* parent = nullptr,
               QString markResource = ClaudeMark::defaultResource());
 
-    qreal badgeSize() const { return m_size; }
     qreal corner() const { return m_corner; }
     Geometry badgeGeometry() const { return geometryFor(m_size, m_corner); }
     bool usesArtwork() const { return ClaudeMark::hasArtwork(m_markResource); }

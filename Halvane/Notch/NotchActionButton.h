@@ -30,7 +30,6 @@ public:
 
     const QString& label() const { return m_label; }
     NotchActionStyle style() const { return m_style; }
-    const std::optional<KeyShortcut>& keyShortcut() const { return m_shortcut; }
     NotchButtonStyle buttonStyle() const;
     KeyHint* keyHint() const { return m_keyHint; }
     // The tinted glow under a filled button, painted by the card it sits on.

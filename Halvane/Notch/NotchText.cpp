@@ -125,10 +125,6 @@ QStringList NotchText::linesFor(const QString& text, qreal width) const {
     return lines;
 }
 
-QStringList NotchText::visibleLines() const {
-    return linesFor(m_text, width());
-}
-
 QSize NotchText::sizeHint() const {
     const QFontMetricsF metrics(font());
     qreal natural = 0;

@@ -26,15 +26,11 @@ public:
     void setColor(const QColor& color);
     // 1 (the default) keeps the text on one line; 0 lets it wrap without limit.
     void setMaxLines(int lines);
-    int maxLines() const { return m_maxLines; }
     // Where a text too long for its room is cut; Qt::ElideNone never shrinks it.
     void setElideMode(Qt::TextElideMode mode);
     void setAlignment(Qt::Alignment alignment);
     // Changes of the text cross-fade over `duration` while shown.
     void setCrossfade(std::chrono::milliseconds duration);
-
-    // The text as drawn at the current width, one entry per line.
-    QStringList visibleLines() const;
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;

@@ -44,14 +44,6 @@ void StatusPill::setColor(const QColor& color) {
     update();
 }
 
-void StatusPill::setSystemImage(SymbolName systemImage) {
-    if (systemImage == m_systemImage) {
-        return;
-    }
-    m_systemImage = systemImage;
-    update();
-}
-
 QSize StatusPill::sizeHint() const {
     const QFontMetricsF metrics(textFont());
     const QSizeF symbol = SymbolGlyphs::size(kSymbolPointSize);

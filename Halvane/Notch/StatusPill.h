@@ -29,7 +29,6 @@ public:
 
     void setText(const QString& text);
     void setColor(const QColor& color);
-    void setSystemImage(SymbolName systemImage);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }

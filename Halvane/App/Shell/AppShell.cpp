@@ -27,10 +27,6 @@ void AppShell::bindSessions(SessionStore& sessions) {
     m_settings->setSessions(&sessions);
 }
 
-void AppShell::runFirstRunDecision(SessionStore& sessions) {
-    m_onboarding->showIfNeeded(sessions);
-}
-
 LaunchAgentMenuItem* AppShell::addMenuItems(QMenu& menu, QAction* quit) {
     return ShellMenu::addItems(menu, quit, [this] { m_settings->show(); });
 }

@@ -40,8 +40,6 @@ public:
     void startUpdater(UpdaterManager::Notify notify);
     // Launch step: the settings window can now replay onboarding for the store.
     void bindSessions(SessionStore& sessions);
-    // Launch step: the first-run decision (onboarding, or a hooks refresh).
-    void runFirstRunDecision(SessionStore& sessions);
     // The tray menu's "Settings…" and start-at-login entries, before `quit`.
     LaunchAgentMenuItem* addMenuItems(QMenu& menu, QAction* quit);
 

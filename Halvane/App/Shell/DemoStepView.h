@@ -24,7 +24,6 @@ public:
     bool detected() const { return m_detected; }
     bool pulse() const { return m_pulse; }
     int confettiTrigger() const { return m_confettiTrigger; }
-    MockNotchBanner* banner() const { return m_banner; }
     ConfettiView* confetti() const { return m_confetti; }
     QString summary() const;
 

@@ -22,7 +22,6 @@ public:
     SettingRow* loginRow() const { return m_loginRow; }
     ToggleSwitch* soundsSwitch() const { return m_sounds; }
     ToggleSwitch* loginSwitch() const { return m_login; }
-    ToggleSwitch* everyCallSwitch() const { return m_everyCall; }
     OnboardingButton* replayButton() const { return m_replay; }
 
     // Re-reads both switches' facts.

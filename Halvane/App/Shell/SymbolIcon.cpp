@@ -16,13 +16,6 @@ SymbolIcon::SymbolIcon(SymbolName name, qreal pointSize, const QColor& color, QW
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
-void SymbolIcon::setName(SymbolName name) {
-    if (name != m_name) {
-        m_name = name;
-        update();
-    }
-}
-
 void SymbolIcon::setColor(const QColor& color) {
     if (color != m_color) {
         m_color = color;

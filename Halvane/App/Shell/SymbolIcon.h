@@ -17,7 +17,6 @@ public:
                QFont::Weight weight = QFont::DemiBold);
 
     SymbolName name() const { return m_name; }
-    void setName(SymbolName name);
     void setColor(const QColor& color);
 
     QSize sizeHint() const override;

@@ -21,7 +21,6 @@ public:
     QSize minimumSizeHint() const override { return kSize; }
 
     // How far the knob has travelled from off (0) to on (1).
-    qreal knobPosition() const { return m_position; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -66,10 +66,6 @@ bool UpdaterManager::automaticallyChecksForUpdates() const {
     return updatesConfigured() && m_preferences.automaticChecksEnabled();
 }
 
-void UpdaterManager::setAutomaticallyChecksForUpdates(bool enabled) {
-    m_preferences.setAutomaticChecksEnabled(enabled);
-}
-
 void UpdaterManager::checkForUpdatesInBackground() {
     if (!updatesConfigured()) {
         return;

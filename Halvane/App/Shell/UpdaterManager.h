@@ -53,7 +53,6 @@ public:
     // launch delay, which calls `notify` if a newer version exists.
     void start(Notify notify);
     bool automaticallyChecksForUpdates() const;
-    void setAutomaticallyChecksForUpdates(bool enabled);
     void checkForUpdatesInBackground();
     // Opens (or brings forward) the update window and checks again.
     void checkForUpdates();

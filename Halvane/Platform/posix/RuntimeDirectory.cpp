@@ -112,9 +112,4 @@ std::string hookSocket(const std::string& directory) {
     return hookSocketIn(directory);
 }
 
-bool hookSocketOverridden() {
-    const char* path = std::getenv(overrideVariable);
-    return path != nullptr && *path != '\0';
-}
-
 }  // namespace halvane::runtime_directory

@@ -33,7 +33,4 @@ std::string hookSocketIn(const std::string& directory);
 // in directory.
 std::string hookSocket(const std::string& directory);
 
-// Whether HALVANE_SOCKET moves the hook socket away from the user's folder.
-bool hookSocketOverridden();
-
 }  // namespace halvane::runtime_directory
