@@ -35,7 +35,7 @@
 #include "Halvane/Platform/posix/ProcfsProcessTable.h"
 #include "Halvane/Sessions/Preferences.h"
 #include "Halvane/Sessions/SessionStore.h"
-#include "Halvane/Sessions/TerminalFocusService.h"
+#include "Halvane/Terminals/Focus/TerminalFocusService.h"
 
 namespace {
 

@@ -16,11 +16,11 @@
 #include <cstdlib>
 
 #include "FrameTiming.h"
-#include "NotchContentView.h"
-#include "NotchFormView.h"
-#include "NotchPanel.h"
-#include "NotchPresenter.h"
-#include "NotchScreen.h"
+#include "NotchKit/NotchContentView.h"
+#include "NotchKit/NotchFormView.h"
+#include "NotchKit/NotchPanel.h"
+#include "NotchKit/NotchPresenter.h"
+#include "NotchKit/NotchScreen.h"
 
 using namespace notchkit;
 

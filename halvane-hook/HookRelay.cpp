@@ -13,11 +13,11 @@
 
 #include "Halvane/Platform/posix/Log.h"
 #include "Halvane/Platform/posix/UnixSocket.h"
+#include "Halvane/Terminals/TerminalDetection.h"
 #include "HalvaneProtocol/Framing.h"
 #include "HalvaneProtocol/JsonDepth.h"
 #include "HalvaneProtocol/WireTime.h"
 #include "InjectorDaemon.h"
-#include "TerminalDetection.h"
 
 namespace halvane {
 

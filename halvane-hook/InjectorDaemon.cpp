@@ -15,8 +15,8 @@
 #include <memory>
 #include <vector>
 
-#include "Halvane/Platform/posix/KeystrokeSink.h"
 #include "Halvane/Platform/posix/UnixSocket.h"
+#include "Halvane/Terminals/KeystrokeSink.h"
 #include "HalvaneProtocol/Framing.h"
 #include "HalvaneProtocol/Injection.h"
 #include "HalvaneProtocol/Utf8.h"

@@ -20,7 +20,7 @@
 #include "Halvane/Sessions/HooksInstaller.h"
 #include "Halvane/Sessions/SessionScanner.h"
 #include "Halvane/Sessions/SessionStore.h"
-#include "Halvane/Sessions/TerminalFocusService.h"
+#include "Halvane/Terminals/Focus/TerminalFocusService.h"
 
 namespace halvane {
 

@@ -4,7 +4,7 @@
 #include <QPixmap>
 
 #include "Halvane/App/HalvaneLogo.h"
-#include "Halvane/Notch/SymbolGlyphs.h"
+#include "Halvane/Theme/SymbolGlyphs.h"
 
 namespace halvane::MenubarIcon {
 

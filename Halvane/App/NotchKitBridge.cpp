@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <string>
 
-#include "Halvane/Notch/SymbolGlyphs.h"
 #include "Halvane/Platform/posix/Log.h"
-#include "NotchSymbol.h"
+#include "Halvane/Theme/SymbolGlyphs.h"
+#include "NotchKit/NotchSymbol.h"
 
 namespace halvane::NotchKitBridge {
 

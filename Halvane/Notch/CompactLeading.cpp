@@ -8,11 +8,11 @@
 #include <cmath>
 #include <numbers>
 
-#include "Halvane/Notch/ClaudeMark.h"
-#include "Halvane/Notch/NotchFonts.h"
-#include "Halvane/Notch/NotchPalette.h"
-#include "Halvane/Notch/NumericText.h"
+#include "Halvane/Notch/Components/NumericText.h"
 #include "Halvane/Sessions/SessionStore.h"
+#include "Halvane/Theme/ClaudeMark.h"
+#include "Halvane/Theme/NotchFonts.h"
+#include "Halvane/Theme/NotchPalette.h"
 #include "NotchKit/ImageBlur.h"
 
 namespace halvane {

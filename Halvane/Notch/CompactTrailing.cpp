@@ -7,10 +7,10 @@
 #include <cmath>
 #include <numbers>
 
-#include "Halvane/Notch/NotchPalette.h"
-#include "Halvane/Notch/SymbolGlyphs.h"
-#include "Halvane/Notch/WorkingChip.h"
+#include "Halvane/Notch/Components/WorkingChip.h"
 #include "Halvane/Sessions/SessionStore.h"
+#include "Halvane/Theme/NotchPalette.h"
+#include "Halvane/Theme/SymbolGlyphs.h"
 
 namespace halvane {
 

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "Halvane/Notch/PromptCard.h"
-#include "Halvane/Notch/SessionListCard.h"
+#include "Halvane/Notch/Cards/PromptCard.h"
+#include "Halvane/Notch/SessionList/SessionListCard.h"
 #include "Halvane/Sessions/SessionStore.h"
 #include "NotchKit/NotchTransition.h"
 

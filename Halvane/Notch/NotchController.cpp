@@ -9,8 +9,8 @@
 #include "Halvane/Notch/CompactLeading.h"
 #include "Halvane/Notch/CompactTrailing.h"
 #include "Halvane/Notch/ExpandedView.h"
-#include "Halvane/Notch/HUDCompactLeading.h"
-#include "Halvane/Notch/HUDCompactTrailing.h"
+#include "Halvane/Notch/HUD/HUDCompactLeading.h"
+#include "Halvane/Notch/HUD/HUDCompactTrailing.h"
 #include "Halvane/Sessions/SessionStore.h"
 
 namespace halvane {

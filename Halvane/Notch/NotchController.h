@@ -15,7 +15,7 @@
 #include "Halvane/Monitors/HUDState.h"
 #include "Halvane/Monitors/VolumeMonitor.h"
 #include "Halvane/Sessions/DelayedTask.h"
-#include "NotchPresenter.h"
+#include "NotchKit/NotchPresenter.h"
 
 class QScreen;
 

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "Halvane/Platform/posix/ProcfsProcessTable.h"
-#include "HalvaneProtocol/TerminalBundles.h"
+#include "Halvane/Terminals/TerminalBundles.h"
 
 namespace halvane::ProcessDiscovery {
 

@@ -8,7 +8,7 @@
 
 #include "Halvane/Platform/posix/ProcessTable.h"
 #include "Halvane/Sessions/RunningClaude.h"
-#include "Halvane/Sessions/TerminalHost.h"
+#include "Halvane/Terminals/TerminalHost.h"
 
 namespace halvane::ProcessDiscovery {
 

@@ -19,7 +19,7 @@
 #include "Halvane/Sessions/RunningClaude.h"
 #include "Halvane/Sessions/Session.h"
 #include "Halvane/Sessions/SessionStatus.h"
-#include "Halvane/Sessions/TerminalHost.h"
+#include "Halvane/Terminals/TerminalHost.h"
 
 namespace halvane {
 

@@ -11,10 +11,10 @@
 #include "Halvane/App/MenubarIcon.h"
 #include "Halvane/App/NotchKitBridge.h"
 #include "Halvane/App/TrayMenu.h"
-#include "Halvane/Notch/NotchPalette.h"
-#include "Halvane/Notch/SymbolGlyphs.h"
+#include "Halvane/Theme/NotchPalette.h"
+#include "Halvane/Theme/SymbolGlyphs.h"
 #include "LogCapture.h"
-#include "NotchSymbol.h"
+#include "NotchKit/NotchSymbol.h"
 
 namespace halvane::test {
 namespace {

@@ -25,8 +25,8 @@
 #include "Halvane/App/Shell/PermissionsStepView.h"
 #include "Halvane/App/Shell/ToggleSwitch.h"
 #include "Halvane/App/Shell/WelcomeStepView.h"
-#include "Halvane/Notch/SettingRow.h"
-#include "Halvane/Notch/StatusPill.h"
+#include "Halvane/Notch/Components/SettingRow.h"
+#include "Halvane/Notch/Components/StatusPill.h"
 #include "LogCapture.h"
 #include "ShellFixture.h"
 

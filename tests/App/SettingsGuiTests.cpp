@@ -33,8 +33,8 @@
 #include "Halvane/App/Shell/ToggleSwitch.h"
 #include "Halvane/App/Shell/UpdateCheckDialog.h"
 #include "Halvane/App/Shell/UpdaterManager.h"
-#include "Halvane/Notch/SettingRow.h"
-#include "Halvane/Notch/StatusPill.h"
+#include "Halvane/Notch/Components/SettingRow.h"
+#include "Halvane/Notch/Components/StatusPill.h"
 #include "LogCapture.h"
 #include "ShellFixture.h"
 

@@ -4,9 +4,9 @@
 #include <QPainter>
 
 #include "GuiTestSupport.h"
-#include "Halvane/Notch/ClaudeMark.h"
-#include "Halvane/Notch/IconBadge.h"
-#include "Halvane/Notch/NotchPalette.h"
+#include "Halvane/Notch/Components/IconBadge.h"
+#include "Halvane/Theme/ClaudeMark.h"
+#include "Halvane/Theme/NotchPalette.h"
 #include "LogCapture.h"
 #include "TempDir.h"
 

@@ -2,10 +2,10 @@
 
 #include "Halvane/Notch/CompactLeading.h"
 #include "Halvane/Notch/CompactTrailing.h"
-#include "Halvane/Notch/NotchPalette.h"
-#include "Halvane/Notch/NumericText.h"
-#include "Halvane/Notch/TypingDots.h"
-#include "Halvane/Notch/WorkingChip.h"
+#include "Halvane/Notch/Components/NumericText.h"
+#include "Halvane/Notch/Components/TypingDots.h"
+#include "Halvane/Notch/Components/WorkingChip.h"
+#include "Halvane/Theme/NotchPalette.h"
 #include "NotchViewsFixture.h"
 
 using namespace halvane;

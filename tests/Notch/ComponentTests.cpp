@@ -6,12 +6,12 @@
 #include <cmath>
 
 #include "GuiTestSupport.h"
-#include "Halvane/Notch/KeyHint.h"
-#include "Halvane/Notch/NotchCardBackground.h"
-#include "Halvane/Notch/NotchFonts.h"
-#include "Halvane/Notch/NotchPalette.h"
-#include "Halvane/Notch/NotchShapes.h"
-#include "Halvane/Notch/StatusPill.h"
+#include "Halvane/Notch/Components/KeyHint.h"
+#include "Halvane/Notch/Components/NotchCardBackground.h"
+#include "Halvane/Notch/Components/StatusPill.h"
+#include "Halvane/Theme/NotchFonts.h"
+#include "Halvane/Theme/NotchPalette.h"
+#include "Halvane/Theme/NotchShapes.h"
 
 namespace halvane {
 namespace {

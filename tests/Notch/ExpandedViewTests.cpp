@@ -1,13 +1,13 @@
 #include <QAbstractButton>
 
-#include "Halvane/Notch/CappedScrollArea.h"
-#include "Halvane/Notch/CardHeader.h"
-#include "Halvane/Notch/CollapseButton.h"
+#include "Halvane/Notch/Cards/PromptCard.h"
+#include "Halvane/Notch/Components/CappedScrollArea.h"
+#include "Halvane/Notch/Components/CardHeader.h"
+#include "Halvane/Notch/Components/CollapseButton.h"
 #include "Halvane/Notch/ExpandedView.h"
-#include "Halvane/Notch/NotchText.h"
-#include "Halvane/Notch/PromptCard.h"
-#include "Halvane/Notch/SessionListCard.h"
-#include "Halvane/Notch/SessionRow.h"
+#include "Halvane/Notch/SessionList/SessionListCard.h"
+#include "Halvane/Notch/SessionList/SessionRow.h"
+#include "Halvane/Theme/NotchText.h"
 #include "NotchViewsFixture.h"
 
 using namespace halvane;

@@ -14,10 +14,10 @@
 #include "Halvane/Monitors/HUDState.h"
 #include "Halvane/Monitors/SegmentedBarGeometry.h"
 #include "Halvane/Monitors/VolumeMonitor.h"
-#include "Halvane/Notch/HUDCompactLeading.h"
-#include "Halvane/Notch/HUDCompactTrailing.h"
-#include "Halvane/Notch/NotchPalette.h"
-#include "Halvane/Notch/SegmentedBar.h"
+#include "Halvane/Notch/HUD/HUDCompactLeading.h"
+#include "Halvane/Notch/HUD/HUDCompactTrailing.h"
+#include "Halvane/Notch/HUD/SegmentedBar.h"
+#include "Halvane/Theme/NotchPalette.h"
 
 namespace halvane::test {
 namespace {

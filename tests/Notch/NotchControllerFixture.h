@@ -23,7 +23,7 @@
 #include "Halvane/Monitors/SystemHUDSuppressor.h"
 #include "Halvane/Notch/NotchController.h"
 #include "Halvane/Sessions/SessionStore.h"
-#include "NotchScreen.h"
+#include "NotchKit/NotchScreen.h"
 #include "TempDir.h"
 
 namespace halvane::test {

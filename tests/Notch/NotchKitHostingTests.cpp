@@ -1,10 +1,10 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include "Halvane/Notch/Cards/PromptCard.h"
 #include "Halvane/Notch/CompactLeading.h"
 #include "Halvane/Notch/CompactTrailing.h"
 #include "Halvane/Notch/ExpandedView.h"
-#include "Halvane/Notch/PromptCard.h"
 #include "NotchKit/NotchPanel.h"
 #include "NotchKit/NotchPresenter.h"
 #include "NotchKit/NotchScreen.h"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "Halvane/Notch/NotchPalette.h"
+#include "Halvane/Theme/NotchPalette.h"
 
 namespace halvane {
 namespace {

@@ -17,7 +17,7 @@
 #include "GuiTestSupport.h"
 #include "Halvane/Platform/WindowSystem.h"
 #include "Halvane/Sessions/SessionStore.h"
-#include "Halvane/Sessions/TerminalFocusService.h"
+#include "Halvane/Terminals/Focus/TerminalFocusService.h"
 #include "HalvaneProtocol/WireTime.h"
 #include "QtPrinters.h"
 #include "TempDir.h"

@@ -5,17 +5,17 @@
 
 #include <fstream>
 
-#include "Halvane/Notch/CappedScrollArea.h"
-#include "Halvane/Notch/CardHeader.h"
-#include "Halvane/Notch/CodeBlock.h"
-#include "Halvane/Notch/DiffLineView.h"
-#include "Halvane/Notch/KeyHint.h"
-#include "Halvane/Notch/NotchActionButton.h"
-#include "Halvane/Notch/NotchText.h"
-#include "Halvane/Notch/PromptCard.h"
-#include "Halvane/Notch/QuestionForm.h"
-#include "Halvane/Notch/QuestionOptionButton.h"
-#include "Halvane/Notch/SuggestionChip.h"
+#include "Halvane/Notch/Cards/PromptCard.h"
+#include "Halvane/Notch/Cards/QuestionForm.h"
+#include "Halvane/Notch/Cards/QuestionOptionButton.h"
+#include "Halvane/Notch/Cards/SuggestionChip.h"
+#include "Halvane/Notch/Components/CappedScrollArea.h"
+#include "Halvane/Notch/Components/CardHeader.h"
+#include "Halvane/Notch/Components/CodeBlock.h"
+#include "Halvane/Notch/Components/DiffLineView.h"
+#include "Halvane/Notch/Components/KeyHint.h"
+#include "Halvane/Notch/Components/NotchActionButton.h"
+#include "Halvane/Theme/NotchText.h"
 #include "NotchViewsFixture.h"
 #include "ScriptedServer.h"
 

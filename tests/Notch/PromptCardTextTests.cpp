@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "Halvane/Notch/PromptCardText.h"
+#include "Halvane/Notch/Cards/PromptCardText.h"
 #include "HalvaneProtocol/Injection.h"
 #include "QtPrinters.h"
 

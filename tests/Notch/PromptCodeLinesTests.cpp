@@ -3,9 +3,9 @@
 
 #include <fstream>
 
-#include "Halvane/Notch/NotchPalette.h"
-#include "Halvane/Notch/PromptCardText.h"
-#include "Halvane/Notch/PromptCodeLines.h"
+#include "Halvane/Notch/Cards/PromptCardText.h"
+#include "Halvane/Notch/Cards/PromptCodeLines.h"
+#include "Halvane/Theme/NotchPalette.h"
 #include "QtPrinters.h"
 #include "TempDir.h"
 

@@ -6,10 +6,10 @@
 #include <QScreen>
 
 #include "ChildProcess.h"
-#include "Halvane/Notch/CardHeader.h"
+#include "Halvane/Notch/Cards/PromptCard.h"
+#include "Halvane/Notch/Components/CardHeader.h"
 #include "Halvane/Notch/ExpandedView.h"
-#include "Halvane/Notch/NotchText.h"
-#include "Halvane/Notch/PromptCard.h"
+#include "Halvane/Theme/NotchText.h"
 #include "NotchKit/NotchContentView.h"
 #include "NotchKit/NotchPanel.h"
 #include "NotchKit/NotchPresenter.h"

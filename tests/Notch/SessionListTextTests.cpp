@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "Halvane/Notch/SessionListText.h"
+#include "Halvane/Notch/SessionList/SessionListText.h"
 #include "QtPrinters.h"
 
 using namespace halvane;

@@ -6,8 +6,8 @@
 #include <chrono>
 
 #include "GuiTestSupport.h"
-#include "Halvane/Notch/NotchPalette.h"
-#include "Halvane/Notch/SettingRow.h"
+#include "Halvane/Notch/Components/SettingRow.h"
+#include "Halvane/Theme/NotchPalette.h"
 
 namespace halvane {
 namespace {

@@ -13,8 +13,8 @@
 #include <string>
 
 #include "GuiTestSupport.h"
-#include "Halvane/Notch/NotchFonts.h"
-#include "Halvane/Notch/SymbolGlyphs.h"
+#include "Halvane/Theme/NotchFonts.h"
+#include "Halvane/Theme/SymbolGlyphs.h"
 
 namespace halvane {
 namespace {

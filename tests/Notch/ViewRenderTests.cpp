@@ -1,17 +1,17 @@
 #include <fstream>
 
-#include "Halvane/Notch/CodeBlock.h"
+#include "Halvane/Notch/Cards/PromptCard.h"
 #include "Halvane/Notch/CompactLeading.h"
 #include "Halvane/Notch/CompactTrailing.h"
-#include "Halvane/Notch/DiffLineView.h"
+#include "Halvane/Notch/Components/CodeBlock.h"
+#include "Halvane/Notch/Components/DiffLineView.h"
+#include "Halvane/Notch/Components/NotchActionButton.h"
 #include "Halvane/Notch/ExpandedView.h"
-#include "Halvane/Notch/NotchActionButton.h"
-#include "Halvane/Notch/NotchPalette.h"
-#include "Halvane/Notch/PromptCard.h"
-#include "Halvane/Notch/SessionListCard.h"
-#include "Halvane/Notch/SessionRow.h"
-#include "Halvane/Notch/SessionStatusBadge.h"
-#include "Halvane/Notch/StatusChip.h"
+#include "Halvane/Notch/SessionList/SessionListCard.h"
+#include "Halvane/Notch/SessionList/SessionRow.h"
+#include "Halvane/Notch/SessionList/SessionStatusBadge.h"
+#include "Halvane/Notch/SessionList/StatusChip.h"
+#include "Halvane/Theme/NotchPalette.h"
 #include "NotchViewsFixture.h"
 
 using namespace halvane;

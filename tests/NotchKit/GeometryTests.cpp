@@ -6,14 +6,14 @@
 
 #include <vector>
 
-#include "NotchHoverBehavior.h"
-#include "NotchScreen.h"
-#include "NotchShadow.h"
-#include "NotchShape.h"
-#include "NotchState.h"
-#include "NotchStyle.h"
-#include "NotchViewMetrics.h"
-#include "NotchlessMetrics.h"
+#include "NotchKit/NotchHoverBehavior.h"
+#include "NotchKit/NotchScreen.h"
+#include "NotchKit/NotchShadow.h"
+#include "NotchKit/NotchShape.h"
+#include "NotchKit/NotchState.h"
+#include "NotchKit/NotchStyle.h"
+#include "NotchKit/NotchViewMetrics.h"
+#include "NotchKit/NotchlessMetrics.h"
 
 using namespace notchkit;
 

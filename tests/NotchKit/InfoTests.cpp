@@ -2,14 +2,14 @@
 // how its views adapt to the slot they are drawn in.
 #include <QLabel>
 
-#include "CompactLeadingView.h"
-#include "CompactTrailingView.h"
-#include "InfoView.h"
-#include "NotchContentView.h"
-#include "NotchInfo.h"
-#include "NotchInfoLabelView.h"
-#include "NotchPanel.h"
-#include "NotchProgressRing.h"
+#include "NotchKit/CompactLeadingView.h"
+#include "NotchKit/CompactTrailingView.h"
+#include "NotchKit/InfoView.h"
+#include "NotchKit/NotchContentView.h"
+#include "NotchKit/NotchInfo.h"
+#include "NotchKit/NotchInfoLabelView.h"
+#include "NotchKit/NotchPanel.h"
+#include "NotchKit/NotchProgressRing.h"
 #include "PresenterFixture.h"
 
 using namespace notchkit;

@@ -30,11 +30,11 @@
 
 #include "ChildProcess.h"
 #include "GuiTestSupport.h"
-#include "NotchContentView.h"
-#include "NotchPanel.h"
-#include "NotchPresenter.h"
-#include "NotchScreen.h"
-#include "NotchlessMetrics.h"
+#include "NotchKit/NotchContentView.h"
+#include "NotchKit/NotchPanel.h"
+#include "NotchKit/NotchPresenter.h"
+#include "NotchKit/NotchScreen.h"
+#include "NotchKit/NotchlessMetrics.h"
 #include "XvfbSession.h"
 
 using namespace notchkit;

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "GuiTestSupport.h"
-#include "NotchPresenter.h"
-#include "NotchScreen.h"
+#include "NotchKit/NotchPresenter.h"
+#include "NotchKit/NotchScreen.h"
 
 namespace notchkit::test {
 

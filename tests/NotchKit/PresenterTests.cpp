@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "NotchPanel.h"
+#include "NotchKit/NotchPanel.h"
 #include "PresenterFixture.h"
 
 using namespace notchkit;

@@ -5,9 +5,9 @@
 #include <cmath>
 #include <numbers>
 
-#include "AnimatedValue.h"
-#include "Animation.h"
-#include "Spring.h"
+#include "NotchKit/AnimatedValue.h"
+#include "NotchKit/Animation.h"
+#include "NotchKit/Spring.h"
 
 using namespace notchkit;
 

@@ -4,13 +4,13 @@
 #include <QImage>
 #include <QLabel>
 
-#include "NotchContentView.h"
-#include "NotchEnvironment.h"
-#include "NotchPanel.h"
-#include "NotchSlot.h"
-#include "NotchView.h"
-#include "NotchlessMetrics.h"
-#include "NotchlessView.h"
+#include "NotchKit/NotchContentView.h"
+#include "NotchKit/NotchEnvironment.h"
+#include "NotchKit/NotchPanel.h"
+#include "NotchKit/NotchSlot.h"
+#include "NotchKit/NotchView.h"
+#include "NotchKit/NotchlessMetrics.h"
+#include "NotchKit/NotchlessView.h"
 #include "PresenterFixture.h"
 
 using namespace notchkit;

@@ -5,10 +5,10 @@
 #include <QTextStream>
 #include <QTimer>
 
-#include "NotchContentView.h"
-#include "NotchInfo.h"
-#include "NotchPanel.h"
-#include "NotchPresenter.h"
+#include "NotchKit/NotchContentView.h"
+#include "NotchKit/NotchInfo.h"
+#include "NotchKit/NotchPanel.h"
+#include "NotchKit/NotchPresenter.h"
 
 using notchkit::NotchCompletion;
 

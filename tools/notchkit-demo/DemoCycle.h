@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "NotchCompletion.h"
+#include "NotchKit/NotchCompletion.h"
 
 namespace notchkit {
 class NotchInfo;

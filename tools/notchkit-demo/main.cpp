@@ -13,9 +13,9 @@
 #include <memory>
 
 #include "DemoCycle.h"
-#include "NotchBinding.h"
-#include "NotchInfo.h"
-#include "NotchScreen.h"
+#include "NotchKit/NotchBinding.h"
+#include "NotchKit/NotchInfo.h"
+#include "NotchKit/NotchScreen.h"
 
 using namespace notchkit;
 

@@ -11,9 +11,9 @@
 #include "Halvane/App/Shell/ShellServices.h"
 #include "Halvane/App/Shell/ToggleSwitch.h"
 #include "Halvane/App/Shell/UpdaterManager.h"
-#include "Halvane/Notch/NotchFonts.h"
-#include "Halvane/Notch/NotchPalette.h"
 #include "Halvane/Sessions/Preferences.h"
+#include "Halvane/Theme/NotchFonts.h"
+#include "Halvane/Theme/NotchPalette.h"
 
 namespace halvane {
 

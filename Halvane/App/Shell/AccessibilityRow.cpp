@@ -6,10 +6,10 @@
 
 #include "Halvane/App/Shell/OnboardingButton.h"
 #include "Halvane/App/Shell/ShellLook.h"
-#include "Halvane/Notch/NotchFonts.h"
-#include "Halvane/Notch/NotchPalette.h"
-#include "Halvane/Notch/SettingRow.h"
-#include "Halvane/Notch/StatusPill.h"
+#include "Halvane/Notch/Components/SettingRow.h"
+#include "Halvane/Notch/Components/StatusPill.h"
+#include "Halvane/Theme/NotchFonts.h"
+#include "Halvane/Theme/NotchPalette.h"
 
 namespace halvane {
 

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <numbers>
 
-#include "Halvane/Notch/NotchPalette.h"
+#include "Halvane/Theme/NotchPalette.h"
 
 namespace halvane {
 

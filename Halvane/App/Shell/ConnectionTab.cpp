@@ -17,10 +17,10 @@
 #include "Halvane/App/Shell/SettingsCard.h"
 #include "Halvane/App/Shell/ShellLook.h"
 #include "Halvane/App/Shell/SymbolIcon.h"
-#include "Halvane/Notch/NotchFonts.h"
-#include "Halvane/Notch/NotchPalette.h"
-#include "Halvane/Notch/StatusPill.h"
+#include "Halvane/Notch/Components/StatusPill.h"
 #include "Halvane/Sessions/HooksInstaller.h"
+#include "Halvane/Theme/NotchFonts.h"
+#include "Halvane/Theme/NotchPalette.h"
 
 namespace halvane {
 

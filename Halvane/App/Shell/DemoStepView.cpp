@@ -12,11 +12,11 @@
 #include "Halvane/App/Shell/OnboardingFlow.h"
 #include "Halvane/App/Shell/ShellLook.h"
 #include "Halvane/App/Shell/SymbolIcon.h"
-#include "Halvane/Notch/NotchFonts.h"
-#include "Halvane/Notch/NotchPalette.h"
-#include "Halvane/Notch/NotchShapes.h"
 #include "Halvane/Sessions/Preferences.h"
 #include "Halvane/Sessions/SessionStore.h"
+#include "Halvane/Theme/NotchFonts.h"
+#include "Halvane/Theme/NotchPalette.h"
+#include "Halvane/Theme/NotchShapes.h"
 
 namespace halvane {
 

@@ -7,7 +7,7 @@
 #include "Halvane/App/Shell/OnboardingFeedback.h"
 #include "Halvane/App/Shell/ShellServices.h"
 #include "Halvane/App/Shell/ToggleSwitch.h"
-#include "Halvane/Notch/SettingRow.h"
+#include "Halvane/Notch/Components/SettingRow.h"
 #include "Halvane/Sessions/Preferences.h"
 
 namespace halvane {

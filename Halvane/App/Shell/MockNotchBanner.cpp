@@ -4,11 +4,11 @@
 #include <QPainter>
 #include <QVariantAnimation>
 
-#include "Halvane/Notch/NotchFonts.h"
-#include "Halvane/Notch/NotchPalette.h"
-#include "Halvane/Notch/NotchShapes.h"
-#include "Halvane/Notch/SymbolGlyphs.h"
-#include "NotchShape.h"
+#include "Halvane/Theme/NotchFonts.h"
+#include "Halvane/Theme/NotchPalette.h"
+#include "Halvane/Theme/NotchShapes.h"
+#include "Halvane/Theme/SymbolGlyphs.h"
+#include "NotchKit/NotchShape.h"
 
 namespace halvane {
 

@@ -7,11 +7,11 @@
 
 #include <algorithm>
 
-#include "Halvane/Notch/IconBadge.h"
-#include "Halvane/Notch/NotchFonts.h"
-#include "Halvane/Notch/NotchPalette.h"
-#include "Halvane/Notch/NotchShapes.h"
-#include "NotchShape.h"
+#include "Halvane/Notch/Components/IconBadge.h"
+#include "Halvane/Theme/NotchFonts.h"
+#include "Halvane/Theme/NotchPalette.h"
+#include "Halvane/Theme/NotchShapes.h"
+#include "NotchKit/NotchShape.h"
 
 namespace halvane {
 

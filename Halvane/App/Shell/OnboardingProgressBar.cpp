@@ -4,8 +4,8 @@
 
 #include <algorithm>
 
-#include "Halvane/Notch/NotchPalette.h"
-#include "Halvane/Notch/NotchShapes.h"
+#include "Halvane/Theme/NotchPalette.h"
+#include "Halvane/Theme/NotchShapes.h"
 
 namespace halvane {
 

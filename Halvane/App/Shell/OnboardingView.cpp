@@ -16,9 +16,9 @@
 #include "Halvane/App/Shell/PermissionsStepView.h"
 #include "Halvane/App/Shell/ShellLook.h"
 #include "Halvane/App/Shell/WelcomeStepView.h"
-#include "Halvane/Notch/NotchPalette.h"
-#include "Halvane/Notch/NotchShapes.h"
-#include "Spring.h"
+#include "Halvane/Theme/NotchPalette.h"
+#include "Halvane/Theme/NotchShapes.h"
+#include "NotchKit/Spring.h"
 
 namespace halvane {
 

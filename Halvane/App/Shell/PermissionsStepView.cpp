@@ -8,7 +8,7 @@
 #include "Halvane/App/Shell/OnboardingFlow.h"
 #include "Halvane/App/Shell/ShellServices.h"
 #include "Halvane/App/Shell/ToggleSwitch.h"
-#include "Halvane/Notch/SettingRow.h"
+#include "Halvane/Notch/Components/SettingRow.h"
 #include "Halvane/Platform/AccessibilitySettings.h"
 #include "Halvane/Sessions/Preferences.h"
 

@@ -7,7 +7,7 @@
 
 #include <cmath>
 
-#include "Halvane/Notch/NotchPalette.h"
+#include "Halvane/Theme/NotchPalette.h"
 
 namespace halvane {
 

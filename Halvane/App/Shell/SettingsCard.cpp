@@ -7,9 +7,9 @@
 
 #include "Halvane/App/Shell/ShellLook.h"
 #include "Halvane/App/Shell/SymbolIcon.h"
-#include "Halvane/Notch/NotchFonts.h"
-#include "Halvane/Notch/NotchPalette.h"
-#include "Halvane/Notch/NotchShapes.h"
+#include "Halvane/Theme/NotchFonts.h"
+#include "Halvane/Theme/NotchPalette.h"
+#include "Halvane/Theme/NotchShapes.h"
 
 namespace halvane {
 

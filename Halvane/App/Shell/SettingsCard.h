@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "Halvane/Notch/SymbolName.h"
+#include "Halvane/Theme/SymbolName.h"
 
 class QHBoxLayout;
 class QLabel;

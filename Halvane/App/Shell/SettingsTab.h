@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "Halvane/Notch/SymbolName.h"
+#include "Halvane/Theme/SymbolName.h"
 
 namespace halvane {
 

@@ -16,10 +16,10 @@
 #include "Halvane/App/Shell/PermissionsTab.h"
 #include "Halvane/App/Shell/SettingsTabBar.h"
 #include "Halvane/App/Shell/ShellLook.h"
-#include "Halvane/Notch/NotchFonts.h"
-#include "Halvane/Notch/NotchPalette.h"
-#include "Halvane/Notch/NotchShapes.h"
-#include "Halvane/Notch/SymbolGlyphs.h"
+#include "Halvane/Theme/NotchFonts.h"
+#include "Halvane/Theme/NotchPalette.h"
+#include "Halvane/Theme/NotchShapes.h"
+#include "Halvane/Theme/SymbolGlyphs.h"
 
 namespace halvane {
 

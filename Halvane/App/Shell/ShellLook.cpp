@@ -4,9 +4,9 @@
 #include <QPainter>
 
 #include "Halvane/App/Shell/ShellServices.h"
-#include "Halvane/Notch/IconBadge.h"
-#include "Halvane/Notch/NotchPalette.h"
-#include "Halvane/Notch/NotchShapes.h"
+#include "Halvane/Notch/Components/IconBadge.h"
+#include "Halvane/Theme/NotchPalette.h"
+#include "Halvane/Theme/NotchShapes.h"
 
 namespace halvane::ShellLook {
 

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "Halvane/Notch/SymbolGlyphs.h"
+#include "Halvane/Theme/SymbolGlyphs.h"
 
 namespace halvane {
 

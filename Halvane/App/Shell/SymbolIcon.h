@@ -4,7 +4,7 @@
 #include <QFont>
 #include <QWidget>
 
-#include "Halvane/Notch/SymbolName.h"
+#include "Halvane/Theme/SymbolName.h"
 
 namespace halvane {
 

@@ -3,8 +3,8 @@
 #include <QPainter>
 #include <QVariantAnimation>
 
-#include "Halvane/Notch/NotchPalette.h"
-#include "Halvane/Notch/NotchShapes.h"
+#include "Halvane/Theme/NotchPalette.h"
+#include "Halvane/Theme/NotchShapes.h"
 
 namespace halvane {
 

@@ -10,8 +10,8 @@
 #include "Halvane/App/Shell/OnboardingButton.h"
 #include "Halvane/App/Shell/ShellLook.h"
 #include "Halvane/App/Shell/SymbolIcon.h"
-#include "Halvane/Notch/NotchFonts.h"
-#include "Halvane/Notch/NotchPalette.h"
+#include "Halvane/Theme/NotchFonts.h"
+#include "Halvane/Theme/NotchPalette.h"
 
 namespace halvane {
 

@@ -13,9 +13,9 @@
 #include <string>
 
 #include "ChildProcess.h"
-#include "Halvane/Platform/posix/KeystrokeSink.h"
-#include "Halvane/Platform/posix/MultiplexerFocus.h"
 #include "Halvane/Platform/posix/ProcfsProcessTable.h"
+#include "Halvane/Terminals/KeystrokeSink.h"
+#include "Halvane/Terminals/MultiplexerFocus.h"
 #include "Polling.h"
 #include "ServiceProcess.h"
 #include "TempDir.h"

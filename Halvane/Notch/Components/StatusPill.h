@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QColor>
+#include <QMarginsF>
+#include <QString>
+#include <QWidget>
+
+#include "Halvane/Theme/SymbolName.h"
+
+namespace halvane {
+
+// A small coloured capsule with a symbol and a word, such as "Installed" or
+// "Granted" with a check.
+class StatusPill final : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr QMarginsF kPadding{9, 4, 9, 4};
+    static constexpr qreal kSpacing = 4;
+    static constexpr qreal kSymbolPointSize = 9;
+    static constexpr qreal kFillOpacity = 0.18;
+
+    StatusPill(QString text, const QColor& color, SymbolName systemImage,
+               QWidget* parent = nullptr);
+
+    const QString& text() const { return m_text; }
+    const QColor& color() const { return m_color; }
+    SymbolName systemImage() const { return m_systemImage; }
+
+    void setText(const QString& text);
+    void setColor(const QColor& color);
+
+    QSize sizeHint() const override;
+    QSize minimumSizeHint() const override { return sizeHint(); }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QString m_text;
+    QColor m_color;
+    SymbolName m_systemImage;
+};
+
+}  // namespace halvane

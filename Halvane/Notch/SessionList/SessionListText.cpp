@@ -1,0 +1,166 @@
+#include "Halvane/Notch/SessionList/SessionListText.h"
+
+#include <array>
+#include <chrono>
+#include <string_view>
+#include <utility>
+
+namespace halvane::SessionListText {
+
+namespace {
+
+using namespace std::string_view_literals;
+
+constexpr std::int64_t kMinute = 60;
+constexpr std::int64_t kHour = 3600;
+constexpr std::int64_t kDay = 86400;
+
+// Labels by bundle identifier; the Linux terminals follow the product's own.
+constexpr auto kTerminalLabels = std::to_array<std::pair<std::string_view, std::string_view>>({
+    {"com.googlecode.iterm2"sv, "iTerm"sv},
+    {"com.apple.Terminal"sv, "Terminal"sv},
+    {"com.mitchellh.ghostty"sv, "Ghostty"sv},
+    {"com.github.wez.wezterm"sv, "WezTerm"sv},
+    {"io.alacritty"sv, "Alacritty"sv},
+    {"net.kovidgoyal.kitty"sv, "Kitty"sv},
+    {"dev.warp.Warp-Stable"sv, "Warp"sv},
+    {"com.microsoft.VSCode"sv, "VSCode"sv},
+    {"com.todesktop.230313mzl4w4u92"sv, "Cursor"sv},
+    {"org.gnome.Terminal"sv, "Terminal"sv},
+    {"org.gnome.Console"sv, "Console"sv},
+    {"org.kde.konsole"sv, "Konsole"sv},
+    {"xfce4-terminal"sv, "Xfce Terminal"sv},
+    {"com.gexperts.Tilix"sv, "Tilix"sv},
+    {"terminator"sv, "Terminator"sv},
+    {"foot"sv, "Foot"sv},
+    {"xterm"sv, "XTerm"sv},
+    {"tmux"sv, "tmux"sv},
+});
+
+constexpr auto kDefaultTerminalLabel = "Terminal";
+
+// Editors get a code glyph rather than a terminal's.
+constexpr auto kEditorBundles = std::to_array<std::string_view>({
+    "com.microsoft.VSCode"sv,
+    "com.todesktop.230313mzl4w4u92"sv,
+});
+
+bool present(const std::optional<std::string>& text) {
+    return text && !text->empty();
+}
+
+}  // namespace
+
+QString subtitle(int pending, int working, int total) {
+    if (pending == 0) {
+        if (working > 0) {
+            return QString::number(working) + QStringLiteral(" working");
+        }
+        return QString::number(total) +
+               (total == 1 ? QStringLiteral(" session") : QStringLiteral(" sessions"));
+    }
+    if (working > 0) {
+        return QString::number(pending) + QStringLiteral(" waiting · ") + QString::number(working) +
+               QStringLiteral(" working");
+    }
+    return QString::number(pending) + QStringLiteral(" waiting for input");
+}
+
+QString timeAgo(Timestamp lastEvent, Timestamp now) {
+    const std::int64_t seconds =
+        std::chrono::duration_cast<std::chrono::seconds>(now - lastEvent).count();
+    if (seconds < kMinute) {
+        return QStringLiteral("now");
+    }
+    if (seconds < kHour) {
+        return QString::number(seconds / kMinute) + QLatin1Char('m');
+    }
+    if (seconds >= kDay) {
+        return QString::number(seconds / kDay) + QLatin1Char('d');
+    }
+    return QString::number(seconds / kHour) + QLatin1Char('h');
+}
+
+SessionUIStatus uiStatus(const Session& session) {
+    switch (session.status.kind()) {
+        case SessionStatus::Kind::waitingForUser:
+            return SessionUIStatus::waiting;
+        case SessionStatus::Kind::working:
+            return SessionUIStatus::working;
+        case SessionStatus::Kind::idle:
+            break;
+    }
+    if (session.justFinishedAt) {
+        return SessionUIStatus::done;
+    }
+    return session.awaitingPrompt ? SessionUIStatus::yourTurn : SessionUIStatus::idle;
+}
+
+QString projectName(const std::string& cwd) {
+    std::string_view path(cwd);
+    // "/src/app/" names the folder "app", as "/src/app" does.
+    while (path.size() > 1 && path.back() == '/') {
+        path.remove_suffix(1);
+    }
+    const auto slash = path.rfind('/');
+    const std::string_view last = slash == std::string_view::npos ? path : path.substr(slash + 1);
+    if (last.empty()) {
+        return QString::fromStdString(cwd);
+    }
+    return QString::fromUtf8(last.data(), static_cast<qsizetype>(last.size()));
+}
+
+QString rowTitle(const Session& session) {
+    const QString project = projectName(session.cwd);
+    const std::size_t agents = session.runningAgents.size();
+    if (agents == 0) {
+        return project;
+    }
+    return project + QStringLiteral(" · ") + QString::number(agents) +
+           (agents == 1 ? QStringLiteral(" agent") : QStringLiteral(" agents"));
+}
+
+std::optional<QString> activityPreview(const Session& session) {
+    if (present(session.lastUserMessage)) {
+        return QString::fromStdString(*session.lastUserMessage);
+    }
+    if (present(session.firstUserPrompt)) {
+        return QString::fromStdString(*session.firstUserPrompt);
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> terminalLabel(const std::optional<std::string>& bundleId) {
+    if (!bundleId) {
+        return std::nullopt;
+    }
+    for (const auto& [bundle, label] : kTerminalLabels) {
+        if (bundle == *bundleId) {
+            return QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size()));
+        }
+    }
+    return QString::fromLatin1(kDefaultTerminalLabel);
+}
+
+SymbolName terminalIcon(const std::optional<std::string>& bundleId) {
+    if (!bundleId) {
+        return "rectangle.dashed"_sym;
+    }
+    for (const auto editor : kEditorBundles) {
+        if (editor == *bundleId) {
+            return "chevron.left.forwardslash.chevron.right"_sym;
+        }
+    }
+    return "terminal.fill"_sym;
+}
+
+QString helpText(bool expanded, const QString& projectName, const std::optional<QString>& label) {
+    const QString terminal = label.value_or(QStringLiteral("the terminal"));
+    if (expanded) {
+        return QStringLiteral("Click anywhere to open ") + projectName + QStringLiteral(" in ") +
+               terminal;
+    }
+    return QStringLiteral("Click to expand · click again to open in ") + terminal;
+}
+
+}  // namespace halvane::SessionListText
