@@ -10,8 +10,8 @@
 #include "Halvane/App/Shell/OnboardingFeedback.h"
 #include "Halvane/App/Shell/OnboardingFlow.h"
 #include "Halvane/App/Shell/ShellLook.h"
-#include "Halvane/Notch/NotchFonts.h"
-#include "Halvane/Notch/NotchPalette.h"
+#include "Halvane/Theme/NotchFonts.h"
+#include "Halvane/Theme/NotchPalette.h"
 #include "Halvane/Platform/posix/Log.h"
 #include "Halvane/Sessions/HooksInstaller.h"
 
