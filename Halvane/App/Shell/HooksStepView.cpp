@@ -10,10 +10,10 @@
 #include "Halvane/App/Shell/OnboardingFeedback.h"
 #include "Halvane/App/Shell/OnboardingFlow.h"
 #include "Halvane/App/Shell/ShellLook.h"
-#include "Halvane/Theme/NotchFonts.h"
-#include "Halvane/Theme/NotchPalette.h"
 #include "Halvane/Platform/posix/Log.h"
 #include "Halvane/Sessions/HooksInstaller.h"
+#include "Halvane/Theme/NotchFonts.h"
+#include "Halvane/Theme/NotchPalette.h"
 
 namespace halvane {
 
