@@ -2,8 +2,12 @@
 PRESET ?= debug
 BUILD_DIR := build
 JOBS ?= $(shell nproc)
+# The sanitizer build is a second full build: ccache, where installed, keeps
+# rebuilds of it short.
+CCACHE := $(shell command -v ccache 2>/dev/null)
+SANITIZER_LAUNCHER := $(if $(CCACHE),CMAKE_C_COMPILER_LAUNCHER=$(CCACHE) CMAKE_CXX_COMPILER_LAUNCHER=$(CCACHE))
 
-.PHONY: all deps configure build run test bench format clean
+.PHONY: all deps configure build run test test-asan bench format clean
 
 all: build
 
@@ -30,6 +34,13 @@ run: build
 test: build
 	@ctest --test-dir $(BUILD_DIR) --output-on-failure -j $(JOBS)
 
+# The whole suite again with AddressSanitizer, LeakSanitizer and UBSan in every
+# target (build-asan/). The test preset holds the sanitizers' options.
+test-asan: deps
+	@$(SANITIZER_LAUNCHER) cmake --preset asan-ubsan >/dev/null
+	@cmake --build --preset asan-ubsan -j $(JOBS)
+	@ctest --preset asan-ubsan -j $(JOBS)
+
 bench: deps
 	@bench/run
 
@@ -37,4 +48,4 @@ format:
 	@git ls-files --cached --others --exclude-standard '*.cpp' '*.h' '*.c' | xargs clang-format -i
 
 clean:
-	@rm -rf $(BUILD_DIR) build-release
+	@rm -rf $(BUILD_DIR) build-release build-asan build-tsan

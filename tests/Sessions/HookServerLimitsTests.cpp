@@ -51,16 +51,17 @@ private:
     std::vector<int> m_fds;
 };
 
-// ThreadSanitizer's shadow memory swamps the figures.
-#if defined(__SANITIZE_THREAD__)
+// A sanitizer's shadow memory (and AddressSanitizer's quarantine of freed
+// blocks) swamps the figures.
+#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
 constexpr bool measuresMemory = false;
 #else
 constexpr bool measuresMemory = true;
 #endif
 
-// A real event beside the flood is answered within this; ThreadSanitizer
-// makes everything several times slower.
-#if defined(__SANITIZE_THREAD__)
+// A real event beside the flood is answered within this; the sanitizers make
+// everything several times slower.
+#if defined(__SANITIZE_THREAD__) || defined(__SANITIZE_ADDRESS__)
 constexpr auto answerBound = std::chrono::milliseconds(250);
 #else
 constexpr auto answerBound = std::chrono::milliseconds(50);

@@ -1,11 +1,13 @@
 // Every test binary starts here: each run gets its own HOME and XDG folders so
-// no test can read or change the developer's real configuration.
+// no test can read or change the developer's real configuration, and a fault
+// a sanitizer finds in any process the test started fails it.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
+#include "ChildSanitizerReports.h"
 #include "TempDir.h"
 
 int main(int argc, char** argv) {
@@ -26,5 +28,8 @@ int main(int argc, char** argv) {
     // one per display that outlives the test; tests that need a bus start
     // their own.
     ::setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/halvane-test-bus", 0);
-    return RUN_ALL_TESTS();
+    const halvane::test::ChildSanitizerReports childReports;
+    const int result = RUN_ALL_TESTS();
+    // A child's report fails the test even when the child's exit went unseen.
+    return childReports.printReports() ? 1 : result;
 }
