@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 
 extern "C" {
 #include <xdo.h>
@@ -41,6 +42,65 @@ bool windowManagerSupports(Display* display, const char* atomName) {
         XFree(data);
     }
     return found;
+}
+
+// The desktop a window is on; nothing for a window on every desktop.
+std::optional<long> desktopOfWindow(Display* display, Window window) {
+    const Atom desktop = XInternAtom(display, "_NET_WM_DESKTOP", True);
+    if (desktop == None) {
+        return std::nullopt;
+    }
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char* data = nullptr;
+    std::optional<long> result;
+    if (XGetWindowProperty(display, window, desktop, 0, 1, False, XA_CARDINAL, &type, &format,
+                           &count, &remaining, &data) == Success &&
+        data != nullptr && type == XA_CARDINAL && format == 32 && count == 1) {
+        const unsigned long number = *reinterpret_cast<const unsigned long*>(data);
+        if (number != 0xFFFFFFFFUL) {
+            result = static_cast<long>(number);
+        }
+    }
+    if (data != nullptr) {
+        XFree(data);
+    }
+    return result;
+}
+
+bool sendToWindowManager(Display* display, Window root, Window window, const char* message,
+                         long first) {
+    XEvent event;
+    std::memset(&event, 0, sizeof event);
+    event.xclient.type = ClientMessage;
+    event.xclient.display = display;
+    event.xclient.window = window;
+    event.xclient.message_type = XInternAtom(display, message, False);
+    event.xclient.format = 32;
+    event.xclient.data.l[0] = first;
+    event.xclient.data.l[1] = CurrentTime;
+    return XSendEvent(display, root, False, SubstructureNotifyMask | SubstructureRedirectMask,
+                      &event) != 0;
+}
+
+// The EWMH activation, as a pager asks for it: first the window's desktop,
+// then the window. libxdo's own activation keeps a copy of the window
+// manager's feature list on every call, and the app activates windows all day.
+bool activate(Display* display, Window window) {
+    XWindowAttributes attributes;
+    if (!windowManagerSupports(display, "_NET_ACTIVE_WINDOW") ||
+        XGetWindowAttributes(display, window, &attributes) == 0) {
+        return false;
+    }
+    const Window root = attributes.root;
+    if (windowManagerSupports(display, "_NET_CURRENT_DESKTOP")) {
+        if (const auto desktop = desktopOfWindow(display, window)) {
+            sendToWindowManager(display, root, root, "_NET_CURRENT_DESKTOP", *desktop);
+        }
+    }
+    // 2: the request comes from a pager, which window managers always honour.
+    return sendToWindowManager(display, root, window, "_NET_ACTIVE_WINDOW", 2);
 }
 
 }  // namespace
@@ -91,7 +151,7 @@ bool XdoWindowSystem::activateWindowOfPid(std::int32_t pid) {
     }
     const Window window = windows[0];
     free(windows);
-    const bool activated = xdo_activate_window(x, window) == XDO_SUCCESS;
+    const bool activated = activate(x->xdpy, window);
     XFlush(x->xdpy);
     return activated;
 }
