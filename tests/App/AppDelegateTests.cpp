@@ -9,10 +9,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "AgentProcess.h"
 #include "ChildProcess.h"
+#include "Files.h"
 #include "GuiTestSupport.h"
 #include "Halvane/App/AppDelegate.h"
 #include "Halvane/App/AppLaunchSnapshot.h"
@@ -33,13 +33,6 @@
 namespace halvane::test {
 namespace {
 
-std::string contentsOf(const std::filesystem::path& path) {
-    std::ifstream file(path);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
 class AppDelegateTest : public ::testing::Test {
 protected:
     AppDelegateTest() {
@@ -58,7 +51,7 @@ protected:
         made.serveRetry = std::chrono::milliseconds(50);
         return made;
     }
-    std::string settings() const { return contentsOf(claude / "settings.json"); }
+    std::string settings() const { return readFile(claude / "settings.json"); }
 
     TempDir claude{"claude"};
     TempDir folder{"socket"};

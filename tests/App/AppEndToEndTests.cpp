@@ -8,16 +8,16 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <future>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "AppProcess.h"
 #include "ChildProcess.h"
 #include "EndToEnd.h"
+#include "Files.h"
 #include "Halvane/Platform/posix/RuntimeDirectory.h"
+#include "MissingService.h"
 #include "PulseServer.h"
 #include "ServiceProcess.h"
 #include "TempDir.h"
@@ -35,12 +35,12 @@ const std::string socketPath =
 TEST(AppEndToEndTest, APermissionRequestIsApprovedWithTheAKeyOnThePanel) {
     for (const char* tool : {"/usr/bin/xdotool", "/usr/bin/import"}) {
         if (::access(tool, X_OK) != 0) {
-            GTEST_SKIP() << tool << " is not installed (scripts/install-deps)";
+            HALVANE_SKIP_UNLESS_CI(std::string(tool) + " is not installed (scripts/install-deps)");
         }
     }
     XvfbSession display;
     if (!display.ready()) {
-        GTEST_SKIP() << display.why();
+        HALVANE_SKIP_UNLESS_CI(display.why());
     }
     const TempDir home("app-home");
     const auto compositor = startCompositor(home, display);
@@ -73,13 +73,13 @@ TEST(AppEndToEndTest, APermissionRequestIsApprovedWithTheAKeyOnThePanel) {
     EXPECT_EQ(frame->x, 320);
     EXPECT_EQ(frame->y, 0);
 
-    // Let the card finish opening before looking at it.
-    std::this_thread::sleep_for(600ms);
+    // Once the card has finished opening, a click on its rim, clear of its
+    // buttons, gives the panel the keyboard; then A approves.
+    const int rimX = frame->x + frame->width / 2;
+    ASSERT_TRUE(pollUntil([&] { return notchTakesClickAt(rimX, 30); })) << app.output();
+    ASSERT_TRUE(pollUntilSteady(notchInputRegion)) << "the card kept opening";
     screenshot(display, "e2e-prompt.png");
-
-    // A click on the card's rim, clear of its buttons, gives the panel the
-    // keyboard; then A approves.
-    xdotool({"mousemove", std::to_string(frame->x + frame->width / 2), "30", "click", "1"});
+    xdotool({"mousemove", "--sync", std::to_string(rimX), "30", "click", "1"});
     ASSERT_TRUE(pollUntil(
         [&] { return xdotool({"getwindowfocus"}).find(std::to_string(std::stoul(panel))) == 0; }));
     xdotool({"key", "a"});
@@ -96,16 +96,16 @@ TEST(AppEndToEndTest, APermissionRequestIsApprovedWithTheAKeyOnThePanel) {
 TEST(AppEndToEndTest, AVolumeKeyRaisesTheSoundAndShowsTheHUDForAWhileOnEveryScreen) {
     for (const char* tool : {"/usr/bin/xdotool", "/usr/bin/import"}) {
         if (::access(tool, X_OK) != 0) {
-            GTEST_SKIP() << tool << " is not installed (scripts/install-deps)";
+            HALVANE_SKIP_UNLESS_CI(std::string(tool) + " is not installed (scripts/install-deps)");
         }
     }
     PulseServer sound;
     if (!sound.ready()) {
-        GTEST_SKIP() << sound.why();
+        HALVANE_SKIP_UNLESS_CI(sound.why());
     }
     XvfbSession display;
     if (!display.ready()) {
-        GTEST_SKIP() << display.why();
+        HALVANE_SKIP_UNLESS_CI(display.why());
     }
     const TempDir home("app-home");
     const auto compositor = startCompositor(home, display);
@@ -129,7 +129,7 @@ TEST(AppEndToEndTest, AVolumeKeyRaisesTheSoundAndShowsTheHUDForAWhileOnEveryScre
         ASSERT_TRUE(pollUntil([&] { return !visibleNotches().empty(); })) << app.output();
         ASSERT_TRUE(pollUntil([&] { return std::abs(sound.sinkVolume() - 0.5625) < 0.002; }))
             << "one step of a sixteenth up from half; now " << sound.sinkVolume();
-        std::this_thread::sleep_for(400ms);
+        EXPECT_TRUE(pollUntilSteady(notchInputRegion)) << "the HUD kept moving";
         screenshot(display, notch ? "e2e-volume-hud.png" : "e2e-volume-hud-floating.png");
         // And it goes away by itself.
         EXPECT_TRUE(pollUntil([&] { return visibleNotches().empty(); }, 10s)) << app.output();
@@ -138,20 +138,18 @@ TEST(AppEndToEndTest, AVolumeKeyRaisesTheSoundAndShowsTheHUDForAWhileOnEveryScre
 
 TEST(AppEndToEndTest, ASecondLaunchHandsOverToTheRunningHalvane) {
     if (::access("/usr/bin/xdotool", X_OK) != 0 || ::access("/usr/bin/dbus-daemon", X_OK) != 0) {
-        GTEST_SKIP() << "xdotool or dbus-daemon is not installed (scripts/install-deps)";
+        HALVANE_SKIP_UNLESS_CI("xdotool or dbus-daemon is not installed (scripts/install-deps)");
     }
     XvfbSession display;
     if (!display.ready()) {
-        GTEST_SKIP() << display.why();
+        HALVANE_SKIP_UNLESS_CI(display.why());
     }
     ServiceProcess bus({"/usr/bin/dbus-daemon", "--session", "--nofork", "--print-address"});
     const auto address = bus.readLine(10s);
     ASSERT_TRUE(address && !address->empty()) << bus.errorOutput();
 
     const TempDir home("app-home");
-    std::filesystem::create_directories(home / ".config/halvane");
-    std::ofstream(home / ".config/halvane/halvane.conf")
-        << "[General]\nonboarding.completed=true\n";
+    writeFile(home / ".config/halvane/halvane.conf", "[General]\nonboarding.completed=true\n");
     Environment environment = appEnvironment(home, display);
     environment["DBUS_SESSION_BUS_ADDRESS"] = *address;
     AppProcess first({binaryDirectory() + "/halvane"}, environment, home.path());

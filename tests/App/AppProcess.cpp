@@ -7,9 +7,9 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <fstream>
-#include <sstream>
-#include <thread>
+
+#include "Files.h"
+#include "Polling.h"
 
 extern char** environ;
 
@@ -67,11 +67,9 @@ AppProcess::~AppProcess() {
         return;
     }
     ::kill(m_pid, SIGTERM);
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        if (::waitpid(m_pid, nullptr, WNOHANG) == m_pid) {
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    if (pollUntil([&] { return ::waitpid(m_pid, nullptr, WNOHANG) == m_pid; },
+                  std::chrono::seconds(2))) {
+        return;
     }
     ::kill(m_pid, SIGKILL);
     ::waitpid(m_pid, nullptr, 0);
@@ -89,10 +87,7 @@ bool AppProcess::running() {
 }
 
 std::string AppProcess::output() const {
-    std::ifstream file(m_log);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
+    return readFile(m_log);
 }
 
 }  // namespace halvane::test

@@ -15,7 +15,7 @@ namespace halvane {
 namespace {
 
 namespace fs = std::filesystem;
-using test::contentsOf;
+using test::readFile;
 
 class AppRelauncherTest : public test::ShellFixture {
 protected:
@@ -61,7 +61,7 @@ TEST_F(AppRelauncherTest, TheShellStartsTheProgramAtAnyHostilePath) {
         SCOPED_TRACE(tool.string());
         ASSERT_TRUE(
             test::waitUntil([&] { return fs::exists(marker) && fs::file_size(marker) > 0; }));
-        EXPECT_EQ(contentsOf(marker), tool.string() + "|0");
+        EXPECT_EQ(readFile(marker), tool.string() + "|0");
     }
     EXPECT_FALSE(fs::exists(fs::current_path() / "pwned"));
 }
@@ -78,7 +78,7 @@ TEST_F(AppRelauncherTest, RelaunchingStartsTheNewInstanceAndQuitsThisOne) {
 
     EXPECT_EQ(application.exec(), 0);
     EXPECT_TRUE(test::waitUntil([&] { return markerWritten(); }));
-    EXPECT_EQ(contentsOf(m_marker), tool.string() + "|0");
+    EXPECT_EQ(readFile(m_marker), tool.string() + "|0");
 }
 
 }  // namespace

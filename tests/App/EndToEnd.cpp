@@ -1,9 +1,13 @@
 #include "EndToEnd.h"
 
 #include <unistd.h>
+#include <xcb/shape.h>
+#include <xcb/xcb.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <sstream>
 
 #include "ChildProcess.h"
@@ -38,6 +42,41 @@ std::vector<std::string> visibleNotches() {
         windows.push_back(window);
     }
     return windows;
+}
+
+std::vector<WindowGeometry> notchInputRegion() {
+    std::vector<WindowGeometry> region;
+    xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
+    const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    for (const std::string& notch : visibleNotches()) {
+        const auto window = static_cast<xcb_window_t>(std::stoul(notch));
+        std::unique_ptr<xcb_translate_coordinates_reply_t, decltype(&std::free)> origin(
+            xcb_translate_coordinates_reply(
+                connection, xcb_translate_coordinates(connection, window, root, 0, 0), nullptr),
+            &std::free);
+        std::unique_ptr<xcb_shape_get_rectangles_reply_t, decltype(&std::free)> shape(
+            xcb_shape_get_rectangles_reply(
+                connection, xcb_shape_get_rectangles(connection, window, XCB_SHAPE_SK_INPUT),
+                nullptr),
+            &std::free);
+        if (!origin || !shape) {
+            continue;
+        }
+        const auto* rects = xcb_shape_get_rectangles_rectangles(shape.get());
+        for (int i = 0; i < xcb_shape_get_rectangles_rectangles_length(shape.get()); ++i) {
+            region.push_back({origin->dst_x + rects[i].x, origin->dst_y + rects[i].y,
+                              rects[i].width, rects[i].height});
+        }
+    }
+    xcb_disconnect(connection);
+    return region;
+}
+
+bool notchTakesClickAt(int x, int y) {
+    const auto region = notchInputRegion();
+    return std::any_of(region.begin(), region.end(), [&](const WindowGeometry& rect) {
+        return x >= rect.x && x < rect.x + rect.width && y >= rect.y && y < rect.y + rect.height;
+    });
 }
 
 long activeWindowPid() {

@@ -23,11 +23,17 @@ std::string xdotool(const std::vector<std::string>& arguments);
 
 struct WindowGeometry {
     int x = 0, y = 0, width = 0, height = 0;
+    bool operator==(const WindowGeometry&) const = default;
 };
 std::optional<WindowGeometry> geometryOf(const std::string& window);
 
 // The notch windows on screen now (the session notch's and the HUD's).
 std::vector<std::string> visibleNotches();
+
+// Where on screen the visible notches take clicks: their input shape, which
+// is the surface as drawn now, so it grows and shrinks with their animations.
+std::vector<WindowGeometry> notchInputRegion();
+bool notchTakesClickAt(int x, int y);
 
 // The pid owning the X server's active window, or 0.
 long activeWindowPid();

@@ -8,6 +8,7 @@
 #include "Halvane/App/Shell/LaunchAgentService.h"
 #include "HostilePaths.h"
 #include "LogCapture.h"
+#include "MissingService.h"
 #include "QtTestEnvironment.h"
 #include "ShellFixture.h"
 
@@ -15,7 +16,7 @@ namespace halvane {
 namespace {
 
 namespace fs = std::filesystem;
-using test::contentsOf;
+using test::readFile;
 
 class LaunchAgentServiceTest : public test::ShellFixture {
 protected:
@@ -49,11 +50,11 @@ TEST_F(LaunchAgentServiceTest, TheEntryLivesInTheUsersAutostartFolderUnderTheApp
 
     // An entry of an earlier version still counts, and gives way to the new name.
     const fs::path legacy = fs::path(config) / "autostart" / "app.halvane.agent.desktop";
-    test::put(legacy, LaunchAgentService::desktopEntry("/usr/bin/halvane"));
+    test::writeFile(legacy, LaunchAgentService::desktopEntry("/usr/bin/halvane"));
     EXPECT_TRUE(LaunchAgentService::isInstalled());
     ASSERT_TRUE(LaunchAgentService::install("/usr/bin/halvane"));
     EXPECT_EQ(filesInFolder(), std::vector<std::string>{"app.halvane.Halvane.desktop"});
-    test::put(legacy, LaunchAgentService::desktopEntry("/usr/bin/halvane"));
+    test::writeFile(legacy, LaunchAgentService::desktopEntry("/usr/bin/halvane"));
     ASSERT_TRUE(LaunchAgentService::uninstall());
     EXPECT_FALSE(LaunchAgentService::isInstalled());
     EXPECT_TRUE(filesInFolder().empty());
@@ -66,7 +67,7 @@ TEST_F(LaunchAgentServiceTest, InstallCreatesTheFolderAndAnEntryThatStartsThisPr
     ASSERT_TRUE(LaunchAgentService::install());
 
     EXPECT_TRUE(LaunchAgentService::isInstalled());
-    const std::string entry = contentsOf(LaunchAgentService::entryPath());
+    const std::string entry = readFile(LaunchAgentService::entryPath());
     const auto running = LaunchAgentService::runningExecutable();
     ASSERT_TRUE(running);
     EXPECT_TRUE(running->is_absolute());
@@ -79,16 +80,16 @@ TEST_F(LaunchAgentServiceTest, InstallCreatesTheFolderAndAnEntryThatStartsThisPr
 
 TEST_F(LaunchAgentServiceTest, InstallingTwiceLeavesOneEntryAndNoTemporaryFiles) {
     ASSERT_TRUE(LaunchAgentService::install());
-    const std::string first = contentsOf(LaunchAgentService::entryPath());
+    const std::string first = readFile(LaunchAgentService::entryPath());
     ASSERT_TRUE(LaunchAgentService::install());
     EXPECT_EQ(filesInFolder(), std::vector<std::string>{"app.halvane.Halvane.desktop"});
-    EXPECT_EQ(contentsOf(LaunchAgentService::entryPath()), first);
+    EXPECT_EQ(readFile(LaunchAgentService::entryPath()), first);
 }
 
 TEST_F(LaunchAgentServiceTest, InstallReplacesAnEntryForAMovedApplication) {
     ASSERT_TRUE(LaunchAgentService::install("/opt/old place/halvane"));
     ASSERT_TRUE(LaunchAgentService::install("/usr/bin/halvane"));
-    EXPECT_EQ(execLineOf(contentsOf(LaunchAgentService::entryPath())), "/usr/bin/halvane");
+    EXPECT_EQ(execLineOf(readFile(LaunchAgentService::entryPath())), "/usr/bin/halvane");
 }
 
 TEST_F(LaunchAgentServiceTest, UninstallRemovesTheEntryAndIsFineWithoutOne) {
@@ -103,7 +104,7 @@ TEST_F(LaunchAgentServiceTest, UninstallRemovesTheEntryAndIsFineWithoutOne) {
 
 TEST_F(LaunchAgentServiceTest, AnUnwritableFolderFailsWithALogLineAndNoEntry) {
     // A file where the folder should be: nothing can be created below it.
-    test::put(folder(), "not a folder");
+    test::writeFile(folder(), "not a folder");
     const test::LogCapture log;
     EXPECT_FALSE(LaunchAgentService::install());
     EXPECT_FALSE(LaunchAgentService::isInstalled());
@@ -112,7 +113,7 @@ TEST_F(LaunchAgentServiceTest, AnUnwritableFolderFailsWithALogLineAndNoEntry) {
         reported = reported || line.rfind("LaunchAgent install failed: ", 0) == 0;
     }
     EXPECT_TRUE(reported);
-    EXPECT_EQ(contentsOf(folder()), "not a folder");
+    EXPECT_EQ(readFile(folder()), "not a folder");
 }
 
 TEST_F(LaunchAgentServiceTest, PlainPathsStayBareAndOthersAreQuotedAndEscaped) {
@@ -129,7 +130,7 @@ TEST_F(LaunchAgentServiceTest, PlainPathsStayBareAndOthersAreQuotedAndEscaped) {
 TEST_F(LaunchAgentServiceTest, ALauncherStartsTheProgramAtAnyHostilePath) {
     const QString gio = QStandardPaths::findExecutable(QStringLiteral("gio"));
     if (gio.isEmpty()) {
-        GTEST_SKIP() << "gio (libglib2.0-bin) is not installed";
+        HALVANE_SKIP_UNLESS_CI("gio (libglib2.0-bin) is not installed");
     }
     for (const std::string& name : test::hostileFolderNames()) {
         SCOPED_TRACE(name);
@@ -137,14 +138,14 @@ TEST_F(LaunchAgentServiceTest, ALauncherStartsTheProgramAtAnyHostilePath) {
         fs::remove(marker);
         const fs::path tool = test::markerTool(m_root / "apps" / name, marker);
         const fs::path entry = m_root / "entry.desktop";
-        test::put(entry, LaunchAgentService::desktopEntry(tool.string()));
+        test::writeFile(entry, LaunchAgentService::desktopEntry(tool.string()));
 
         const auto launched = test::runChild({gio.toStdString(), "launch", entry.string()});
-        ASSERT_EQ(launched.exitStatus, 0) << launched.standardError << contentsOf(entry);
+        ASSERT_EQ(launched.exitStatus, 0) << launched.standardError << readFile(entry);
         ASSERT_TRUE(test::waitUntil([&] {
             return fs::exists(marker) && fs::file_size(marker) > 0;
-        })) << contentsOf(entry);
-        EXPECT_EQ(contentsOf(marker), tool.string() + "|0");
+        })) << readFile(entry);
+        EXPECT_EQ(readFile(marker), tool.string() + "|0");
     }
 }
 
@@ -152,11 +153,11 @@ TEST_F(LaunchAgentServiceTest, BothDesktopEntriesPassTheValidator) {
     const QString validate =
         QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
     if (validate.isEmpty()) {
-        GTEST_SKIP() << "desktop-file-validate (desktop-file-utils) is not installed";
+        HALVANE_SKIP_UNLESS_CI("desktop-file-validate (desktop-file-utils) is not installed");
     }
     const fs::path shipped = fs::path(HALVANE_SOURCE_DIR) / "data" / "app.halvane.Halvane.desktop";
     const fs::path autostart = m_root / "app.halvane.Halvane.desktop";
-    test::put(autostart, LaunchAgentService::desktopEntry("/opt/it's \"odd\" $1/halvane"));
+    test::writeFile(autostart, LaunchAgentService::desktopEntry("/opt/it's \"odd\" $1/halvane"));
     for (const fs::path& entry : {shipped, autostart}) {
         SCOPED_TRACE(entry.string());
         const auto checked = test::runChild({validate.toStdString(), entry.string()});
@@ -165,13 +166,13 @@ TEST_F(LaunchAgentServiceTest, BothDesktopEntriesPassTheValidator) {
             << checked.standardOutput;
     }
     // The shipped entry's actions reach a running Halvane through its command line.
-    const std::string shippedText = contentsOf(shipped);
+    const std::string shippedText = readFile(shipped);
     EXPECT_NE(shippedText.find("\nExec=halvane --show-sessions\n"), std::string::npos);
     EXPECT_NE(shippedText.find("\nExec=halvane --settings\n"), std::string::npos);
 
     const QString appstream = QStandardPaths::findExecutable(QStringLiteral("appstreamcli"));
     if (appstream.isEmpty()) {
-        GTEST_SKIP() << "appstreamcli (appstream) is not installed";
+        HALVANE_SKIP_UNLESS_CI("appstreamcli (appstream) is not installed");
     }
     const auto metainfo = test::runChild(
         {appstream.toStdString(), "validate", "--no-net",

@@ -64,7 +64,7 @@ TEST_F(OnboardingFlowTest, AStoredStepIsResumedOnceAndAnythingElseIsLeftAlone) {
     m_preferences.setOnboardingResumeAt(2);
     EXPECT_EQ(makeFlow()->step(), Step::permissions);
     EXPECT_FALSE(m_preferences.hasOnboardingResumeAt());
-    EXPECT_EQ(test::contentsOf(m_preferences.filePath().toStdString()).find("resumeAt"),
+    EXPECT_EQ(test::readFile(m_preferences.filePath().toStdString()).find("resumeAt"),
               std::string::npos)
         << "the removal reached the file";
     EXPECT_EQ(makeFlow()->step(), Step::welcome);
@@ -159,7 +159,7 @@ TEST_F(OnboardingFlowTest, FirstRunResumesFirstThenSkipsOnboardingForAReadyMachi
     EXPECT_FALSE(m_preferences.onboardingCompleted());
     EXPECT_EQ(FirstRun::decide(m_preferences, ready), FirstRun::Action::installHooks);
     EXPECT_NE(
-        test::contentsOf(m_preferences.filePath().toStdString()).find("onboarding.completed=true"),
+        test::readFile(m_preferences.filePath().toStdString()).find("onboarding.completed=true"),
         std::string::npos);
 }
 
@@ -179,7 +179,7 @@ TEST_F(OnboardingFlowTest, OnboardingPreferencesUseTheProductsKeys) {
     m_preferences.setOnboardingCompleted(true);
     m_preferences.setOnboardingResumeAt(2);
     m_preferences.setAutomaticChecksEnabled(false);
-    const std::string file = test::contentsOf(m_preferences.filePath().toStdString());
+    const std::string file = test::readFile(m_preferences.filePath().toStdString());
     EXPECT_NE(file.find("onboarding.completed=true"), std::string::npos) << file;
     EXPECT_NE(file.find("onboarding.resumeAt=2"), std::string::npos) << file;
     EXPECT_NE(file.find("SUEnableAutomaticChecks=false"), std::string::npos) << file;

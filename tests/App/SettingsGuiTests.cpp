@@ -151,7 +151,7 @@ TEST_F(SettingsGuiTest, GeneralSwitchesWriteTheirChoiceAndReplayReopensOnboardin
 
     // An entry that cannot be written leaves the switch off.
     fs::remove_all(LaunchAgentService::entryPath().parent_path());
-    test::put(LaunchAgentService::entryPath().parent_path(), "in the way");
+    test::writeFile(LaunchAgentService::entryPath().parent_path(), "in the way");
     general.loginSwitch()->click();
     EXPECT_FALSE(general.loginSwitch()->isChecked());
     fs::remove(LaunchAgentService::entryPath().parent_path());
@@ -262,7 +262,7 @@ TEST_F(SettingsGuiTest, RestoringTheBackupRemovesItsCard) {
     EXPECT_EQ(sheet.title(), QStringLiteral("Restore Claude Code settings from backup?"));
     sheet.actionButton()->click();
     EXPECT_FALSE(fs::exists(m_backup));
-    EXPECT_EQ(test::contentsOf(m_settings), "{\"theme\": \"dark\"}");
+    EXPECT_EQ(test::readFile(m_settings), "{\"theme\": \"dark\"}");
     ASSERT_TRUE(waitUntil([&] { return !tab.backupCard()->isVisibleTo(&tab); }));
 }
 

@@ -7,13 +7,12 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "FakeAccessibilitySettings.h"
 #include "FakeSoundPlayer.h"
+#include "Files.h"
 #include "Halvane/App/Shell/LaunchAgentService.h"
 #include "Halvane/App/Shell/ShellServices.h"
 #include "Halvane/Sessions/HooksInstaller.h"
@@ -23,21 +22,8 @@
 
 namespace halvane::test {
 
-inline std::string contentsOf(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-// Writes text as the whole file, creating its folder when needed.
-inline void put(const std::filesystem::path& path, const std::string& text) {
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-}
-
 inline void makeExecutable(const std::filesystem::path& path, const std::string& script) {
-    put(path, script);
+    writeFile(path, script);
     std::filesystem::permissions(path, std::filesystem::perms::owner_all |
                                            std::filesystem::perms::group_read |
                                            std::filesystem::perms::group_exec);
@@ -77,8 +63,8 @@ protected:
     }
 
     // Claude Code's settings file with the given text.
-    void writeSettings(const std::string& text) const { put(m_settings, text); }
-    std::string settingsText() const { return contentsOf(m_settings); }
+    void writeSettings(const std::string& text) const { writeFile(m_settings, text); }
+    std::string settingsText() const { return readFile(m_settings); }
 
     int played(SoundPlayer::Sound sound) const {
         return static_cast<int>(std::count(m_sounds.played.begin(), m_sounds.played.end(), sound));

@@ -1,16 +1,14 @@
 #include "ServiceProcess.h"
 
 #include "ChildProcess.h"
+#include "Files.h"
+#include "Polling.h"
 
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <fstream>
-#include <sstream>
-#include <thread>
 
 extern char** environ;
 
@@ -59,11 +57,9 @@ ServiceProcess::~ServiceProcess() {
     }
     ::kill(m_pid, SIGTERM);
     // Daemons get a moment to clean up; a stuck one is killed.
-    for (int attempt = 0; attempt < 200; ++attempt) {
-        if (::waitpid(m_pid, nullptr, WNOHANG) == m_pid) {
-            return;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (pollUntil([&] { return ::waitpid(m_pid, nullptr, WNOHANG) == m_pid; },
+                  std::chrono::seconds(2), std::chrono::milliseconds(10))) {
+        return;
     }
     ::kill(m_pid, SIGKILL);
     ::waitpid(m_pid, nullptr, 0);
@@ -109,10 +105,7 @@ std::optional<std::string> ServiceProcess::readLine(std::chrono::milliseconds li
 }
 
 std::string ServiceProcess::errorOutput() const {
-    std::ifstream file(m_dir / "stderr");
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
+    return readFile(m_dir / "stderr");
 }
 
 }  // namespace halvane::test

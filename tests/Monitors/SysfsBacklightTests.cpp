@@ -6,13 +6,14 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QSignalSpy>
-#include <fstream>
 
 #include "FakeMediaKeyGrabber.h"
+#include "Files.h"
 #include "Halvane/Monitors/BrightnessMonitor.h"
 #include "Halvane/Monitors/SystemHUDSuppressor.h"
 #include "Halvane/Platform/linux/SysfsBacklight.h"
 #include "LogCapture.h"
+#include "MissingService.h"
 #include "MockedSystemBus.h"
 #include "QtTestEnvironment.h"
 
@@ -20,22 +21,12 @@ namespace halvane {
 namespace {
 
 namespace fs = std::filesystem;
+using test::readFile;
 using test::waitUntil;
+using test::writeFile;
 
 const QString login1 = QStringLiteral("org.freedesktop.login1");
 const QString mockInterface = QStringLiteral("org.freedesktop.DBus.Mock");
-
-void writeFile(const fs::path& path, const std::string& text) {
-    std::ofstream file(path, std::ios::trunc);
-    file << text << '\n';
-}
-
-std::string readFile(const fs::path& path) {
-    std::ifstream file(path);
-    std::string text;
-    file >> text;
-    return text;
-}
 
 class SysfsBacklightTest : public ::testing::Test {
 protected:
@@ -46,9 +37,9 @@ protected:
                        const std::string& type) {
         const fs::path device = root.path() / name;
         fs::create_directories(device);
-        writeFile(device / "brightness", std::to_string(brightness));
-        writeFile(device / "max_brightness", std::to_string(max));
-        writeFile(device / "type", type);
+        writeFile(device / "brightness", std::to_string(brightness) + "\n");
+        writeFile(device / "max_brightness", std::to_string(max) + "\n");
+        writeFile(device / "type", type + "\n");
         return device;
     }
 
@@ -56,10 +47,10 @@ protected:
     // file the way the real one does.
     void startLogind() {
         if (!bus.ready()) {
-            GTEST_SKIP() << bus.why();
+            HALVANE_SKIP_UNLESS_CI(bus.why());
         }
         if (!bus.mock("logind", login1)) {
-            GTEST_SKIP() << bus.why();
+            HALVANE_SKIP_UNLESS_CI(bus.why());
         }
         call(QStringLiteral("/org/freedesktop/login1"), QStringLiteral("AddSession"),
              {QStringLiteral("auto"), QStringLiteral("seat0"), 1000U, QStringLiteral("tester"),
@@ -96,7 +87,7 @@ TEST_F(SysfsBacklightTest, ReadsTheLevelAsAFractionOfTheMaximum) {
     const fs::path device = addDevice("intel_backlight", 600, 1200, "raw");
     SysfsBacklight backlight(root.path(), bus.connection());
     EXPECT_FLOAT_EQ(backlight.read().value_or(-1), 0.5f);
-    writeFile(device / "brightness", "1500");
+    writeFile(device / "brightness", "1500\n");
     EXPECT_FLOAT_EQ(backlight.read().value_or(-1), 1.0f) << "kept within the maximum";
     fs::remove(device / "brightness");
     EXPECT_EQ(backlight.read(), std::nullopt);
@@ -126,10 +117,10 @@ TEST_F(SysfsBacklightTest, MonitorWritesThroughLogindAndFollowsOtherChanges) {
 
     QSignalSpy changed(&monitor, &BrightnessMonitor::brightnessChanged);
     ASSERT_TRUE(keyboard.press(MediaKey::brightnessUp));
-    EXPECT_TRUE(waitUntil([&] { return readFile(device / "brightness") == "675"; }))
+    EXPECT_TRUE(waitUntil([&] { return readFile(device / "brightness") == "675\n"; }))
         << readFile(device / "brightness");
 
-    writeFile(device / "brightness", "900");
+    writeFile(device / "brightness", "900\n");
     EXPECT_TRUE(waitUntil([&] { return monitor.brightness() == 0.75f; }));
     EXPECT_EQ(changed.count(), 2) << "our own write is not reported again by the poll";
 }
@@ -137,10 +128,10 @@ TEST_F(SysfsBacklightTest, MonitorWritesThroughLogindAndFollowsOtherChanges) {
 TEST_F(SysfsBacklightTest, ARefusedWriteIsLoggedOnce) {
     addDevice("intel_backlight", 600, 1200, "raw");
     if (!bus.ready()) {
-        GTEST_SKIP() << bus.why();
+        HALVANE_SKIP_UNLESS_CI(bus.why());
     }
     if (!bus.mock("logind", login1)) {
-        GTEST_SKIP() << bus.why();
+        HALVANE_SKIP_UNLESS_CI(bus.why());
     }
     const test::LogCapture log;
     SysfsBacklight backlight(root.path(), bus.connection());

@@ -15,6 +15,8 @@
 #include <functional>
 #include <memory>
 
+#include "QtTestEnvironment.h"
+
 namespace halvane::test {
 
 // The widget application the views need, made once per test binary and never
@@ -28,14 +30,6 @@ inline QApplication& guiApplication() {
         return new QApplication(argc, argv);
     }();
     return *application;
-}
-
-// Runs the event loop until condition holds or limit passes; true when it
-// held. The limit only bounds a failing test.
-inline bool waitUntil(const std::function<bool()>& condition,
-                      std::chrono::milliseconds limit = std::chrono::seconds(10)) {
-    guiApplication();
-    return QTest::qWaitFor(condition, static_cast<int>(limit.count()));
 }
 
 // An opaque backdrop of a known colour, so translucent layers can be checked

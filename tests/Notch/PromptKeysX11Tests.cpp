@@ -10,6 +10,7 @@
 #include "Halvane/Notch/Components/CardHeader.h"
 #include "Halvane/Notch/ExpandedView.h"
 #include "Halvane/Theme/NotchText.h"
+#include "MissingService.h"
 #include "NotchKit/NotchContentView.h"
 #include "NotchKit/NotchPanel.h"
 #include "NotchKit/NotchPresenter.h"
@@ -38,10 +39,10 @@ protected:
 
     void SetUp() override {
         if (!display->ready()) {
-            GTEST_SKIP() << display->why();
+            HALVANE_SKIP_UNLESS_CI(display->why());
         }
         if (::access("/usr/bin/xdotool", X_OK) != 0) {
-            GTEST_SKIP() << "xdotool is not installed (package xdotool)";
+            HALVANE_SKIP_UNLESS_CI("xdotool is not installed (package xdotool)");
         }
     }
 

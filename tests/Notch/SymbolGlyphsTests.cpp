@@ -6,12 +6,11 @@
 #include <QPainter>
 
 #include <filesystem>
-#include <fstream>
 #include <regex>
 #include <set>
-#include <sstream>
 #include <string>
 
+#include "Files.h"
 #include "GuiTestSupport.h"
 #include "Halvane/Theme/NotchFonts.h"
 #include "Halvane/Theme/SymbolGlyphs.h"
@@ -21,6 +20,7 @@ namespace {
 
 using test::countPixels;
 using test::guiApplication;
+using test::readFile;
 
 // Every `"…"_sym` literal in the application's sources.
 std::set<std::string> symbolNamesInSources() {
@@ -32,10 +32,7 @@ std::set<std::string> symbolNamesInSources() {
         if (!entry.is_regular_file() || (extension != ".cpp" && extension != ".h")) {
             continue;
         }
-        std::ifstream file(entry.path());
-        std::stringstream text;
-        text << file.rdbuf();
-        const std::string source = text.str();
+        const std::string source = readFile(entry.path());
         for (std::sregex_iterator match(source.begin(), source.end(), literal), end; match != end;
              ++match) {
             names.insert((*match)[1].str());

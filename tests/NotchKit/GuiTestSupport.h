@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <functional>
 
+#include "QtTestEnvironment.h"
+
 namespace notchkit::test {
 
 // The widget application these tests need, made once on first use. The
@@ -24,12 +26,6 @@ inline QApplication& guiApplication() {
     return *application;
 }
 
-// Runs the event loop until `condition` holds; false when `limit` passed
-// first. The limit only bounds a failing test.
-inline bool waitFor(const std::function<bool()>& condition,
-                    std::chrono::milliseconds limit = std::chrono::seconds(15)) {
-    guiApplication();
-    return QTest::qWaitFor(condition, static_cast<int>(limit.count()));
-}
+using halvane::test::waitUntil;
 
 }  // namespace notchkit::test

@@ -27,7 +27,7 @@ protected:
         return content;
     }
     static bool settled(NotchInfo& info) {
-        return waitFor([&] {
+        return waitUntil([&] {
             auto* panel = info.internalPresenter()->panel();
             return panel != nullptr && !panel->contentView()->isAnimating();
         });
@@ -75,7 +75,7 @@ TEST_F(Info, AGivenLeadingLabelTakesTheWingAndConversionsHideBriefly) {
                      [&](NotchState state) { seen.push_back(state); });
     ASSERT_TRUE(finished(info.compact(screen())));
     ASSERT_TRUE(finished(info.expand(screen())));
-    ASSERT_TRUE(waitFor([&] { return seen.size() == 3; }));
+    ASSERT_TRUE(waitUntil([&] { return seen.size() == 3; }));
     EXPECT_EQ(seen, (std::vector{NotchState::compact, NotchState::hidden, NotchState::expanded}));
 }
 
@@ -127,10 +127,10 @@ TEST_F(Info, ProgressRingIsThinnerInAWingAndFillsToItsValue) {
     EXPECT_DOUBLE_EQ(wingRing->thickness(), 3);
     EXPECT_DOUBLE_EQ(cardRing->thickness(), 4);
     EXPECT_TRUE(wingRing->isLoaded());
-    ASSERT_TRUE(waitFor([&] { return wingRing->displayedFraction() == 0.6; }));
+    ASSERT_TRUE(waitUntil([&] { return wingRing->displayedFraction() == 0.6; }));
 
     progress->setValue(0.9);
-    ASSERT_TRUE(waitFor([&] { return wingRing->displayedFraction() == 0.9; }));
+    ASSERT_TRUE(waitUntil([&] { return wingRing->displayedFraction() == 0.9; }));
 }
 
 TEST_F(Info, ChangingALabelSwapsWhatTheWingShows) {
@@ -145,6 +145,6 @@ TEST_F(Info, ChangingALabelSwapsWhatTheWingShows) {
     ASSERT_NE(trailing->labelView(), nullptr);
     EXPECT_EQ(trailing->labelView()->label().symbolName(), QStringLiteral("xmark"));
     EXPECT_GT(trailing->sizeHint().width(), 0);
-    ASSERT_TRUE(waitFor([&] { return !trailing->isAnimating(); }));
+    ASSERT_TRUE(waitUntil([&] { return !trailing->isAnimating(); }));
     EXPECT_TRUE(trailing->labelView()->isVisible());
 }

@@ -30,6 +30,7 @@
 
 #include "ChildProcess.h"
 #include "GuiTestSupport.h"
+#include "MissingService.h"
 #include "NotchKit/NotchContentView.h"
 #include "NotchKit/NotchPanel.h"
 #include "NotchKit/NotchPresenter.h"
@@ -301,10 +302,10 @@ protected:
 
     void SetUp() override {
         if (!session->ready()) {
-            GTEST_SKIP() << session->why();
+            HALVANE_SKIP_UNLESS_CI(session->why());
         }
         if (::access("/usr/bin/xdotool", X_OK) != 0) {
-            GTEST_SKIP() << "xdotool is not installed (package xdotool)";
+            HALVANE_SKIP_UNLESS_CI("xdotool is not installed (package xdotool)");
         }
         ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
         m_presenter = std::make_unique<NotchPresenter>(
@@ -316,8 +317,8 @@ protected:
             },
             nullptr, nullptr);
         const auto done = m_presenter->expand(QGuiApplication::primaryScreen());
-        ASSERT_TRUE(waitFor([&] { return done.isFinished(); }));
-        ASSERT_TRUE(waitFor([&] { return !panel()->contentView()->isAnimating(); }));
+        ASSERT_TRUE(waitUntil([&] { return done.isFinished(); }));
+        ASSERT_TRUE(waitUntil([&] { return !panel()->contentView()->isAnimating(); }));
         ASSERT_TRUE(QTest::qWaitForWindowExposed(panel(), 15000));
     }
 
@@ -333,14 +334,14 @@ protected:
 
 TEST_F(PanelX11, IsAUtilityWindowAboveOthersOnEveryDesktop) {
     EXPECT_TRUE(m_probe.hasAtom(window(), "_NET_WM_WINDOW_TYPE", "_NET_WM_WINDOW_TYPE_UTILITY"));
-    EXPECT_TRUE(
-        waitFor([&] { return m_probe.hasAtom(window(), "_NET_WM_STATE", "_NET_WM_STATE_ABOVE"); }));
+    EXPECT_TRUE(waitUntil(
+        [&] { return m_probe.hasAtom(window(), "_NET_WM_STATE", "_NET_WM_STATE_ABOVE"); }));
     // Every desktop; a window manager that knows the sticky state reports it too.
-    EXPECT_TRUE(waitFor([&] {
+    EXPECT_TRUE(waitUntil([&] {
         return m_probe.property(window(), "_NET_WM_DESKTOP") == std::vector<uint32_t>{0xFFFFFFFF};
     }));
     if (m_probe.hasAtom(m_probe.root(), "_NET_SUPPORTED", "_NET_WM_STATE_STICKY")) {
-        EXPECT_TRUE(waitFor(
+        EXPECT_TRUE(waitUntil(
             [&] { return m_probe.hasAtom(window(), "_NET_WM_STATE", "_NET_WM_STATE_STICKY"); }));
     }
     EXPECT_TRUE(m_probe.hasAtom(window(), "_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR"));
@@ -369,9 +370,9 @@ TEST_F(PanelX11, APointerRestingWhereTheSurfaceGrowsIsHovering) {
         [] { return new QLabel(QStringLiteral("L")); },
         [] { return new QLabel(QStringLiteral("R")); });
     auto done = hovered.compact(QGuiApplication::primaryScreen());
-    ASSERT_TRUE(waitFor([&] { return done.isFinished(); }));
+    ASSERT_TRUE(waitUntil([&] { return done.isFinished(); }));
     NotchPanel* compactPanel = hovered.panel();
-    ASSERT_TRUE(waitFor([&] { return !compactPanel->contentView()->isAnimating(); }));
+    ASSERT_TRUE(waitUntil([&] { return !compactPanel->contentView()->isAnimating(); }));
     // Below the wings, where the card will be; the pointer then stays put.
     const QPoint resting = compactPanel->mapToGlobal(
         QPointF(compactPanel->contentView()->surfacePath().boundingRect().center().x(), 70)
@@ -383,8 +384,8 @@ TEST_F(PanelX11, APointerRestingWhereTheSurfaceGrowsIsHovering) {
     ASSERT_FALSE(hovered.isHovering());
 
     done = hovered.expand(QGuiApplication::primaryScreen());
-    ASSERT_TRUE(waitFor([&] { return done.isFinished(); }));
-    EXPECT_TRUE(waitFor([&] { return hovered.isHovering(); }));
+    ASSERT_TRUE(waitUntil([&] { return done.isFinished(); }));
+    EXPECT_TRUE(waitUntil([&] { return hovered.isHovering(); }));
 }
 
 TEST_F(PanelX11, ClicksBesideTheSurfaceReachTheWindowBelowAndOnItFocusThePanel) {
@@ -401,16 +402,16 @@ TEST_F(PanelX11, ClicksBesideTheSurfaceReachTheWindowBelowAndOnItFocusThePanel) 
     // Inside the panel's frame, well clear of the card.
     const QPoint beside = panel()->mapToGlobal(QPoint(10, panel()->height() - 10));
     ASSERT_TRUE(click(beside));
-    ASSERT_TRUE(waitFor([&] { return below.presses == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return below.presses == 1; }));
     EXPECT_EQ(onPanel.presses, 0);
 
     const QPoint onCard =
         panel()->mapToGlobal(QPointF(surface().center().x(), surface().bottom() - 6).toPoint());
     ASSERT_TRUE(click(onCard));
-    ASSERT_TRUE(waitFor([&] { return onPanel.presses == 1; }));
+    ASSERT_TRUE(waitUntil([&] { return onPanel.presses == 1; }));
     EXPECT_EQ(below.presses, 1);
     // A click is the user asking for the panel: it takes the keyboard focus.
-    EXPECT_TRUE(waitFor([&] { return panel()->isActiveWindow(); }));
+    EXPECT_TRUE(waitUntil([&] { return panel()->isActiveWindow(); }));
 }
 
 TEST_F(PanelX11, OnlyTheSurfaceCoversTheDesktopWithOrWithoutACompositor) {
@@ -428,7 +429,7 @@ TEST_F(PanelX11, OnlyTheSurfaceCoversTheDesktopWithOrWithoutACompositor) {
     // Without a compositor the window draws nothing but its surface; the
     // transparent rest would otherwise be a black slab over the desktop.
     EXPECT_LE(m_probe.boundingShape(window()).boundingRect().width(), surface().width() + 1);
-    EXPECT_TRUE(waitFor([&] { return !hidden(2); })) << "desktop hidden at " << [&] {
+    EXPECT_TRUE(waitUntil([&] { return !hidden(2); })) << "desktop hidden at " << [&] {
         const auto at = hidden(2);
         return at ? std::to_string(at->x()) + "," + std::to_string(at->y()) : std::string("-");
     }();
@@ -439,28 +440,25 @@ TEST_F(PanelX11, OnlyTheSurfaceCoversTheDesktopWithOrWithoutACompositor) {
         desktop);
 
     if (::access("/usr/bin/picom", X_OK) != 0) {
-        if (std::getenv("CI") != nullptr) {
-            FAIL() << "picom is not installed (package picom)";
-        }
-        GTEST_SKIP() << "picom is not installed (package picom)";
+        HALVANE_SKIP_UNLESS_CI("picom is not installed (package picom)");
     }
     {
         Compositor picom;
-        ASSERT_TRUE(waitFor([&] { return m_probe.compositorRunning(); }));
+        ASSERT_TRUE(waitUntil([&] { return m_probe.compositorRunning(); }));
         // The whole window again, so the compositor can draw the shadow.
-        EXPECT_TRUE(waitFor([&] {
+        EXPECT_TRUE(waitUntil([&] {
             return m_probe.boundingShape(window()).boundingRect().size() ==
                    frame.size() * panel()->devicePixelRatioF();
         }));
         // The shadow may darken what is near the card; further away the desktop shows.
-        EXPECT_TRUE(waitFor([&] { return !hidden(40); }));
+        EXPECT_TRUE(waitUntil([&] { return !hidden(40); }));
         picom.stop();
     }
-    ASSERT_TRUE(waitFor([&] { return !m_probe.compositorRunning(); }));
-    EXPECT_TRUE(waitFor([&] {
+    ASSERT_TRUE(waitUntil([&] { return !m_probe.compositorRunning(); }));
+    EXPECT_TRUE(waitUntil([&] {
         return m_probe.boundingShape(window()).boundingRect().width() <= surface().width() + 1;
     }));
-    EXPECT_TRUE(waitFor([&] { return !hidden(2); }));
+    EXPECT_TRUE(waitUntil([&] { return !hidden(2); }));
 }
 
 TEST_F(PanelX11, WithoutACompositorTheFloatingCardIsAsDarkAndLegibleAsTheNotch) {
@@ -478,7 +476,7 @@ TEST_F(PanelX11, WithoutACompositorTheFloatingCardIsAsDarkAndLegibleAsTheNotch) 
                                .translated(frame.topLeft());
         QImage previous;
         QImage now;
-        waitFor([&] {
+        waitUntil([&] {
             previous = std::exchange(now, m_probe.screenshot(card));
             return !now.isNull() && now == previous;
         });
@@ -486,7 +484,7 @@ TEST_F(PanelX11, WithoutACompositorTheFloatingCardIsAsDarkAndLegibleAsTheNotch) 
     };
     const CardLook notch = look(*m_presenter);
     const auto hidden = m_presenter->hide();
-    ASSERT_TRUE(waitFor([&] { return hidden.isFinished() && m_presenter->panel() == nullptr; }));
+    ASSERT_TRUE(waitUntil([&] { return hidden.isFinished() && m_presenter->panel() == nullptr; }));
 
     NotchPresenter floating(
         NotchHoverOption::none, NotchStyle::floating(),
@@ -497,8 +495,8 @@ TEST_F(PanelX11, WithoutACompositorTheFloatingCardIsAsDarkAndLegibleAsTheNotch) 
         },
         nullptr, nullptr);
     const auto done = floating.expand(QGuiApplication::primaryScreen());
-    ASSERT_TRUE(waitFor([&] { return done.isFinished(); }));
-    ASSERT_TRUE(waitFor([&] { return !floating.panel()->contentView()->isAnimating(); }));
+    ASSERT_TRUE(waitUntil([&] { return done.isFinished(); }));
+    ASSERT_TRUE(waitUntil([&] { return !floating.panel()->contentView()->isAnimating(); }));
     ASSERT_TRUE(QTest::qWaitForWindowExposed(floating.panel(), 15000));
     const CardLook card = look(floating);
 
@@ -517,7 +515,7 @@ TEST_F(PanelX11, TheFloatingCardSitsAtTheTopCentreOfTheWorkArea) {
     const xcb_window_t top = m_probe.addPanel(0, 40);
     const xcb_window_t side = m_probe.addPanel(200, 0);
     QScreen* screen = QGuiApplication::primaryScreen();
-    ASSERT_TRUE(waitFor([&] { return screen->availableGeometry().topLeft() == QPoint(200, 40); }))
+    ASSERT_TRUE(waitUntil([&] { return screen->availableGeometry().topLeft() == QPoint(200, 40); }))
         << "the window manager did not report the panels' work area";
 
     NotchPresenter floating(
@@ -532,8 +530,8 @@ TEST_F(PanelX11, TheFloatingCardSitsAtTheTopCentreOfTheWorkArea) {
     for (const bool expanded : {false, true}) {
         SCOPED_TRACE(expanded ? "the card" : "the pill");
         const auto done = expanded ? floating.expand(screen) : floating.compact(screen);
-        ASSERT_TRUE(waitFor([&] { return done.isFinished(); }));
-        ASSERT_TRUE(waitFor([&] { return !floating.panel()->contentView()->isAnimating(); }));
+        ASSERT_TRUE(waitUntil([&] { return done.isFinished(); }));
+        ASSERT_TRUE(waitUntil([&] { return !floating.panel()->contentView()->isAnimating(); }));
         const QRectF card =
             floating.panel()->contentView()->surfacePath().boundingRect().translated(
                 floating.panel()->geometry().topLeft());
@@ -542,5 +540,5 @@ TEST_F(PanelX11, TheFloatingCardSitsAtTheTopCentreOfTheWorkArea) {
     }
     m_probe.removeWindow(top);
     m_probe.removeWindow(side);
-    EXPECT_TRUE(waitFor([&] { return screen->availableGeometry() == screen->geometry(); }));
+    EXPECT_TRUE(waitUntil([&] { return screen->availableGeometry() == screen->geometry(); }));
 }

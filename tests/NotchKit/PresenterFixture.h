@@ -63,7 +63,7 @@ protected:
     }
 
     static bool finished(const NotchCompletion& completion) {
-        return waitFor([&] { return completion.isFinished(); });
+        return waitUntil([&] { return completion.isFinished(); });
     }
 
     std::vector<NotchState> states;

@@ -49,7 +49,7 @@ TEST_F(Presenter, ExpandOpensThePanelAtTheTopCentreAndReturnsOnceSettled) {
                                        frame.height() / 2));
     QSignalSpy spy(done.notifier(), &NotchCompletionState::finished);
     EXPECT_TRUE(spy.wait(2000));
-    EXPECT_TRUE(waitFor([&] { return panel->opacity() == 1; }));
+    EXPECT_TRUE(waitUntil([&] { return panel->opacity() == 1; }));
 }
 
 TEST_F(Presenter, PanelIsAFramelessToolAboveOthersShownWithoutActivation) {
@@ -75,7 +75,7 @@ TEST_F(Presenter, RequestingTheCurrentStateReturnsAtOnce) {
     EXPECT_TRUE(presenter->expand(screen()).isFinished());
     EXPECT_EQ(presenter->panel(), panel);
     ASSERT_TRUE(finished(presenter->compact(screen())));
-    ASSERT_TRUE(waitFor([&] { return presenter->state() == NotchState::compact; }));
+    ASSERT_TRUE(waitUntil([&] { return presenter->state() == NotchState::compact; }));
     EXPECT_TRUE(presenter->compact(screen()).isFinished());
     ASSERT_TRUE(finished(presenter->hide()));
     EXPECT_TRUE(presenter->hide().isFinished());
@@ -88,13 +88,13 @@ TEST_F(Presenter, ConvertingOnTheSameScreenPassesBrieflyThroughHidden) {
     NotchPanel* panel = presenter->panel();
     states.clear();
     ASSERT_TRUE(finished(presenter->expand(screen())));
-    ASSERT_TRUE(waitFor([&] { return presenter->state() == NotchState::expanded; }));
+    ASSERT_TRUE(waitUntil([&] { return presenter->state() == NotchState::expanded; }));
     EXPECT_EQ(states, (std::vector{NotchState::hidden, NotchState::expanded}));
     EXPECT_EQ(presenter->panel(), panel);  // converted in place
 
     states.clear();
     ASSERT_TRUE(finished(presenter->compact(screen())));
-    ASSERT_TRUE(waitFor([&] { return presenter->state() == NotchState::compact; }));
+    ASSERT_TRUE(waitUntil([&] { return presenter->state() == NotchState::compact; }));
     EXPECT_EQ(states, (std::vector{NotchState::hidden, NotchState::compact}));
     EXPECT_EQ(presenter->panel(), panel);
 }

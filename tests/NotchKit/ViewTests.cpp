@@ -25,7 +25,7 @@ protected:
     }
     // Waits for the springs to come to rest.
     bool settled(NotchPresenter& presenter) {
-        return waitFor([&] {
+        return waitUntil([&] {
             auto* view = content(presenter);
             return view != nullptr && !view->isAnimating();
         });
@@ -245,7 +245,7 @@ TEST_F(Views, WingContentThatGrowsWidensTheWing) {
     auto* view = qobject_cast<NotchView*>(presenter.panel()->contentView()->formView());
     const double before = view->compactTrailingWidth();
     trailing->setText(QStringLiteral("a much longer label"));
-    ASSERT_TRUE(waitFor([&] { return view->compactTrailingWidth() > before + 20; }));
+    ASSERT_TRUE(waitUntil([&] { return view->compactTrailingWidth() > before + 20; }));
     ASSERT_TRUE(settled(presenter));
     EXPECT_NEAR(view->surfaceRect().width(),
                 view->compactLeadingWidth() + 200 + view->compactTrailingWidth() + 12, 0.01);

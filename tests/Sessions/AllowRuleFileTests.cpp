@@ -13,8 +13,8 @@
 
 namespace fs = std::filesystem;
 namespace HooksInstaller = halvane::HooksInstaller;
-using halvane::test::contentsOf;
-using halvane::test::put;
+using halvane::test::readFile;
+using halvane::test::writeFile;
 using nlohmann::json;
 
 using AllowRuleFileTest = halvane::test::HooksInstallerFixture;
@@ -24,10 +24,11 @@ TEST_F(AllowRuleFileTest, AreAppendedOnceKeepingEverythingElse) {
     EXPECT_TRUE(HooksInstaller::addAllowRule("Bash(git:*)"));
     EXPECT_EQ(settings(), json({{"permissions", {{"allow", {"Bash(git:*)"}}}}}));
 
-    put(m_settings, R"({"permissions": {"deny": ["WebFetch"], "allow": ["Read"]}, "model": "x",)"
-                    R"( "hooks": {"Stop": []}})");
+    writeFile(m_settings,
+              R"({"permissions": {"deny": ["WebFetch"], "allow": ["Read"]}, "model": "x",)"
+              R"( "hooks": {"Stop": []}})");
     EXPECT_TRUE(HooksInstaller::addAllowRule("Edit"));
-    const std::string text = contentsOf(m_settings);
+    const std::string text = readFile(m_settings);
     EXPECT_EQ(json::parse(text),
               json::parse(R"({"hooks": {"Stop": []}, "model": "x",)"
                           R"( "permissions": {"allow": ["Read", "Edit"], "deny": ["WebFetch"]}})"));
@@ -36,18 +37,18 @@ TEST_F(AllowRuleFileTest, AreAppendedOnceKeepingEverythingElse) {
     EXPECT_LT(text.find("\"allow\""), text.find("\"deny\""));
 
     EXPECT_FALSE(HooksInstaller::addAllowRule("Edit"));
-    EXPECT_EQ(contentsOf(m_settings), text);
+    EXPECT_EQ(readFile(m_settings), text);
     EXPECT_EQ(HooksInstaller::currentAllowPatterns(), (std::vector<std::string>{"Read", "Edit"}));
 }
 
 TEST_F(AllowRuleFileTest, AreRemovedWhereverTheyAppear) {
-    put(m_settings, R"({"permissions": {"allow": ["Edit", "Read", "Edit"]}})");
+    writeFile(m_settings, R"({"permissions": {"allow": ["Edit", "Read", "Edit"]}})");
     EXPECT_TRUE(HooksInstaller::removeAllowRule("Edit"));
     EXPECT_EQ(HooksInstaller::currentAllowPatterns(), std::vector<std::string>{"Read"});
 
-    const std::string text = contentsOf(m_settings);
+    const std::string text = readFile(m_settings);
     EXPECT_FALSE(HooksInstaller::removeAllowRule("Edit"));
-    EXPECT_EQ(contentsOf(m_settings), text);
+    EXPECT_EQ(readFile(m_settings), text);
 
     fs::remove(m_settings);
     EXPECT_FALSE(HooksInstaller::removeAllowRule("Read"));
@@ -59,21 +60,21 @@ TEST_F(AllowRuleFileTest, OddShapesReadAsNoRulesAndAreNotDiscarded) {
          {R"({"permissions": ["Bash"]})", R"({"permissions": {"allow": "Bash"}})",
           R"({"permissions": {"deny": ["Bash"]}})", "[\"Bash\"]"}) {
         SCOPED_TRACE(text);
-        put(m_settings, text);
+        writeFile(m_settings, text);
         EXPECT_EQ(HooksInstaller::currentAllowPatterns(), std::vector<std::string>{});
         EXPECT_FALSE(HooksInstaller::removeAllowRule("Bash"));
-        EXPECT_EQ(contentsOf(m_settings), text);
+        EXPECT_EQ(readFile(m_settings), text);
     }
     // The rule cannot be added without dropping what is there: refused.
     for (const std::string text :
          {R"({"permissions": ["Bash"]})", R"({"permissions": {"allow": "Bash"}})", "[\"Bash\"]"}) {
-        put(m_settings, text);
+        writeFile(m_settings, text);
         EXPECT_FALSE(HooksInstaller::addAllowRule("Edit")) << text;
-        EXPECT_EQ(contentsOf(m_settings), text);
+        EXPECT_EQ(readFile(m_settings), text);
     }
     // An entry that is not a string hides the list from reading, but adding
     // keeps it.
-    put(m_settings, R"({"permissions": {"allow": ["Bash", 7]}})");
+    writeFile(m_settings, R"({"permissions": {"allow": ["Bash", 7]}})");
     EXPECT_EQ(HooksInstaller::currentAllowPatterns(), std::vector<std::string>{});
     EXPECT_TRUE(HooksInstaller::addAllowRule("Edit"));
     EXPECT_EQ(settings()["permissions"]["allow"], json::parse(R"(["Bash", 7, "Edit"])"));
@@ -82,7 +83,7 @@ TEST_F(AllowRuleFileTest, OddShapesReadAsNoRulesAndAreNotDiscarded) {
 TEST_F(AllowRuleFileTest, EditsRacingAnotherWriterNeverWipeOrUndoItsChanges) {
     for (const std::string mode : {"in-place", "rename"}) {
         SCOPED_TRACE(mode);
-        put(m_settings, halvane::test::userSettings(0).dump(2));
+        writeFile(m_settings, halvane::test::userSettings(0).dump(2));
         fs::remove(m_settings.string() + ".stop");
         // A real second process, rewriting the file every millisecond.
         halvane::test::ChildOptions options;
@@ -93,7 +94,7 @@ TEST_F(AllowRuleFileTest, EditsRacingAnotherWriterNeverWipeOrUndoItsChanges) {
                 options);
         });
         ASSERT_TRUE(halvane::test::pollUntil([&] {
-            const json now = json::parse(contentsOf(m_settings), nullptr, false);
+            const json now = json::parse(readFile(m_settings), nullptr, false);
             return now.is_object() && now.value("writer", 0) >= 5;
         }));
         int applied = 0;
@@ -104,7 +105,7 @@ TEST_F(AllowRuleFileTest, EditsRacingAnotherWriterNeverWipeOrUndoItsChanges) {
                            ? 1
                            : 0;
         }
-        put(m_settings.string() + ".stop", "");
+        writeFile(m_settings.string() + ".stop", "");
         const auto result = writer.get();
         ASSERT_EQ(result.exitStatus, 0) << result.standardError;
         long rewrites = 0;
@@ -116,7 +117,7 @@ TEST_F(AllowRuleFileTest, EditsRacingAnotherWriterNeverWipeOrUndoItsChanges) {
         EXPECT_GT(applied, 20) << "Halvane's edits hardly got through";
         EXPECT_EQ(wipes, 0) << "the user's settings were wiped";
         EXPECT_EQ(undone, 0) << "rewrites of the other program were undone";
-        EXPECT_FALSE(halvane::test::wiped(contentsOf(m_settings)));
+        EXPECT_FALSE(halvane::test::wiped(readFile(m_settings)));
     }
 }
 
@@ -131,18 +132,19 @@ TEST_F(AllowRuleFileTest, ValuesARewriteWouldChangeAreRefusedNotAltered) {
     };
     for (const auto& [text, what] : cases) {
         SCOPED_TRACE(text);
-        put(m_settings, text);
+        writeFile(m_settings, text);
         EXPECT_FALSE(HooksInstaller::addAllowRule("Edit"));
         EXPECT_EQ(HooksInstaller::installIfNeeded().text(),
                   "failed to write settings: " + m_settings.string() + " holds " + what);
-        EXPECT_EQ(contentsOf(m_settings), text);
+        EXPECT_EQ(readFile(m_settings), text);
         EXPECT_TRUE(log.contains("HooksInstaller.addAllowRule failed: " + m_settings.string() +
                                  " holds " + what));
     }
     // Everything nlohmann-json holds exactly goes through, written as it was.
-    put(m_settings, R"({"max": 18446744073709551615, "min": -9223372036854775808, "pi": 3.25})");
+    writeFile(m_settings,
+              R"({"max": 18446744073709551615, "min": -9223372036854775808, "pi": 3.25})");
     EXPECT_TRUE(HooksInstaller::addAllowRule("Edit"));
-    const std::string text = contentsOf(m_settings);
+    const std::string text = readFile(m_settings);
     for (const char* value : {"18446744073709551615", "-9223372036854775808", "3.25"}) {
         EXPECT_NE(text.find(value), std::string::npos) << value << " in " << text;
     }

@@ -15,8 +15,8 @@
 
 namespace fs = std::filesystem;
 using halvane::ClaudeSettingsFile;
-using halvane::test::contentsOf;
-using halvane::test::put;
+using halvane::test::readFile;
+using halvane::test::writeFile;
 using nlohmann::json;
 using State = ClaudeSettingsFile::State;
 
@@ -51,23 +51,23 @@ TEST_F(ClaudeSettingsFileTest, ReadTellsMissingObjectAndUnusableApart) {
     EXPECT_EQ(m_file.read().state, State::missing);
     EXPECT_EQ(m_file.read().object, json::object());
 
-    put(m_path, R"({"model": "opus", "env": {"A": "1"}})");
+    writeFile(m_path, R"({"model": "opus", "env": {"A": "1"}})");
     auto contents = m_file.read();
     EXPECT_EQ(contents.state, State::object);
     EXPECT_EQ(contents.object, json({{"model", "opus"}, {"env", {{"A", "1"}}}}));
 
     // Nothing to lose in an empty file: it reads as an empty object.
-    put(m_path, " \n\t\n");
+    writeFile(m_path, " \n\t\n");
     contents = m_file.read();
     EXPECT_EQ(contents.state, State::object);
     EXPECT_EQ(contents.object, json::object());
 
-    put(m_path, "[1, 2]");
+    writeFile(m_path, "[1, 2]");
     contents = m_file.read();
     EXPECT_EQ(contents.state, State::unusable);
     EXPECT_EQ(contents.problem, m_path.string() + " holds a JSON array, not an object");
 
-    put(m_path, "{\"model\": \"opus\",\n  // a comment\n}");
+    writeFile(m_path, "{\"model\": \"opus\",\n  // a comment\n}");
     contents = m_file.read();
     EXPECT_EQ(contents.state, State::unusable);
     EXPECT_EQ(
@@ -98,12 +98,12 @@ TEST_F(ClaudeSettingsFileTest, WriteCreatesMissingFoldersAndUsesTheUmaskForNewFi
     const auto failure = ClaudeSettingsFile(nested).write(json{{"k", 1}});
     ::umask(previous);
     ASSERT_EQ(failure, std::nullopt);
-    EXPECT_EQ(json::parse(contentsOf(nested)), json({{"k", 1}}));
+    EXPECT_EQ(json::parse(readFile(nested)), json({{"k", 1}}));
     EXPECT_EQ(permissionBits(nested), 0640u);
 }
 
 TEST_F(ClaudeSettingsFileTest, WriteKeepsPermissionBitsAndOwnership) {
-    put(m_path, "{}");
+    writeFile(m_path, "{}");
     ASSERT_EQ(::chmod(m_path.c_str(), 0604), 0);
     const bool root = ::geteuid() == 0;
     if (root) {
@@ -123,7 +123,7 @@ TEST_F(ClaudeSettingsFileTest, WriteReplacesTheTargetOfASymbolicLinkAndKeepsTheL
     // settings.json → ../dotfiles/link.json → real.json (relative links, resolved from
     // the folder of each link).
     const halvane::test::TempDir dotfiles("dotfiles");
-    put(dotfiles / "real.json", R"({"old": true})");
+    writeFile(dotfiles / "real.json", R"({"old": true})");
     ASSERT_EQ(::chmod((dotfiles / "real.json").c_str(), 0640), 0);
     fs::create_symlink("real.json", dotfiles / "link.json");
     const fs::path viaLink = fs::relative(dotfiles / "link.json", m_dir.path());
@@ -137,7 +137,7 @@ TEST_F(ClaudeSettingsFileTest, WriteReplacesTheTargetOfASymbolicLinkAndKeepsTheL
     EXPECT_TRUE(fs::is_symlink(m_path));
     EXPECT_EQ(fs::read_symlink(m_path), viaLink);
     EXPECT_TRUE(fs::is_symlink(dotfiles / "link.json"));
-    EXPECT_EQ(json::parse(contentsOf(dotfiles / "real.json")), json({{"new", true}}));
+    EXPECT_EQ(json::parse(readFile(dotfiles / "real.json")), json({{"new", true}}));
     EXPECT_EQ(permissionBits(dotfiles / "real.json"), 0640u);
     EXPECT_EQ(namesIn(dotfiles.path()), (std::vector<std::string>{"link.json", "real.json"}));
     EXPECT_EQ(namesIn(m_dir.path()), std::vector<std::string>{"settings.json"});
@@ -147,16 +147,16 @@ TEST_F(ClaudeSettingsFileTest, WriteThroughADanglingLinkCreatesItsTarget) {
     fs::create_symlink("elsewhere/real.json", m_path);
     ASSERT_EQ(m_file.write(json{{"k", 1}}), std::nullopt);
     EXPECT_TRUE(fs::is_symlink(m_path));
-    EXPECT_EQ(json::parse(contentsOf(m_dir / "elsewhere" / "real.json")), json({{"k", 1}}));
+    EXPECT_EQ(json::parse(readFile(m_dir / "elsewhere" / "real.json")), json({{"k", 1}}));
 }
 
 TEST_F(ClaudeSettingsFileTest, FailedWritesLeaveTheFileAndNoLitterBehind) {
-    put(m_path, R"({"keep": "me"})");
+    writeFile(m_path, R"({"keep": "me"})");
     // Not UTF-8: refused instead of silently altered.
     const auto badText = m_file.write(json{{"k", std::string("caf\xe9")}});
     ASSERT_TRUE(badText.has_value());
     EXPECT_EQ(badText->rfind("cannot serialise the settings: ", 0), 0u) << *badText;
-    EXPECT_EQ(contentsOf(m_path), R"({"keep": "me"})");
+    EXPECT_EQ(readFile(m_path), R"({"keep": "me"})");
 
     // A loop of links has no target to replace.
     const fs::path loop = m_dir / "loop.json";
@@ -166,7 +166,7 @@ TEST_F(ClaudeSettingsFileTest, FailedWritesLeaveTheFileAndNoLitterBehind) {
     EXPECT_NE(looped->find("Too many levels of symbolic links"), std::string::npos) << *looped;
 
     // A folder that cannot exist, under a plain file, is reported as such.
-    put(m_dir / "plain", "x");
+    writeFile(m_dir / "plain", "x");
     const auto nowhere =
         ClaudeSettingsFile(m_dir / "plain" / "settings.json").write(json::object());
     EXPECT_EQ(nowhere,
@@ -178,19 +178,19 @@ TEST_F(ClaudeSettingsFileTest, FailedWritesLeaveTheFileAndNoLitterBehind) {
 
 TEST_F(ClaudeSettingsFileTest, CopyKeepsBytesAndModeAndNeverReplacesTheDestination) {
     const std::string original = "{ \"hand\" :\n  \"formatted\" }\n";
-    put(m_path, original);
+    writeFile(m_path, original);
     ASSERT_EQ(::chmod(m_path.c_str(), 0600), 0);
     const fs::path copy = m_dir / "settings.json.copy";
 
     ASSERT_EQ(m_file.copyTo(copy), std::nullopt);
-    EXPECT_EQ(contentsOf(copy), original);
+    EXPECT_EQ(readFile(copy), original);
     EXPECT_EQ(permissionBits(copy), 0600u);
 
-    put(m_path, "{}");
+    writeFile(m_path, "{}");
     const auto refused = m_file.copyTo(copy);
     ASSERT_TRUE(refused.has_value());
     EXPECT_EQ(*refused, "cannot create " + copy.string() + ": File exists");
-    EXPECT_EQ(contentsOf(copy), original);
+    EXPECT_EQ(readFile(copy), original);
     EXPECT_EQ(namesIn(m_dir.path()),
               (std::vector<std::string>{"settings.json", "settings.json.copy"}));
 }
@@ -214,15 +214,15 @@ TEST_F(ClaudeSettingsFileTest, ReplaceAcrossFileSystemsCopiesThenDropsTheSource)
         ::unsetenv("TMPDIR");
     }
 
-    put(elsewhere.path() / "real.json", "{\"current\": 3}");
+    writeFile(elsewhere.path() / "real.json", "{\"current\": 3}");
     fs::create_symlink(elsewhere.path() / "real.json", m_path);
     const fs::path source = m_dir / "source.json";
-    put(source, "{\"earlier\": 3}");
+    writeFile(source, "{\"earlier\": 3}");
     ASSERT_EQ(::chmod(source.c_str(), 0600), 0);
 
     ASSERT_EQ(m_file.replaceWith(source), std::nullopt);
     EXPECT_TRUE(fs::is_symlink(m_path));
-    EXPECT_EQ(contentsOf(elsewhere.path() / "real.json"), "{\"earlier\": 3}");
+    EXPECT_EQ(readFile(elsewhere.path() / "real.json"), "{\"earlier\": 3}");
     EXPECT_EQ(permissionBits(elsewhere.path() / "real.json"), 0600u);
     EXPECT_FALSE(fs::exists(source));
     EXPECT_EQ(namesIn(elsewhere.path()), std::vector<std::string>{"real.json"});
@@ -232,7 +232,7 @@ TEST_F(ClaudeSettingsFileTest, StagedFilesLeftByACrashAreRemovedBeforeTheNextWri
     const auto age = [](const fs::path& path, std::chrono::seconds by) {
         fs::last_write_time(path, fs::last_write_time(path) - by);
     };
-    put(m_path, R"({"model": "opus"})");
+    writeFile(m_path, R"({"model": "opus"})");
     const std::vector<std::string> stale = {".settings.json.halvane-a1b2c3d4",
                                             ".settings.json.halvane-backup.halvane-zz99zz99"};
     // Fresh staging may be another edit's in flight; the lock file and
@@ -241,11 +241,11 @@ TEST_F(ClaudeSettingsFileTest, StagedFilesLeftByACrashAreRemovedBeforeTheNextWri
                                            ".settings.json.halvane-lock",
                                            ".settings.json.halvane-notes", "settings.json.bak"};
     for (const std::string& name : stale) {
-        put(m_dir / name, "{}");
+        writeFile(m_dir / name, "{}");
         age(m_dir / name, std::chrono::seconds(120));
     }
     for (const std::string& name : kept) {
-        put(m_dir / name, "{}");
+        writeFile(m_dir / name, "{}");
         if (name != ".settings.json.halvane-e5f6g7h8") {
             age(m_dir / name, std::chrono::seconds(120));
         }
@@ -259,5 +259,5 @@ TEST_F(ClaudeSettingsFileTest, StagedFilesLeftByACrashAreRemovedBeforeTheNextWri
     expected.push_back("settings.json");
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(namesIn(m_dir.path()), expected);
-    EXPECT_EQ(json::parse(contentsOf(m_path)), json({{"model", "sonnet"}}));
+    EXPECT_EQ(json::parse(readFile(m_path)), json({{"model", "sonnet"}}));
 }

@@ -13,10 +13,10 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
-#include <iterator>
 #include <vector>
 
 #include "ChildProcess.h"
+#include "Files.h"
 #include "Halvane/Platform/posix/RuntimeDirectory.h"
 #include "Halvane/Platform/posix/UnixSocket.h"
 #include "HookServerFixture.h"
@@ -117,10 +117,7 @@ public:
     LocalSshd& operator=(const LocalSshd&) = delete;
 
     const std::string& problem() const { return m_problem; }
-    std::string log() const {
-        std::ifstream file(m_folder / "sshd.log");
-        return std::string(std::istreambuf_iterator<char>(file), {});
-    }
+    std::string log() const { return readFile(m_folder / "sshd.log"); }
     // ssh to this machine through the daemon, with extra options before the command.
     std::vector<std::string> ssh(std::vector<std::string> options,
                                  const std::string& command) const {

@@ -6,11 +6,11 @@
 #include <cstdio>
 #include <memory>
 #include <string>
-#include <thread>
 
 #include "Halvane/Sessions/HookServer.h"
 #include "HookServerHarness.h"
 #include "LogCapture.h"
+#include "Polling.h"
 #include "TempDir.h"
 
 namespace halvane::test {
@@ -58,20 +58,6 @@ protected:
             count += line.rfind(prefix, 0) == 0 ? 1 : 0;
         }
         return count;
-    }
-
-    // Polls without running the main thread's events, for states that must be
-    // reached while the model stays untouched.
-    template <typename Condition>
-    static bool pollUntil(Condition condition) {
-        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-        while (!condition()) {
-            if (std::chrono::steady_clock::now() > limit) {
-                return false;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        return true;
     }
 
     LogCapture m_log;

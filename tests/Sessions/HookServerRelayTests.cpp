@@ -11,6 +11,7 @@
 #include "Halvane/Sessions/Preferences.h"
 #include "Halvane/Sessions/SessionStore.h"
 #include "HookServerFixture.h"
+#include "MissingService.h"
 
 using namespace halvane;
 using namespace halvane::test;
@@ -119,10 +120,10 @@ TEST_F(HookServerWithRelay, SilentClientsDoNotStarveTheRelay) {
 
 TEST_F(HookServerWithRelay, ARelayOfAnotherUserIsNotHeard) {
     if (::geteuid() != 0) {
-        GTEST_SKIP() << "needs root to run the relay as another user (uid 65534)";
+        HALVANE_SKIP_UNLESS_CI("needs root to run the relay as another user (uid 65534)");
     }
     if (::access("/usr/bin/setpriv", X_OK) != 0) {
-        GTEST_SKIP() << "needs /usr/bin/setpriv (util-linux) to switch users";
+        HALVANE_SKIP_UNLESS_CI("needs /usr/bin/setpriv (util-linux) to switch users");
     }
     ASSERT_EQ(::chmod(m_dir.path().c_str(), 0711), 0);
     const auto server = startServer();

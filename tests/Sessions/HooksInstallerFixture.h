@@ -4,11 +4,10 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <ostream>
-#include <sstream>
 #include <string>
 
+#include "Files.h"
 #include "Halvane/Sessions/HooksInstaller.h"
 #include "TempDir.h"
 
@@ -24,19 +23,6 @@ inline void PrintTo(const HooksResult& result, std::ostream* out) {
 }  // namespace halvane
 
 namespace halvane::test {
-
-inline std::string contentsOf(const std::filesystem::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-// Writes text as the whole file, creating its folder when needed.
-inline void put(const std::filesystem::path& path, const std::string& text) {
-    std::filesystem::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-}
 
 // Claude Code's folder in a fresh temporary place (not created up front, since
 // installing must create it) and an application folder holding an executable
@@ -58,14 +44,14 @@ protected:
     std::string makeApp(const std::string& name) const {
         namespace fs = std::filesystem;
         const fs::path relay = m_root / name / "halvane-hook";
-        put(relay, "#!/bin/sh\necho '{}'\n");
+        writeFile(relay, "#!/bin/sh\necho '{}'\n");
         fs::permissions(relay, fs::perms::owner_all | fs::perms::group_read |
                                    fs::perms::group_exec | fs::perms::others_read |
                                    fs::perms::others_exec);
         return relay.string();
     }
 
-    nlohmann::json settings() const { return nlohmann::json::parse(contentsOf(m_settings)); }
+    nlohmann::json settings() const { return nlohmann::json::parse(readFile(m_settings)); }
 
     TempDir m_root{"installer"};
     std::filesystem::path m_claude = m_root / "claude";

@@ -18,8 +18,8 @@ namespace fs = std::filesystem;
 namespace HooksInstaller = halvane::HooksInstaller;
 using halvane::HooksResult;
 using Outcome = HooksResult::Outcome;
-using halvane::test::contentsOf;
-using halvane::test::put;
+using halvane::test::readFile;
+using halvane::test::writeFile;
 using nlohmann::json;
 
 namespace {
@@ -147,7 +147,7 @@ TEST_F(HooksInstallerTest, InstallsIntoAFreshFolderWithOnlyTheHooksAndNoBackup) 
         expected += std::string(expected.ends_with("{\n") ? "" : "    ],\n") + "    \"" + event +
                     "\": [\n" + group(std::string_view(event) == "PermissionRequest");
     }
-    EXPECT_EQ(contentsOf(m_settings), expected + "    ]\n  }\n}\n");
+    EXPECT_EQ(readFile(m_settings), expected + "    ]\n  }\n}\n");
     EXPECT_FALSE(fs::exists(m_backup));
     EXPECT_TRUE(HooksInstaller::isInstalled());
 }
@@ -158,7 +158,7 @@ TEST_F(HooksInstallerTest, InstallsUnderHomeWhenNoConfigFolderIsSet) {
     fs::remove_all(home / ".claude");
     EXPECT_EQ(HooksInstaller::installIfNeeded(), installed(m_relay));
     EXPECT_TRUE(HooksInstaller::isInstalled());
-    EXPECT_EQ(json::parse(contentsOf(home / ".claude" / "settings.json"))["hooks"]["Stop"],
+    EXPECT_EQ(json::parse(readFile(home / ".claude" / "settings.json"))["hooks"]["Stop"],
               json::array({managedGroup(m_relay)}));
     fs::remove_all(home / ".claude");
 }
@@ -171,7 +171,7 @@ TEST_F(HooksInstallerTest, KeepsTheUsersGroupsFirstAndEveryOtherKey) {
          {{"PreToolUse", json::array({userGroup("Bash", "/usr/local/bin/audit")})},
           {"PostToolUse", json::array({userGroup("Edit", "/usr/local/bin/fmt")})}}}};
     const std::string originalText = original.dump();
-    put(m_settings, originalText);
+    writeFile(m_settings, originalText);
 
     EXPECT_EQ(HooksInstaller::installIfNeeded(), installed(m_relay));
     json expected = original;
@@ -184,18 +184,19 @@ TEST_F(HooksInstallerTest, KeepsTheUsersGroupsFirstAndEveryOtherKey) {
         expected["hooks"][event] = json::array({managedGroup(m_relay)});
     }
     EXPECT_EQ(settings(), expected);
-    EXPECT_EQ(contentsOf(m_backup), originalText);
+    EXPECT_EQ(readFile(m_backup), originalText);
 
     // A second run finds everything in place and does not touch the file.
-    const std::string installed = contentsOf(m_settings);
+    const std::string installed = readFile(m_settings);
     const ino_t inode = inodeOf(m_settings);
     EXPECT_EQ(HooksInstaller::installIfNeeded(), alreadyInstalled(m_relay));
-    EXPECT_EQ(contentsOf(m_settings), installed);
+    EXPECT_EQ(readFile(m_settings), installed);
     EXPECT_EQ(inodeOf(m_settings), inode);
 }
 
 TEST_F(HooksInstallerTest, AMovedAppReplacesItsGroupsWithTheNewPath) {
-    put(m_settings, json{{"hooks", {{"Stop", json::array({userGroup("", "/bin/true")})}}}}.dump());
+    writeFile(m_settings,
+              json{{"hooks", {{"Stop", json::array({userGroup("", "/bin/true")})}}}}.dump());
     ASSERT_EQ(HooksInstaller::installIfNeeded(), installed(m_relay));
     ASSERT_TRUE(HooksInstaller::isInstalled());
 
@@ -234,7 +235,8 @@ TEST_F(HooksInstallerTest, ReplacesAStaleManagedGroupAndLeavesLookalikesAlone) {
     const json stale = managedGroup("/opt/old/halvane-hook");
     json notOurs = managedGroup("/opt/other/hook");
     notOurs["halvane-managed"] = "true";
-    put(m_settings,
+    writeFile(
+        m_settings,
         json{{"hooks",
               {{"PreToolUse", json::array({stale, userGroup("Bash", "/bin/audit"), notOurs})}}}}
             .dump());
@@ -266,7 +268,7 @@ TEST_F(HooksInstallerTest, NeverOverwritesAFileItCannotEditAndSaysWhy) {
     };
     for (const Case& test : cases) {
         SCOPED_TRACE(test.text);
-        put(m_settings, test.text);
+        writeFile(m_settings, test.text);
         const HooksResult result = HooksInstaller::installIfNeeded();
         EXPECT_EQ(result.outcome, Outcome::writeFailed);
         EXPECT_TRUE(result.failed());
@@ -287,15 +289,15 @@ TEST_F(HooksInstallerTest, NeverOverwritesAFileItCannotEditAndSaysWhy) {
         }
         EXPECT_FALSE(HooksInstaller::isInstalled());
         EXPECT_FALSE(HooksInstaller::removeAllowRule("Bash"));
-        EXPECT_EQ(contentsOf(m_settings), test.text);
+        EXPECT_EQ(readFile(m_settings), test.text);
         EXPECT_FALSE(fs::exists(m_backup));
     }
 }
 
 TEST_F(HooksInstallerTest, AFolderItMayNotWriteInFailsWithTheSystemsReason) {
-    put(m_settings, R"({"model": "opus"})");
+    writeFile(m_settings, R"({"model": "opus"})");
     ASSERT_EQ(HooksInstaller::installIfNeeded(), installed(m_relay));
-    const std::string installedText = contentsOf(m_settings);
+    const std::string installedText = readFile(m_settings);
     fs::remove(m_backup);
     // Moved, so the groups must be rewritten.
     const fs::path moved = m_root / "moved";
@@ -312,7 +314,7 @@ TEST_F(HooksInstallerTest, AFolderItMayNotWriteInFailsWithTheSystemsReason) {
     const HooksResult removal = HooksInstaller::uninstall();
     EXPECT_EQ(removal.outcome, Outcome::writeFailed);
     EXPECT_NE(removal.detail.find("Permission denied"), std::string::npos) << removal.detail;
-    EXPECT_EQ(contentsOf(m_settings), installedText);
+    EXPECT_EQ(readFile(m_settings), installedText);
     EXPECT_FALSE(fs::exists(m_backup));
 }
 
@@ -328,7 +330,7 @@ TEST_F(HooksInstallerTest, SkipsWithoutARelaySayingWhereItMustBe) {
 
 TEST_F(HooksInstallerTest, EditsTheTargetOfALinkedSettingsFileAndKeepsItsMode) {
     const fs::path real = m_root / "dotfiles" / "claude-settings.json";
-    put(real, R"({"model": "opus"})");
+    writeFile(real, R"({"model": "opus"})");
     fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     fs::create_directories(m_claude);
     fs::create_symlink("../dotfiles/claude-settings.json", m_settings);
@@ -340,24 +342,24 @@ TEST_F(HooksInstallerTest, EditsTheTargetOfALinkedSettingsFileAndKeepsItsMode) {
     EXPECT_EQ(fs::status(real).permissions() & fs::perms::mask,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
     EXPECT_TRUE(HooksInstaller::isInstalled());
-    EXPECT_EQ(json::parse(contentsOf(real))["model"], "opus");
+    EXPECT_EQ(json::parse(readFile(real))["model"], "opus");
 
     // The backup is a plain copy of what the link led to.
     EXPECT_FALSE(fs::is_symlink(m_backup));
-    EXPECT_EQ(contentsOf(m_backup), R"({"model": "opus"})");
+    EXPECT_EQ(readFile(m_backup), R"({"model": "opus"})");
 
     // Restoring puts the old settings where the link points, not in its place.
     EXPECT_EQ(HooksInstaller::restoreBackup(), restored);
     EXPECT_TRUE(fs::is_symlink(m_settings));
-    EXPECT_EQ(contentsOf(real), R"({"model": "opus"})");
+    EXPECT_EQ(readFile(real), R"({"model": "opus"})");
     EXPECT_FALSE(fs::exists(m_backup));
 }
 
 TEST_F(HooksInstallerTest, MakesTheBackupOnceAndNeverOverwritesIt) {
     const std::string original = "{\"model\": \"sonnet\"}\n";
-    put(m_settings, original);
+    writeFile(m_settings, original);
     ASSERT_EQ(HooksInstaller::installIfNeeded(), installed(m_relay));
-    ASSERT_EQ(contentsOf(m_backup), original);
+    ASSERT_EQ(readFile(m_backup), original);
 
     ASSERT_EQ(HooksInstaller::uninstall(), removed);
     ASSERT_EQ(HooksInstaller::installIfNeeded(), installed(m_relay));
@@ -365,26 +367,26 @@ TEST_F(HooksInstallerTest, MakesTheBackupOnceAndNeverOverwritesIt) {
     HooksInstaller::setExecutablePathForTesting(m_root / "moved" / "halvane");
     ASSERT_EQ(HooksInstaller::installIfNeeded(),
               installed((m_root / "moved" / "halvane-hook").string()));
-    EXPECT_EQ(contentsOf(m_backup), original);
+    EXPECT_EQ(readFile(m_backup), original);
 }
 
 TEST_F(HooksInstallerTest, UninstallRemovesOnlyItsOwnGroups) {
     EXPECT_EQ(HooksInstaller::uninstall(), nothingToRemove);  // no file at all
 
-    put(m_settings, R"({"model": "opus"})");
+    writeFile(m_settings, R"({"model": "opus"})");
     EXPECT_EQ(HooksInstaller::uninstall(), nothingToRemove);  // no hooks
     ASSERT_EQ(HooksInstaller::installIfNeeded(), installed(m_relay));
     EXPECT_EQ(HooksInstaller::uninstall(), removed);
     EXPECT_EQ(settings(), json({{"model", "opus"}}));
     EXPECT_TRUE(fs::exists(m_backup));
 
-    const std::string untouched = contentsOf(m_settings);
+    const std::string untouched = readFile(m_settings);
     EXPECT_EQ(HooksInstaller::uninstall(), nothingToRemove);
-    EXPECT_EQ(contentsOf(m_settings), untouched);
+    EXPECT_EQ(readFile(m_settings), untouched);
 
     const json users = {{"PreToolUse", json::array({userGroup("Bash", "/bin/audit")})},
                         {"PostToolUse", json::array({userGroup("Edit", "/bin/fmt")})}};
-    put(m_settings, json{{"hooks", users}}.dump());
+    writeFile(m_settings, json{{"hooks", users}}.dump());
     ASSERT_EQ(HooksInstaller::installIfNeeded(), installed(m_relay));
     EXPECT_EQ(HooksInstaller::uninstall(), removed);
     EXPECT_EQ(settings(), json({{"hooks", users}}));
@@ -395,13 +397,13 @@ TEST_F(HooksInstallerTest, IsInstalledOnlyWhenEveryEventHasTheCurrentGroup) {
     ASSERT_EQ(HooksInstaller::installIfNeeded(), installed(m_relay));
     json edited = settings();
     edited["hooks"].erase("Notification");
-    put(m_settings, edited.dump());
+    writeFile(m_settings, edited.dump());
     EXPECT_FALSE(HooksInstaller::isInstalled());
 
     edited = settings();
     edited["hooks"]["Notification"] = json::array({managedGroup(m_relay)});
     edited["hooks"]["Stop"][0]["hooks"].push_back("not a hook");
-    put(m_settings, edited.dump());
+    writeFile(m_settings, edited.dump());
     EXPECT_FALSE(HooksInstaller::isInstalled());
     EXPECT_EQ(HooksInstaller::installIfNeeded(), installed(m_relay));
     EXPECT_TRUE(HooksInstaller::isInstalled());
@@ -420,7 +422,7 @@ TEST_F(HooksInstallerTest, UpgradesAnOlderInstallToEveryEventItServes) {
           {"Stop", json::array({userGroup("", "/bin/true"), managedGroup(m_relay)})},
           {"PermissionRequest",
            json::array({userGroup("Bash", "/bin/audit"), managedGroup(m_relay)})}}}};
-    put(m_settings, older.dump());
+    writeFile(m_settings, older.dump());
     EXPECT_FALSE(HooksInstaller::isInstalled());
 
     EXPECT_EQ(HooksInstaller::installIfNeeded(), installed(m_relay));
@@ -439,7 +441,7 @@ TEST_F(HooksInstallerTest, UpgradesAnOlderInstallToEveryEventItServes) {
     // Uninstalling finds our groups with or without the marker.
     json edited = settings();
     edited["hooks"]["SessionEnd"] = json::array({unmarked});
-    put(m_settings, edited.dump());
+    writeFile(m_settings, edited.dump());
     EXPECT_EQ(HooksInstaller::uninstall(), removed);
     EXPECT_EQ(settings()["hooks"],
               json({{"PermissionRequest", json::array({userGroup("Bash", "/bin/audit")})},
@@ -447,13 +449,13 @@ TEST_F(HooksInstallerTest, UpgradesAnOlderInstallToEveryEventItServes) {
 }
 
 TEST_F(HooksInstallerTest, RestoreBringsBackTheOriginalInOneStep) {
-    put(m_settings, R"({"model": "opus"})");
+    writeFile(m_settings, R"({"model": "opus"})");
     EXPECT_EQ(HooksInstaller::restoreBackup(), (HooksResult{Outcome::noBackup, m_backup.string()}));
-    EXPECT_EQ(contentsOf(m_settings), R"({"model": "opus"})");
+    EXPECT_EQ(readFile(m_settings), R"({"model": "opus"})");
 
     ASSERT_EQ(HooksInstaller::installIfNeeded(), installed(m_relay));
     EXPECT_EQ(HooksInstaller::restoreBackup(), restored);
-    EXPECT_EQ(contentsOf(m_settings), R"({"model": "opus"})");
+    EXPECT_EQ(readFile(m_settings), R"({"model": "opus"})");
     EXPECT_FALSE(fs::exists(m_backup));
     EXPECT_FALSE(HooksInstaller::isInstalled());
     EXPECT_EQ(HooksInstaller::restoreBackup(), (HooksResult{Outcome::noBackup, m_backup.string()}));
@@ -469,34 +471,34 @@ TEST_F(HooksInstallerTest, RestoreBringsBackTheOriginalInOneStep) {
         }
     });
     for (int round = 0; round < 300; ++round) {
-        put(m_backup, "{\"round\": " + std::to_string(round) + "}");
+        writeFile(m_backup, "{\"round\": " + std::to_string(round) + "}");
         ASSERT_EQ(HooksInstaller::restoreBackup(), restored);
     }
     done = true;
     watcher.join();
     EXPECT_EQ(missing, 0);
-    EXPECT_EQ(contentsOf(m_settings), "{\"round\": 299}");
+    EXPECT_EQ(readFile(m_settings), "{\"round\": 299}");
 }
 
 TEST_F(HooksInstallerTest, AFailedRestoreIsLoggedAndKeepsBothFiles) {
-    put(m_backup, R"({"model": "opus"})");
+    writeFile(m_backup, R"({"model": "opus"})");
     // Whatever is in the settings file's place that is not a file stays put.
     fs::create_directories(m_settings / "inside");
     const halvane::test::LogCapture log;
     EXPECT_EQ(HooksInstaller::restoreBackup(),
               (HooksResult{Outcome::writeFailed, m_settings.string() + " is not a regular file"}));
-    EXPECT_EQ(contentsOf(m_backup), R"({"model": "opus"})");
+    EXPECT_EQ(readFile(m_backup), R"({"model": "opus"})");
     EXPECT_TRUE(fs::exists(m_settings / "inside"));
 
     // A backup that cannot be moved leaves the settings as they are.
     fs::remove_all(m_settings);
     fs::remove(m_backup);
-    put(m_settings, "{}");
+    writeFile(m_settings, "{}");
     fs::create_directories(m_backup);
     const HooksResult unmoved = HooksInstaller::restoreBackup();
     EXPECT_EQ(unmoved.outcome, Outcome::writeFailed);
     EXPECT_TRUE(unmoved.failed());
-    EXPECT_EQ(contentsOf(m_settings), "{}");
+    EXPECT_EQ(readFile(m_settings), "{}");
 
     EXPECT_EQ(log.lines(),
               (std::vector<std::string>{

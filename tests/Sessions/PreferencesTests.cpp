@@ -2,22 +2,14 @@
 
 #include <QDir>
 #include <fstream>
-#include <iterator>
 
+#include "Files.h"
 #include "Halvane/Sessions/Preferences.h"
 #include "TempDir.h"
 
 using halvane::Preferences;
+using halvane::test::readFile;
 using halvane::test::TempDir;
-
-namespace {
-
-std::string contents(const std::filesystem::path& file) {
-    std::ifstream in(file);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-}  // namespace
 
 TEST(Preferences, LiveInTheUsersConfigFolder) {
     const std::string configHome = std::getenv("XDG_CONFIG_HOME");
@@ -32,7 +24,7 @@ TEST(Preferences, SoundsAreOnUntilTurnedOffAndTheChoiceIsKept) {
     Preferences first(path);
     EXPECT_TRUE(first.soundsEnabled());
     first.setSoundsEnabled(false);
-    EXPECT_NE(contents(file).find("soundsEnabled=false"), std::string::npos) << contents(file);
+    EXPECT_NE(readFile(file).find("soundsEnabled=false"), std::string::npos) << readFile(file);
     EXPECT_FALSE(Preferences(path).soundsEnabled());
     first.setSoundsEnabled(true);
     EXPECT_TRUE(Preferences(path).soundsEnabled());

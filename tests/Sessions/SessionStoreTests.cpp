@@ -1,8 +1,8 @@
 #include <QSignalSpy>
 #include <QSysInfo>
 #include <fstream>
-#include <iterator>
 
+#include "Files.h"
 #include "Halvane/Sessions/HooksInstaller.h"
 #include "SessionStoreFixture.h"
 
@@ -305,8 +305,7 @@ TEST_F(SessionStoreTest, AlwaysForAKnownRuleAddsNoDuplicate) {
     store.resolveAlways("a");
     EXPECT_EQ(answers, std::vector{answer(Decision::approve)});
     EXPECT_EQ(store.allowPatterns(), std::vector<std::string>{"Edit"});
-    std::ifstream file(claudeFolder / "settings.json");
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(file), {}), settings);
+    EXPECT_EQ(test::readFile(claudeFolder / "settings.json"), settings);
 }
 
 TEST_F(SessionStoreTest, AlwaysWithoutADerivableRuleStillApproves) {

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 
+#include "Files.h"
 #include "Halvane/Sessions/TranscriptCache.h"
 #include "Halvane/Sessions/TranscriptParser.h"
 #include "TempDir.h"
@@ -18,16 +18,10 @@ namespace {
 using halvane::TranscriptCache;
 using halvane::TranscriptInfo;
 using halvane::TranscriptParser;
+using halvane::test::readFile;
 using halvane::test::TempDir;
 
 const std::filesystem::path fixtures = HALVANE_TEST_FIXTURES;
-
-std::string contentsOf(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 void write(const std::filesystem::path& path, const std::string& bytes,
            std::ios::openmode mode = std::ios::trunc) {
@@ -65,7 +59,7 @@ protected:
     // Reads through the cache and checks the result against a full parse.
     TranscriptInfo readAndCompare() {
         const TranscriptInfo incremental = m_cache.read(m_path);
-        EXPECT_EQ(incremental, TranscriptParser::parse(contentsOf(m_path)));
+        EXPECT_EQ(incremental, TranscriptParser::parse(readFile(m_path)));
         return incremental;
     }
 
@@ -76,8 +70,8 @@ protected:
 
 TEST_F(TranscriptCacheTest, ARealTranscriptAppendedInManySmallPieces) {
     const std::string whole =
-        contentsOf(fixtures / "claude-transcripts" /
-                   "claude-code-log--ef958aa1-0e93-49f0-bb71-150f63befcd1.jsonl");
+        readFile(fixtures / "claude-transcripts" /
+                 "claude-code-log--ef958aa1-0e93-49f0-bb71-150f63befcd1.jsonl");
     std::mt19937 random(7);
     write(m_path, "");
     std::size_t written = 0;
@@ -176,7 +170,7 @@ TEST_F(TranscriptCacheTest, AChangeWithoutGrowthOrBeforeTheResumePointIsReadAgai
     touchLater(m_path);
     EXPECT_EQ(readAndCompare().firstUserPrompt, "uno");
     // Grown, but the last line read before changed.
-    const std::string text = contentsOf(m_path);
+    const std::string text = readFile(m_path);
     overwrite(m_path, text.rfind("answer"), "ANSWER");
     append(m_path, user("two"));
     EXPECT_EQ(readAndCompare().lastAssistant, "ANSWER");

@@ -3,11 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 
+#include "Files.h"
 #include "Halvane/Sessions/TranscriptCache.h"
 #include "Halvane/Sessions/TranscriptParser.h"
 
@@ -16,6 +15,7 @@ namespace {
 using halvane::TranscriptCache;
 using halvane::TranscriptInfo;
 using halvane::TranscriptParser;
+using halvane::test::readFile;
 
 const std::filesystem::path fixtures = HALVANE_TEST_FIXTURES;
 
@@ -29,13 +29,6 @@ struct Expected {
     std::optional<std::string> cwd;
 };
 
-std::string contentsOf(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The file as the parser reads it, in memory and from disk: both must agree
 // with what a person reading the file expects.
 void expectReads(const std::filesystem::path& path, const Expected& expected) {
@@ -47,12 +40,12 @@ void expectReads(const std::filesystem::path& path, const Expected& expected) {
     EXPECT_EQ(fromDisk.lastModel, expected.lastModel);
     EXPECT_EQ(fromDisk.turnComplete, expected.turnComplete);
     EXPECT_EQ(fromDisk.cwd, expected.cwd);
-    EXPECT_EQ(TranscriptParser::parse(contentsOf(path)), fromDisk);
+    EXPECT_EQ(TranscriptParser::parse(readFile(path)), fromDisk);
 }
 
 // The first `count` lines of a file, each with its line feed.
 std::string firstLines(const std::filesystem::path& path, int count) {
-    const std::string text = contentsOf(path);
+    const std::string text = readFile(path);
     std::size_t end = 0;
     for (int i = 0; i < count; ++i) {
         end = text.find('\n', end) + 1;
@@ -222,7 +215,7 @@ TEST(ClaudeCode21Transcripts, EscapeAtAPermissionDialogEndsTheTurn) {
 TEST(ClaudeCode21Transcripts, RecordsOfOtherTypesNeverChangeTheTurn) {
     const auto compact = fixtures / "claude-transcripts-2.1" / "tui-compact.jsonl";
     const std::string finished = firstLines(compact, 27);
-    const std::string text = contentsOf(compact);
+    const std::string text = readFile(compact);
     // Each line of the file that is neither user nor assistant (a copy of an
     // API request with its message, attachments, snapshots, costs…) put
     // after a finished turn.

@@ -8,27 +8,11 @@
 #include <thread>
 
 #include "Halvane/Sessions/WorkerThreads.h"
+#include "Polling.h"
 
 using namespace halvane;
 using namespace std::chrono_literals;
-
-namespace {
-
-// Polls a condition another thread makes true; the limit only ends a test
-// that fails anyway.
-template <typename Condition>
-bool eventually(Condition condition) {
-    const auto limit = std::chrono::steady_clock::now() + 20s;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > limit) {
-            return false;
-        }
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
-
-}  // namespace
+using halvane::test::pollUntil;
 
 TEST(WorkerThreads, EveryJobRunsAtOnceOnAThreadOfItsOwn) {
     WorkerThreads workers;
@@ -51,7 +35,7 @@ TEST(WorkerThreads, EveryJobRunsAtOnceOnAThreadOfItsOwn) {
     }
     // Each job blocks until all have started: a job queued behind another
     // would never start.
-    EXPECT_TRUE(eventually([&] { return allStarted.try_wait(); }));
+    EXPECT_TRUE(pollUntil([&] { return allStarted.try_wait(); }));
     release.set_value();
     std::lock_guard lock(mutex);
     EXPECT_EQ(threads.size(), static_cast<std::size_t>(jobs));
@@ -63,7 +47,7 @@ TEST(WorkerThreads, AFinishedThreadTakesTheNextJob) {
     std::promise<std::thread::id> first, second;
     ASSERT_EQ(workers.run([&] { first.set_value(std::this_thread::get_id()); }), 0);
     const std::thread::id firstThread = first.get_future().get();
-    ASSERT_TRUE(eventually([&] { return workers.idleThreads() == 1; }));
+    ASSERT_TRUE(pollUntil([&] { return workers.idleThreads() == 1; }));
 
     ASSERT_EQ(workers.run([&] { second.set_value(std::this_thread::get_id()); }), 0);
     EXPECT_EQ(second.get_future().get(), firstThread);
@@ -77,7 +61,7 @@ TEST(WorkerThreads, IdleThreadsLeaveAfterTheIdleTimeOut) {
         ASSERT_EQ(workers.run([&] { done.count_down(); }), 0);
     }
     done.wait();
-    EXPECT_TRUE(eventually([&] { return workers.threadCount() == 0; }));
+    EXPECT_TRUE(pollUntil([&] { return workers.threadCount() == 0; }));
     EXPECT_EQ(workers.idleThreads(), 0u);
 }
 

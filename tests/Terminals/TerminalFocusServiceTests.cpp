@@ -19,6 +19,7 @@
 #include "Halvane/Terminals/Focus/TerminalFocusService.h"
 #include "Halvane/Terminals/MultiplexerFocus.h"
 #include "LogCapture.h"
+#include "MissingService.h"
 #include "QtTestEnvironment.h"
 #include "ScriptedServer.h"
 #include "TempDir.h"
@@ -196,7 +197,7 @@ TEST(MultiplexerFocusParsing, FindsThePaneByItsTty) {
 
 TEST_F(TerminalFocus, SelectsTheAgentsTmuxPaneEvenWithoutItsTty) {
     if (::access("/usr/bin/tmux", X_OK) != 0) {
-        GTEST_SKIP() << "tmux is not installed";
+        HALVANE_SKIP_UNLESS_CI("tmux is not installed");
     }
     const std::string socket = (m_dir / "tmux.sock").string();
     const auto tmux = [&](std::vector<std::string> arguments) {

@@ -3,11 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "ClaudeCli.h"
 #include "ClaudeTui.h"
+#include "Files.h"
 #include "Halvane/Sessions/TranscriptCache.h"
 #include "HookRecorder.h"
 #include "MissingService.h"
@@ -31,13 +30,6 @@ std::filesystem::path transcriptIn(const std::filesystem::path& projects) {
         }
     }
     return {};
-}
-
-std::string contentsOf(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 class ClaudeCliTests : public ::testing::Test {
@@ -134,10 +126,10 @@ TEST_F(ClaudeCliTests, CompactAfterAFinishedTurnLeavesTheTranscriptFinished) {
     ASSERT_TRUE(pollUntil([&] {
         transcript = transcriptIn(cli.configDirectory() / "projects");
         return !transcript.empty() &&
-               contentsOf(transcript).find("local-command-stdout") != std::string::npos;
+               readFile(transcript).find("local-command-stdout") != std::string::npos;
     })) << "no command output in "
         << transcript;
-    const std::string lines = contentsOf(transcript);
+    const std::string lines = readFile(transcript);
     EXPECT_NE(lines.find(R"("subtype":"compact_boundary")"), std::string::npos);
     EXPECT_NE(lines.find(R"("isCompactSummary":true)"), std::string::npos);
     const TranscriptInfo info = TranscriptCache::parseTranscript(transcript);

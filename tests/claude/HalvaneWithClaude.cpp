@@ -5,12 +5,11 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
-#include <thread>
 
 #include "ChildProcess.h"
 #include "EndToEnd.h"
+#include "Files.h"
 #include "Halvane/Platform/posix/RuntimeDirectory.h"
 #include "MissingService.h"
 #include "Polling.h"
@@ -30,13 +29,6 @@ const std::string socketPath =
 std::string readLink(const fs::path& link) {
     std::error_code error;
     return fs::read_symlink(link, error).string();
-}
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 pid_t parentOf(pid_t pid) {
@@ -88,9 +80,7 @@ void HalvaneWithClaude::SetUp() {
     // Onboarding done before: the app installs its hooks as it starts, into
     // the Claude Code folder the test's Claude Code uses.
     m_home = std::make_unique<TempDir>("claude-app-home");
-    fs::create_directories(*m_home / ".config/halvane");
-    std::ofstream(*m_home / ".config/halvane/halvane.conf")
-        << "[General]\nonboarding.completed=true\n";
+    writeFile(*m_home / ".config/halvane/halvane.conf", "[General]\nonboarding.completed=true\n");
     Environment environment = appEnvironment(*m_home, *m_display);
     environment["CLAUDE_CONFIG_DIR"] = m_cli.configDirectory().string();
     for (const auto& [name, value] : m_accessibility->environment()) {

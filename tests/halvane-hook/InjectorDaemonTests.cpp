@@ -10,13 +10,14 @@
 
 #include <chrono>
 #include <fstream>
-#include <sstream>
-#include <thread>
 
 #include "ChildProcess.h"
+#include "Files.h"
+#include "Halvane/Platform/posix/ProcfsProcessTable.h"
 #include "Halvane/Platform/posix/RuntimeDirectory.h"
 #include "Halvane/Platform/posix/UnixSocket.h"
 #include "HalvaneProtocol/Injection.h"
+#include "MissingService.h"
 #include "Polling.h"
 #include "RelayHarness.h"
 #include "ScriptedServer.h"
@@ -67,10 +68,7 @@ std::string socketFor(const std::string& session) {
 }
 
 std::string daemonLog() {
-    std::ifstream file(halvane::daemonLogPath(runtimeDir()));
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
+    return readFile(halvane::daemonLogPath(runtimeDir()));
 }
 
 // A daemon started by hand inside a real pseudo-terminal, which becomes its
@@ -184,7 +182,7 @@ TEST(InjectorDaemon, UnsafeSessionIdsNeverBecomeSockets) {
 
 TEST(InjectorDaemon, TypesThroughTmuxWhenThereIsNoTerminal) {
     if (::access("/usr/bin/tmux", X_OK) != 0) {
-        GTEST_SKIP() << "tmux is not installed";
+        HALVANE_SKIP_UNLESS_CI("tmux is not installed");
     }
     TempDir dir("tmux");
     const std::string socket = (dir / "tmux.sock").string();
@@ -276,10 +274,9 @@ TEST(InjectorDaemon, NoDaemonIsStartedWhileTheSocketFileExists) {
     const auto result =
         runChild({"/usr/bin/setsid", binaryDirectory() + "/relay-test-driver"}, options);
     EXPECT_EQ(result.exitStatus, 0);
-    // A daemon would have replaced the file with its socket at once; give one
-    // the time it would need before looking.
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_FALSE(isSocket(path));
+    // A daemon would replace the file with its socket at once: none may
+    // within the second one would need even on a busy machine.
+    EXPECT_FALSE(pollUntil([&] { return isSocket(path); }, std::chrono::seconds(1)));
     EXPECT_TRUE(exists(path));
     ::unlink(path.c_str());
 }
@@ -362,7 +359,11 @@ TEST(InjectorDaemon, ARequestWaitingWhenTheRelayExitsIsStillTyped) {
     ::kill(daemon, SIGSTOP);
     EXPECT_TRUE(sendRequest(path, "late\\r\n"));
     ::kill(relay, SIGKILL);
-    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    // Gone as the daemon sees it: the daemon has a new parent.
+    ASSERT_TRUE(pollUntil([&] {
+        const auto info = halvane::ProcfsProcessTable().info(daemon);
+        return info && info->parentPid != relay;
+    }));
     ::kill(daemon, SIGCONT);
 
     std::string typed;

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <fstream>
-#include <sstream>
+
+#include "Files.h"
 
 namespace halvane::test {
 
@@ -31,14 +32,8 @@ fi
 touch "$dir/calls/$id.$event.finished"
 )sh";
 
-std::string readFile(const std::filesystem::path& path) {
-    std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-void writeFile(const std::filesystem::path& path, const std::string& text) {
+// Readers never see half a file.
+void writeAtomically(const std::filesystem::path& path, const std::string& text) {
     const auto partial = path.string() + ".partial";
     std::ofstream(partial) << text;
     std::filesystem::rename(partial, path);
@@ -58,7 +53,7 @@ const std::vector<std::string>& HookRecorder::allEvents() {
 HookRecorder::HookRecorder(std::filesystem::path folder) : m_folder(std::move(folder)) {
     std::filesystem::create_directories(m_folder / "calls");
     std::filesystem::create_directories(m_folder / "answers");
-    writeFile(m_folder / "record-hook", script);
+    writeAtomically(m_folder / "record-hook", script);
     std::filesystem::permissions(m_folder / "record-hook", std::filesystem::perms::owner_all);
 }
 
@@ -80,12 +75,12 @@ nlohmann::json HookRecorder::hooksSettings() const {
 }
 
 void HookRecorder::answer(const std::string& event, const nlohmann::json& answer) {
-    writeFile(m_folder / "answers" / (event + ".json"), answer.dump());
+    writeAtomically(m_folder / "answers" / (event + ".json"), answer.dump());
 }
 
 void HookRecorder::delay(const std::string& event, std::chrono::milliseconds delay) {
-    writeFile(m_folder / "answers" / (event + ".delay"),
-              std::to_string(static_cast<double>(delay.count()) / 1000.0));
+    writeAtomically(m_folder / "answers" / (event + ".delay"),
+                    std::to_string(static_cast<double>(delay.count()) / 1000.0));
 }
 
 std::vector<HookRecorder::Call> HookRecorder::calls() const {

@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <utility>
 
 namespace halvane::test {
 
@@ -26,6 +27,25 @@ inline bool pollUntil(const std::function<bool()>& condition,
         std::this_thread::sleep_for(every);
     }
     return condition();
+}
+
+// Polls read() until its value has stayed the same for `quiet` (an animation
+// has come to rest); true when that happened within limit.
+template <typename Read>
+bool pollUntilSteady(Read read, std::chrono::milliseconds quiet = std::chrono::milliseconds(300),
+                     std::chrono::milliseconds limit = std::chrono::seconds(20)) {
+    auto last = read();
+    auto since = std::chrono::steady_clock::now();
+    return pollUntil(
+        [&] {
+            auto value = read();
+            if (value != last) {
+                last = std::move(value);
+                since = std::chrono::steady_clock::now();
+            }
+            return std::chrono::steady_clock::now() - since >= quiet;
+        },
+        limit);
 }
 
 // Whether something accepts connections on the Unix socket at path.

@@ -19,10 +19,13 @@ inline QCoreApplication& qtApplication() {
 }
 
 // Runs the main thread's event loop until condition holds or limit passes;
-// true when it held. The limit only bounds a failing test.
+// true when it held. The limit only bounds a failing test. A widget test has
+// made its QApplication before; anything else gets the core one.
 inline bool waitUntil(const std::function<bool()>& condition,
-                      std::chrono::milliseconds limit = std::chrono::seconds(10)) {
-    qtApplication();
+                      std::chrono::milliseconds limit = std::chrono::seconds(15)) {
+    if (QCoreApplication::instance() == nullptr) {
+        qtApplication();
+    }
     return QTest::qWaitFor(condition, static_cast<int>(limit.count()));
 }
 

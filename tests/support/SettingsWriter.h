@@ -15,6 +15,8 @@
 #include <string>
 #include <thread>
 
+#include "Files.h"
+
 namespace halvane::test {
 
 enum class WriterMode { inPlace, byRename };
@@ -60,20 +62,6 @@ inline bool writeBytes(int fd, const std::string& bytes) {
         done += static_cast<std::size_t>(written);
     }
     return true;
-}
-
-inline std::string readFile(const std::filesystem::path& path) {
-    std::string bytes;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
-        return bytes;
-    }
-    char buffer[8192];
-    for (ssize_t count = 0; (count = ::read(fd, buffer, sizeof buffer)) > 0;) {
-        bytes.append(buffer, static_cast<std::size_t>(count));
-    }
-    ::close(fd);
-    return bytes;
 }
 
 // A parsed settings file that lacks one of the user's own keys.

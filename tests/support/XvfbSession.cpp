@@ -9,9 +9,9 @@
 
 #include <chrono>
 #include <cstdlib>
-#include <thread>
 
 #include "ChildProcess.h"
+#include "Polling.h"
 
 namespace halvane::test {
 
@@ -102,11 +102,7 @@ XvfbSession::XvfbSession(bool withWindowManager, const std::string& screen) {
             return runChild({"/usr/bin/xprop", "-root", "_NET_SUPPORTING_WM_CHECK"})
                        .standardOutput.find("window id") != std::string::npos;
         };
-        const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!managed() && std::chrono::steady_clock::now() < limit) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        if (!managed()) {
+        if (!pollUntil(managed, std::chrono::seconds(10))) {
             m_why = "openbox did not take the screen (is x11-utils' xprop installed?)";
             return;
         }

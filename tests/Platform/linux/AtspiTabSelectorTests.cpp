@@ -14,6 +14,7 @@
 #include "AccessibilityBus.h"
 #include "ChildProcess.h"
 #include "Halvane/Platform/linux/AtspiTabSelector.h"
+#include "MissingService.h"
 #include "QtTestEnvironment.h"
 #include "ServiceProcess.h"
 #include "XvfbSession.h"
@@ -49,7 +50,7 @@ protected:
 
     void SetUp() override {
         if (!s_ready) {
-            GTEST_SKIP() << s_why;
+            HALVANE_SKIP_UNLESS_CI(s_why);
         }
     }
 
@@ -124,7 +125,7 @@ TEST_F(AtspiTabSelectorTest, ATabDeeperThanTheWalkGoesIsNotFound) {
 // the window's title follows the tab in front.
 TEST_F(AtspiTabSelectorTest, PressesTheProjectTabInAGtkTerminal) {
     if (::access("/usr/bin/xfce4-terminal", X_OK) != 0) {
-        GTEST_SKIP() << "xfce4-terminal is not installed (scripts/install-deps)";
+        HALVANE_SKIP_UNLESS_CI("xfce4-terminal is not installed (scripts/install-deps)");
     }
     auto environment = s_bus->environment();
     environment["DISPLAY"] = s_display->display();

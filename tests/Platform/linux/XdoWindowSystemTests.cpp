@@ -4,12 +4,11 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <fstream>
-#include <sstream>
-#include <thread>
 
 #include "ChildProcess.h"
+#include "Files.h"
 #include "Halvane/Platform/linux/XdoWindowSystem.h"
+#include "MissingService.h"
 #include "Polling.h"
 #include "TempDir.h"
 #include "XvfbSession.h"
@@ -49,22 +48,15 @@ std::string activeWindowPid() {
     return result.standardOutput.substr(0, result.standardOutput.find('\n'));
 }
 
-std::string contents(const std::filesystem::path& path) {
-    std::ifstream file(path);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
 }  // namespace
 
 TEST(XdoWindowSystem, ActivatesTheWindowOfTheRightTerminalAndTypesIntoIt) {
     if (::access("/usr/bin/xterm", X_OK) != 0 || ::access("/usr/bin/xdotool", X_OK) != 0) {
-        GTEST_SKIP() << "needs xterm and xdotool";
+        HALVANE_SKIP_UNLESS_CI("needs xterm and xdotool");
     }
     XvfbSession x11;
     if (!x11.ready()) {
-        GTEST_SKIP() << x11.why();
+        HALVANE_SKIP_UNLESS_CI(x11.why());
     }
     TempDir dir("xdo");
     const auto typed = dir / "typed.txt";
@@ -81,8 +73,8 @@ TEST(XdoWindowSystem, ActivatesTheWindowOfTheRightTerminalAndTypesIntoIt) {
 
     // Characters as themselves (a backslash too); line breaks press Return.
     EXPECT_TRUE(windows.typeKeys("1 \\r \"quoted\"\rsecond\nthird\r"));
-    EXPECT_TRUE(pollUntil([&] { return contents(typed) == "1 \\r \"quoted\"\nsecond\nthird\n"; }))
-        << contents(typed);
+    EXPECT_TRUE(pollUntil([&] { return readFile(typed) == "1 \\r \"quoted\"\nsecond\nthird\n"; }))
+        << readFile(typed);
 
     EXPECT_FALSE(windows.activateWindowOfPid(::getpid())) << "the test itself has no window";
     windows.beep();
@@ -91,7 +83,7 @@ TEST(XdoWindowSystem, ActivatesTheWindowOfTheRightTerminalAndTypesIntoIt) {
 TEST(XdoWindowSystem, WithoutAWindowManagerThereIsNoTrust) {
     XvfbSession bare(false);
     if (!bare.ready()) {
-        GTEST_SKIP() << bare.why();
+        HALVANE_SKIP_UNLESS_CI(bare.why());
     }
     halvane::XdoWindowSystem windows;
     EXPECT_FALSE(windows.trusted());
