@@ -6,9 +6,11 @@
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <xcb/xcb.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <memory>
 
 #include "ChildProcess.h"
 #include "Polling.h"
@@ -38,6 +40,35 @@ pid_t start(const std::vector<std::string>& argv, int keepFd = -1) {
         ::_exit(127);
     }
     return pid;
+}
+
+// Whether the window manager maps a window that asks to be shown. Until it
+// has entered its event loop it can drop such a request, and a window a test
+// shows then never appears.
+bool mapsNewWindows(const std::string& display) {
+    xcb_connection_t* connection = xcb_connect(display.c_str(), nullptr);
+    if (xcb_connection_has_error(connection) != 0) {
+        xcb_disconnect(connection);
+        return false;
+    }
+    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    const xcb_window_t probe = xcb_generate_id(connection);
+    xcb_create_window(connection, XCB_COPY_FROM_PARENT, probe, screen->root, 0, 0, 1, 1, 0,
+                      XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
+    xcb_map_window(connection, probe);
+    xcb_flush(connection);
+    const bool mapped = pollUntil(
+        [&] {
+            std::unique_ptr<xcb_get_window_attributes_reply_t, decltype(&std::free)> attributes(
+                xcb_get_window_attributes_reply(
+                    connection, xcb_get_window_attributes(connection, probe), nullptr),
+                &std::free);
+            return attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
+        },
+        std::chrono::seconds(1));
+    xcb_destroy_window(connection, probe);
+    xcb_disconnect(connection);
+    return mapped;
 }
 
 void stop(pid_t pid) {
@@ -104,6 +135,10 @@ XvfbSession::XvfbSession(bool withWindowManager, const std::string& screen) {
         };
         if (!pollUntil(managed, std::chrono::seconds(10))) {
             m_why = "openbox did not take the screen (is x11-utils' xprop installed?)";
+            return;
+        }
+        if (!pollUntil([&] { return mapsNewWindows(m_display); }, std::chrono::seconds(20))) {
+            m_why = "openbox took the screen but shows no window";
             return;
         }
     }
