@@ -59,11 +59,10 @@ std::string HookEvent::encode() const {
     put("tool", tool);
     put("toolInput", toolInput);
     put("message", message);
-    put("terminalBundleId", terminalBundleId);
+    put("terminalBundleId", terminalId);
     put("terminalPid", terminalPid);
     put("suggestions", suggestions);
     put("claudePid", claudePid);
-    put("iTermSessionId", iTermSessionId);
     put("permissionMode", permissionMode);
     put("permissionSuggestions", permissionSuggestions);
     put("notificationType", notificationType);
@@ -92,11 +91,10 @@ DecodeResult<HookEvent> HookEvent::decode(std::string_view json) {
         event.toolInput = optionalString(object, "toolInput");
         event.message = optionalString(object, "message");
         event.timestamp = requireNumber(object, "timestamp");
-        event.terminalBundleId = optionalString(object, "terminalBundleId");
+        event.terminalId = optionalString(object, "terminalBundleId");
         event.terminalPid = optionalInt32(object, "terminalPid");
         event.suggestions = optionalStringList(object, "suggestions");
         event.claudePid = optionalInt32(object, "claudePid");
-        event.iTermSessionId = optionalString(object, "iTermSessionId");
         event.permissionMode = optionalString(object, "permissionMode");
         event.permissionSuggestions = optionalString(object, "permissionSuggestions");
         event.notificationType = optionalString(object, "notificationType");

@@ -39,11 +39,10 @@ struct HookEvent {
     std::optional<std::string> message = std::nullopt;
     // Seconds since 2001-01-01 00:00:00 UTC, the wire's epoch.
     double timestamp = 0;
-    std::optional<std::string> terminalBundleId = std::nullopt;
+    std::optional<std::string> terminalId = std::nullopt;
     std::optional<std::int32_t> terminalPid = std::nullopt;
     std::optional<std::vector<std::string>> suggestions = std::nullopt;
     std::optional<std::int32_t> claudePid = std::nullopt;
-    std::optional<std::string> iTermSessionId = std::nullopt;
     // Claude Code's permission mode ("default", "acceptEdits", "plan", ...).
     std::optional<std::string> permissionMode = std::nullopt;
     // What Claude Code would remember if the user chose "don't ask again":

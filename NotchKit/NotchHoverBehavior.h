@@ -9,11 +9,9 @@ enum class NotchHoverOption {
     none = 0x0,
     // A requested hide waits while the pointer is over the notch.
     keepVisible = 0x1,
-    // A haptic tick when the pointer enters or leaves (no such device on desktops).
-    hapticFeedback = 0x2,
     // A stronger shadow while hovered.
     increaseShadow = 0x4,
-    all = keepVisible | hapticFeedback | increaseShadow,
+    all = keepVisible | increaseShadow,
 };
 Q_DECLARE_FLAGS(NotchHoverBehavior, NotchHoverOption)
 Q_DECLARE_OPERATORS_FOR_FLAGS(NotchHoverBehavior)

@@ -181,7 +181,6 @@ void NotchPresenter::updateHoverState(bool hovering) {
         return;
     }
     m_isHovering = hovering;
-    // Desktops have no haptic engine, so hapticFeedback has nothing to play.
     emit isHoveringChanged(hovering);
 }
 
@@ -250,7 +249,7 @@ bool NotchPresenter::hasPendingClose() const {
 void NotchPresenter::initializeWindow(QScreen* screen, bool orderFront) {
     deinitializeWindow();
     const NotchScreenGeometry geometry = NotchScreen::geometry(screen);
-    const QSizeF notchSize = NotchScreen::notchFrameWithMenubarAsBackup(geometry).size();
+    const QSizeF notchSize = NotchScreen::notchFrameWithTopBarAsBackup(geometry).size();
     if (notchSize != m_notchSize) {
         m_notchSize = notchSize;
         emit notchSizeChanged(notchSize);

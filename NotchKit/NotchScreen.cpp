@@ -48,7 +48,7 @@ double NotchScreen::menubarHeight(const NotchScreenGeometry& screen) {
     return screen.notch ? std::max(inset, screen.notch->height()) : inset;
 }
 
-QRectF NotchScreen::notchFrameWithMenubarAsBackup(const NotchScreenGeometry& screen) {
+QRectF NotchScreen::notchFrameWithTopBarAsBackup(const NotchScreenGeometry& screen) {
     const double midX = screen.frame.center().x();
     if (screen.notch) {
         const QSizeF notch = *screen.notch;

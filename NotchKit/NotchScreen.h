@@ -25,7 +25,7 @@ public:
     static double menubarHeight(const NotchScreenGeometry& screen);
 
     // The notch, or where one would be: 300 wide and menu-bar tall, centred.
-    static QRectF notchFrameWithMenubarAsBackup(const NotchScreenGeometry& screen);
+    static QRectF notchFrameWithTopBarAsBackup(const NotchScreenGeometry& screen);
 
     // `automatic` resolves to the notch preset on a screen with a notch and to
     // the floating preset elsewhere; explicit styles stay as they are.

@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "CardBackdrop.h"
 #include "NotchPresenter.h"
 #include "NotchSlot.h"
 #include "NotchTransitionEffect.h"
-#include "VisualEffectView.h"
 
 namespace notchkit {
 
@@ -23,8 +23,7 @@ const QMargins trailingInsets(4, 0, 10, 0);
 
 NotchlessView::NotchlessView(NotchPresenter* presenter, QWidget* home, QWidget* parent)
     : NotchFormView(presenter, parent),
-      m_background(new VisualEffectView(VisualEffectView::Material::popover,
-                                        VisualEffectView::BlendingMode::behindWindow, this)),
+      m_background(new CardBackdrop(this)),
       m_expanded(new NotchSlot(presenter->expandedContent(), home, NotchSection::expanded,
                                QMargins(safeAreaInset, safeAreaInset, safeAreaInset, safeAreaInset),
                                NotchTransition::floatingContent(), this)),

@@ -7,7 +7,7 @@
 namespace notchkit {
 
 class NotchSlot;
-class VisualEffectView;
+class CardBackdrop;
 
 // The floating form for screens without a notch: a rounded card that hangs
 // below the top of the work area while expanded, a pill holding both wings
@@ -30,7 +30,7 @@ public:
     NotchSlot* expandedSlot() const { return m_expanded; }
     NotchSlot* compactLeadingSlot() const { return m_leading; }
     NotchSlot* compactTrailingSlot() const { return m_trailing; }
-    VisualEffectView* background() const { return m_background; }
+    CardBackdrop* background() const { return m_background; }
 
 protected:
     void refresh(const std::optional<Animation>& animation) override;
@@ -43,7 +43,7 @@ private:
     double wingWidth(const NotchSlot* slot, bool disabled) const;
     void placeSlot(NotchSlot* slot, const AnimatedValue& presence, const QRect& frame);
 
-    VisualEffectView* m_background;
+    CardBackdrop* m_background;
     NotchSlot* m_expanded;
     NotchSlot* m_leading;
     NotchSlot* m_trailing;

@@ -39,7 +39,7 @@ std::string eventLine(halvane::HookEvent::Kind kind, int index) {
     event.cwd = "/home/dev/projects/halvane";
     event.message = "Claude is waiting for your input";
     event.timestamp = 7.5e8;
-    event.terminalBundleId = "org.gnome.Terminal";
+    event.terminalId = "org.gnome.Terminal";
     event.terminalPid = 4100;
     event.claudePid = 4242;
     return event.encode() + "\n";

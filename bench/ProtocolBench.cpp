@@ -15,7 +15,7 @@ halvane::HookEvent sampleEvent() {
     event.toolInput = R"({"file_path":"/home/ada/src/engine/src/main.cpp","old_string":")" +
                       std::string(800, 'x') + R"(","new_string":")" + std::string(900, 'y') + "\"}";
     event.timestamp = 786000123.25;
-    event.terminalBundleId = "org.gnome.Terminal";
+    event.terminalId = "org.gnome.Terminal";
     event.terminalPid = 812;
     event.claudePid = 4242;
     return event;

@@ -335,7 +335,7 @@ RelayOutput runRelay(std::string_view input, const RelayContext& context,
     event.toolInput = toolInput;
     event.message = message;
     event.timestamp = wireTimestamp(std::chrono::system_clock::now());
-    event.terminalBundleId = terminal.bundleId;
+    event.terminalId = terminal.id;
     event.terminalPid = terminal.pid;
     event.claudePid = claudePid;
     event.permissionMode = stringMember(payload, "permission_mode");
@@ -347,9 +347,6 @@ RelayOutput runRelay(std::string_view input, const RelayContext& context,
     event.model = stringMember(payload, "model");
     if (*kind == HookEvent::Kind::stop) {
         event.backgroundTasks = stillRunning(payload);
-    }
-    if (context.iTermSessionId != nullptr) {
-        event.iTermSessionId = std::string(context.iTermSessionId);
     }
     event.hostName = hostName();
 

@@ -29,7 +29,6 @@ struct RelayContext {
     const ProcessTable& processes;
     std::int32_t parentPid = 0;
     const char* termProgram = nullptr;
-    const char* iTermSessionId = nullptr;
 };
 
 struct RelayError {

@@ -139,7 +139,7 @@ int relayMain(int argc, char** argv, const RelayOptions& given) {
     }
     const ProcfsProcessTable processes;
     const RelayContext context{processes, static_cast<std::int32_t>(::getppid()),
-                               std::getenv("TERM_PROGRAM"), std::getenv("ITERM_SESSION_ID")};
+                               std::getenv("TERM_PROGRAM")};
     const RelayOutput output = runRelay(readAll(STDIN_FILENO), context, options);
     writeAll(STDOUT_FILENO, output.standardOutput);
     return output.exitStatus;

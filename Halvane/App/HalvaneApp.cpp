@@ -67,7 +67,7 @@ HalvaneApp::Arguments HalvaneApp::parseArguments(const QStringList& arguments) {
         QStringLiteral("socket"),
         QStringLiteral("Listen for hook events at <path> instead of %1 (for tests; the "
                        "relay uses $HALVANE_SOCKET, else that one).")
-            .arg(QString::fromStdString(AppDelegate::Options().socketPath)),
+            .arg(QString::fromStdString(AppServices::Options().socketPath)),
         QStringLiteral("path"));
     const QCommandLineOption sessions(
         QStringLiteral("show-sessions"),
@@ -106,7 +106,7 @@ HalvaneApp::Arguments HalvaneApp::parseArguments(const QStringList& arguments) {
         return result;
     }
     if (parser.isSet(socket)) {
-        result.delegate.socketPath = parser.value(socket).toStdString();
+        result.services.socketPath = parser.value(socket).toStdString();
     }
     if (parser.isSet(sessions) && parser.isSet(settings)) {
         result.exitText =
@@ -124,7 +124,7 @@ HalvaneApp::Arguments HalvaneApp::parseArguments(const QStringList& arguments) {
 }
 
 HalvaneApp::HalvaneApp(Arguments arguments, QObject* parent)
-    : QObject(parent), m_delegate(std::move(arguments.delegate)), m_request(arguments.request) {
+    : QObject(parent), m_services(std::move(arguments.services)), m_request(arguments.request) {
     QApplication::setApplicationName(QStringLiteral("Halvane"));
     QApplication::setApplicationVersion(QStringLiteral(HALVANE_VERSION));
     // The application's id: the desktop entry's name, the bus name, the autostart entry's.
@@ -134,32 +134,32 @@ HalvaneApp::HalvaneApp(Arguments arguments, QObject* parent)
     QApplication::setQuitOnLastWindowClosed(false);
     m_tray = std::make_unique<TrayMenu>();
     connect(m_tray.get(), &TrayMenu::quitRequested, qApp, &QCoreApplication::quit);
-    m_delegate.attachTray(*m_tray);
+    m_services.attachTray(*m_tray);
 }
 
 HalvaneApp::~HalvaneApp() = default;
 
 void HalvaneApp::launch() {
     m_tray->show();
-    m_delegate.applicationDidFinishLaunching();
-    if (SingleInstance::isUsersSocket(m_delegate.options().socketPath)) {
+    m_services.start();
+    if (SingleInstance::isUsersSocket(m_services.options().socketPath)) {
         m_instance = std::make_unique<SingleInstance>([this] {
-            const SessionStore* sessions = m_delegate.sessions();
+            const SessionStore* sessions = m_services.sessions();
             return sessions != nullptr ? static_cast<int>(sessions->sessions().size()) : 0;
         });
         connect(m_instance.get(), &SingleInstance::settingsRequested, this,
-                [this] { m_delegate.showSettings(); });
+                [this] { m_services.showSettings(); });
         connect(m_instance.get(), &SingleInstance::sessionsRequested, this,
-                [this] { m_delegate.showSessions(); });
+                [this] { m_services.showSessions(); });
     }
     // Asked for on the command line of the first launch. The list opens as
     // soon as the scanner finds sessions, within the list's usual wait.
     if (m_request != SingleInstance::Request::activate) {
         QTimer::singleShot(0, this, [this] {
             if (m_request == SingleInstance::Request::showSessions) {
-                m_delegate.showSessions();
+                m_services.showSessions();
             } else {
-                m_delegate.showSettings();
+                m_services.showSettings();
             }
         });
     }

@@ -7,7 +7,7 @@
 #include <optional>
 #include <string>
 
-#include "Halvane/App/AppDelegate.h"
+#include "Halvane/App/AppServices.h"
 #include "Halvane/App/SingleInstance.h"
 
 namespace halvane {
@@ -22,7 +22,7 @@ class HalvaneApp final : public QObject {
 public:
     // What the command line asked for.
     struct Arguments {
-        AppDelegate::Options delegate;
+        AppServices::Options services;
         // What to show once running (or what to ask of a Halvane already running).
         SingleInstance::Request request = SingleInstance::Request::activate;
         // Text to print and exit with instead of running (help, version, a
@@ -49,11 +49,11 @@ public:
     // Shows the tray and runs the delegate's launch.
     void launch();
 
-    AppDelegate& delegate() { return m_delegate; }
+    AppServices& services() { return m_services; }
     TrayMenu& tray() { return *m_tray; }
 
 private:
-    AppDelegate m_delegate;
+    AppServices m_services;
     std::unique_ptr<TrayMenu> m_tray;
     std::unique_ptr<SingleInstance> m_instance;
     SingleInstance::Request m_request;

@@ -3,7 +3,7 @@
 #include <QAction>
 #include <QKeySequence>
 
-#include "Halvane/App/MenubarIcon.h"
+#include "Halvane/App/TrayIcon.h"
 #include "Halvane/Platform/posix/Log.h"
 
 namespace halvane {
@@ -13,7 +13,7 @@ TrayMenu::TrayMenu(QObject* parent)
     m_quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     m_quit->setShortcutVisibleInContextMenu(true);
     connect(m_quit, &QAction::triggered, this, &TrayMenu::quitRequested);
-    m_icon.setIcon(MenubarIcon::trayIcon());
+    m_icon.setIcon(TrayIcon::trayIcon());
     m_icon.setToolTip(QStringLiteral("Halvane"));
     m_icon.setContextMenu(&m_menu);
 }

@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     // Before anything of ours exists: a second copy must not take the hook
     // socket from the running one.
-    if (halvane::SingleInstance::handOver(arguments.delegate.socketPath, arguments.request)) {
+    if (halvane::SingleInstance::handOver(arguments.services.socketPath, arguments.request)) {
         return 0;
     }
     halvane::HalvaneApp app(std::move(arguments));

@@ -21,7 +21,7 @@ struct DiscoveredSession {
     std::optional<std::string> lastModel = std::nullopt;
     bool turnComplete = true;
     std::optional<std::int32_t> claudePid = std::nullopt;
-    std::optional<std::string> terminalBundleId = std::nullopt;
+    std::optional<std::string> terminalId = std::nullopt;
     std::optional<std::int32_t> terminalPid = std::nullopt;
 };
 

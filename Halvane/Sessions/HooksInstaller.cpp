@@ -219,7 +219,7 @@ std::optional<std::string> hookBinaryPath() {
     return relay->string();
 }
 
-std::filesystem::path backupURL() {
+std::filesystem::path backupPath() {
     fs::path backup = ClaudePaths::settingsFile();
     backup += ".halvane-backup";
     return backup;
@@ -292,7 +292,7 @@ HooksResult installIfNeeded() {
         // is made once and never replaced; a file the write will refuse is
         // no edit yet.
         if (contents.state == ClaudeSettingsFile::State::object && contents.unkeepable.empty()) {
-            const fs::path backup = backupURL();
+            const fs::path backup = backupPath();
             struct stat present {};
             if (::lstat(backup.c_str(), &present) != 0 && errno == ENOENT) {
                 if (const auto failure = file.copyTo(backup)) {
@@ -354,7 +354,7 @@ HooksResult uninstall() {
 }
 
 HooksResult restoreBackup() {
-    const fs::path backup = backupURL();
+    const fs::path backup = backupPath();
     struct stat present {};
     if (::lstat(backup.c_str(), &present) != 0) {
         return {Outcome::noBackup, backup.string()};

@@ -19,7 +19,7 @@ std::optional<std::string> hookBinaryPath();
 // (/proc/self/exe, else its first command-line argument). Tests point it into
 // a folder of their own to play an application that was installed or moved.
 void setExecutablePathForTesting(std::optional<std::filesystem::path> path);
-std::filesystem::path backupURL();
+std::filesystem::path backupPath();
 
 bool isInstalled();
 // Installed (detail: the relay's path), already installed, relay missing

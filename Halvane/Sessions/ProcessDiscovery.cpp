@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "Halvane/Platform/posix/ProcfsProcessTable.h"
-#include "Halvane/Terminals/TerminalBundles.h"
+#include "Halvane/Terminals/TerminalIds.h"
 
 namespace halvane::ProcessDiscovery {
 
@@ -32,8 +32,8 @@ TerminalHost terminalAbove(const ProcessTable& processes, std::int32_t parentPid
         if (!info) {
             return {};
         }
-        if (const auto bundle = terminalBundleForProcessName(info->name)) {
-            return TerminalHost{std::string(*bundle), pid};
+        if (const auto terminalId = terminalIdForProcessName(info->name)) {
+            return TerminalHost{std::string(*terminalId), pid};
         }
         pid = info->parentPid;
     }
@@ -87,8 +87,7 @@ std::optional<RunningClaude> agentFrom(const ProcessTable& processes,
         return std::nullopt;
     }
     TerminalHost terminal = terminalAbove(processes, candidate.parentPid);
-    return RunningClaude{std::move(*cwd), candidate.pid, std::move(terminal.bundleId),
-                         terminal.pid};
+    return RunningClaude{std::move(*cwd), candidate.pid, std::move(terminal.id), terminal.pid};
 }
 
 std::set<std::string> runningClaudeCwds(const ProcessTable& processes) {

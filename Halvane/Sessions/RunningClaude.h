@@ -10,7 +10,7 @@ namespace halvane {
 struct RunningClaude {
     std::string cwd;
     std::int32_t pid = 0;
-    std::optional<std::string> terminalBundleId = std::nullopt;
+    std::optional<std::string> terminalId = std::nullopt;
     std::optional<std::int32_t> terminalPid = std::nullopt;
 };
 

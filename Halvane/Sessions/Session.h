@@ -21,10 +21,9 @@ struct Session {
     SessionStatus status;
     Timestamp lastEvent;
     std::optional<Timestamp> justFinishedAt = std::nullopt;
-    std::optional<std::string> lastTerminalBundleId = std::nullopt;
+    std::optional<std::string> lastTerminalId = std::nullopt;
     std::optional<std::int32_t> lastTerminalPid = std::nullopt;
     std::optional<std::int32_t> claudePid = std::nullopt;
-    std::optional<std::string> iTermSessionId = std::nullopt;
     // The machine the session runs on when it is not this one (its hooks come
     // through an ssh forward): its terminal cannot be raised or typed into.
     std::optional<std::string> remoteHost = std::nullopt;

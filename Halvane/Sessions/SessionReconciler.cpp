@@ -45,7 +45,7 @@ Session sessionFrom(const DiscoveredSession& found) {
     session.cwd = found.cwd;
     session.status = found.turnComplete ? SessionStatus::idle() : SessionStatus::working();
     session.lastEvent = found.mtime;
-    session.lastTerminalBundleId = found.terminalBundleId;
+    session.lastTerminalId = found.terminalId;
     session.lastTerminalPid = found.terminalPid;
     session.claudePid = found.claudePid;
     session.lastTranscriptMtime = found.mtime;
@@ -70,7 +70,7 @@ bool update(Session& session, const DiscoveredSession& found, Timestamp now) {
     changed = takePresent(session.lastAssistantMessage, found.lastAssistant) || changed;
     changed = takePresent(session.lastModel, found.lastModel) || changed;
     changed = takePresent(session.claudePid, found.claudePid) || changed;
-    changed = takePresent(session.lastTerminalBundleId, found.terminalBundleId) || changed;
+    changed = takePresent(session.lastTerminalId, found.terminalId) || changed;
     changed = takePresent(session.lastTerminalPid, found.terminalPid) || changed;
 
     if (session.status.isWaitingForUser()) {

@@ -189,7 +189,7 @@ void SessionScanner::scan() {
                               std::move(info.firstUserPrompt), std::move(info.lastUserPrompt),
                               std::move(info.lastAssistant), std::move(info.lastModel),
                               info.turnComplete || age > m_timings.quietTurnEnds, claude.pid,
-                              claude.terminalBundleId, claude.terminalPid});
+                              claude.terminalId, claude.terminalPid});
     }
     if (error) {
         return;  // half a listing would drop the sessions not reached

@@ -80,17 +80,14 @@ void SessionStore::handle(const HookEvent& event, Respond respond) {
     // Process ids and terminals of another machine mean nothing here. An
     // event without terminal details never forgets the ones known already.
     if (!session.remoteHost) {
-        if (event.terminalBundleId) {
-            session.lastTerminalBundleId = event.terminalBundleId;
+        if (event.terminalId) {
+            session.lastTerminalId = event.terminalId;
         }
         if (event.terminalPid) {
             session.lastTerminalPid = event.terminalPid;
         }
         if (event.claudePid) {
             session.claudePid = event.claudePid;
-        }
-        if (event.iTermSessionId) {
-            session.iTermSessionId = event.iTermSessionId;
         }
     }
     const bool awaitedPrompt = session.awaitingPrompt;

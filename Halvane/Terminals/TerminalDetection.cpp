@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "Halvane/Terminals/TerminalBundles.h"
+#include "Halvane/Terminals/TerminalIds.h"
 
 namespace halvane {
 
@@ -13,22 +13,22 @@ constexpr int claudeWalkDepth = 8;
 
 }  // namespace
 
-std::optional<std::string> terminalBundleForTermProgram(const char* termProgram) {
+std::optional<std::string> terminalIdForTermProgram(const char* termProgram) {
     if (termProgram == nullptr) {
         return std::nullopt;
     }
-    const auto bundle = halvane::terminalBundleForTermProgram(std::string_view(termProgram));
-    return bundle ? std::optional<std::string>(*bundle) : std::nullopt;
+    const auto terminalId = halvane::terminalIdForTermProgram(std::string_view(termProgram));
+    return terminalId ? std::optional<std::string>(*terminalId) : std::nullopt;
 }
 
 bool isTerminalProcessName(std::string_view name) {
-    return terminalBundleForProcessName(name).has_value();
+    return terminalIdForProcessName(name).has_value();
 }
 
 DetectedTerminal detectTerminal(const ProcessTable& processes, std::int32_t parentPid,
                                 const char* termProgram) {
     DetectedTerminal result;
-    result.bundleId = terminalBundleForTermProgram(termProgram);
+    result.id = terminalIdForTermProgram(termProgram);
     std::int32_t pid = parentPid;
     for (int examined = 0; examined < terminalWalkDepth; ++examined) {
         if (pid < 2) {

@@ -11,14 +11,14 @@ namespace halvane {
 // The terminal hosting a session. The two halves are found independently and
 // may disagree: one from TERM_PROGRAM, the other from the chain of parents.
 struct DetectedTerminal {
-    std::optional<std::string> bundleId;
+    std::optional<std::string> id;
     std::optional<std::int32_t> pid;
 
     bool operator==(const DetectedTerminal&) const = default;
 };
 
-// Bundle identifier for a TERM_PROGRAM value; empty for unknown values.
-std::optional<std::string> terminalBundleForTermProgram(const char* termProgram);
+// The terminal id for a TERM_PROGRAM value; empty for unknown values.
+std::optional<std::string> terminalIdForTermProgram(const char* termProgram);
 
 // Whether a process name is one of the terminal applications we recognise.
 bool isTerminalProcessName(std::string_view name);

@@ -20,13 +20,13 @@ HalvaneApp::Arguments parse(const QStringList& arguments) {
 TEST(HalvaneAppArgumentsTest, ListensOnTheProductsSocketUnlessToldOtherwise) {
     const auto plain = parse({});
     EXPECT_FALSE(plain.exitText);
-    EXPECT_EQ(plain.delegate.socketPath,
-              halvane::runtime_directory::hookSocketIn(plain.delegate.runtimeDirectory));
-    EXPECT_EQ(plain.delegate.runtimeDirectory, halvane::runtime_directory::locate(::getuid()));
+    EXPECT_EQ(plain.services.socketPath,
+              halvane::runtime_directory::hookSocketIn(plain.services.runtimeDirectory));
+    EXPECT_EQ(plain.services.runtimeDirectory, halvane::runtime_directory::locate(::getuid()));
 
     const auto moved = parse({"--socket", "/tmp/elsewhere.sock"});
     EXPECT_FALSE(moved.exitText);
-    EXPECT_EQ(moved.delegate.socketPath, "/tmp/elsewhere.sock");
+    EXPECT_EQ(moved.services.socketPath, "/tmp/elsewhere.sock");
 }
 
 TEST(HalvaneAppArgumentsTest, HelpAndVersionPrintAndSucceed) {

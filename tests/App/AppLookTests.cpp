@@ -8,8 +8,8 @@
 
 #include "GuiTestSupport.h"
 #include "Halvane/App/HalvaneLogo.h"
-#include "Halvane/App/MenubarIcon.h"
 #include "Halvane/App/NotchKitBridge.h"
+#include "Halvane/App/TrayIcon.h"
 #include "Halvane/App/TrayMenu.h"
 #include "Halvane/Theme/NotchPalette.h"
 #include "Halvane/Theme/SymbolGlyphs.h"
@@ -62,11 +62,11 @@ TEST(HalvaneLogoTest, TheColourLogoHasItsGlassItsNotchAndItsMark) {
     EXPECT_EQ(at(1, 12).alpha(), 0) << "outside the screen stays clear";
 }
 
-TEST(MenubarIconTest, IsTheTemplateLogoCentredInTwentyTwoPointsAtDoubleScale) {
+TEST(TrayIconTest, IsTheTemplateLogoCentredInTwentyTwoPointsAtDoubleScale) {
     guiApplication();
-    const auto& image = MenubarIcon::cached();
+    const auto& image = TrayIcon::cached();
     ASSERT_TRUE(image.has_value());
-    EXPECT_EQ(&image, &MenubarIcon::cached()) << "rendered once";
+    EXPECT_EQ(&image, &TrayIcon::cached()) << "rendered once";
     EXPECT_EQ(image->size(), QSize(44, 44));
     EXPECT_DOUBLE_EQ(image->devicePixelRatio(), 2.0);
     QImage pixels = image->convertToFormat(QImage::Format_ARGB32);
@@ -79,7 +79,7 @@ TEST(MenubarIconTest, IsTheTemplateLogoCentredInTwentyTwoPointsAtDoubleScale) {
     EXPECT_EQ(countPixels(pixels, QRect(0, 0, 44, 6),
                           [](const QColor& pixel) { return pixel.alpha() > 0; }),
               0);
-    EXPECT_FALSE(MenubarIcon::trayIcon().isNull());
+    EXPECT_FALSE(TrayIcon::trayIcon().isNull());
 }
 
 TEST(TrayMenuTest, EndsWithQuitHalvaneOnControlQ) {

@@ -7,8 +7,8 @@
 
 #include <chrono>
 
+#include "Halvane/App/Shell/AutostartEntry.h"
 #include "Halvane/App/Shell/FirstRun.h"
-#include "Halvane/App/Shell/LaunchAgentService.h"
 #include "Halvane/App/Shell/OnboardingFeedback.h"
 #include "Halvane/App/Shell/OnboardingFlow.h"
 #include "Halvane/Sessions/HooksInstaller.h"
@@ -77,7 +77,7 @@ TEST_F(OnboardingFlowTest, AStoredStepIsResumedOnceAndAnythingElseIsLeftAlone) {
 TEST_F(OnboardingFlowTest, StatusIsReadAtCreationAndRefreshedOnlyWhenItChanges) {
     auto flow = makeFlow();
     EXPECT_FALSE(flow->hooksInstalled());
-    EXPECT_FALSE(flow->launchAgentInstalled());
+    EXPECT_FALSE(flow->autostartInstalled());
     EXPECT_FALSE(flow->accessibilityGranted());
     EXPECT_FALSE(flow->startedWithAccessibility());
     QSignalSpy changes(flow.get(), &OnboardingFlow::statusChanged);
@@ -87,11 +87,11 @@ TEST_F(OnboardingFlowTest, StatusIsReadAtCreationAndRefreshedOnlyWhenItChanges) 
 
     m_trusted = true;
     ASSERT_EQ(HooksInstaller::installIfNeeded().outcome, HooksResult::Outcome::installed);
-    ASSERT_TRUE(LaunchAgentService::install());
+    ASSERT_TRUE(AutostartEntry::install());
     flow->refreshStatus();
     EXPECT_EQ(changes.count(), 1);
     EXPECT_TRUE(flow->hooksInstalled());
-    EXPECT_TRUE(flow->launchAgentInstalled());
+    EXPECT_TRUE(flow->autostartInstalled());
     EXPECT_TRUE(flow->accessibilityGranted());
     EXPECT_FALSE(flow->startedWithAccessibility()) << "fixed when the flow began";
 
@@ -113,8 +113,8 @@ TEST_F(OnboardingFlowTest, ThePollNoticesChangesUntilStopped) {
 
     m_trusted = true;
     EXPECT_TRUE(test::waitUntil([&] { return flow->accessibilityGranted(); }));
-    ASSERT_TRUE(LaunchAgentService::install());
-    EXPECT_TRUE(test::waitUntil([&] { return flow->launchAgentInstalled(); }));
+    ASSERT_TRUE(AutostartEntry::install());
+    EXPECT_TRUE(test::waitUntil([&] { return flow->autostartInstalled(); }));
 
     flow->stopPollingStatus();
     EXPECT_FALSE(flow->isPollingStatus());
@@ -123,13 +123,13 @@ TEST_F(OnboardingFlowTest, ThePollNoticesChangesUntilStopped) {
 TEST_F(OnboardingFlowTest, EverythingIsSetUpOnlyWithHooksAutostartAndTrust) {
     EXPECT_FALSE(everythingSetUp());
     HooksInstaller::installIfNeeded();
-    LaunchAgentService::install();
+    AutostartEntry::install();
     EXPECT_FALSE(everythingSetUp()) << "not trusted";
     m_trusted = true;
     EXPECT_TRUE(everythingSetUp());
-    LaunchAgentService::uninstall();
+    AutostartEntry::uninstall();
     EXPECT_FALSE(everythingSetUp()) << "no autostart entry";
-    LaunchAgentService::install();
+    AutostartEntry::install();
     HooksInstaller::uninstall();
     EXPECT_FALSE(everythingSetUp()) << "no hooks";
 }

@@ -13,9 +13,9 @@
 #include "Halvane/App/Shell/AccessibilityRow.h"
 #include "Halvane/App/Shell/ConfettiView.h"
 #include "Halvane/App/Shell/DemoStepView.h"
+#include "Halvane/App/Shell/FramelessWindow.h"
 #include "Halvane/App/Shell/HooksPreviewCard.h"
 #include "Halvane/App/Shell/HooksStepView.h"
-#include "Halvane/App/Shell/KeyableBorderlessWindow.h"
 #include "Halvane/App/Shell/MockNotchDemo.h"
 #include "Halvane/App/Shell/OnboardingButton.h"
 #include "Halvane/App/Shell/OnboardingFlow.h"
@@ -105,7 +105,7 @@ protected:
 
 TEST_F(OnboardingGuiTest, OneWindowCentredOnTheScreenClosingRunsTheLatestCompletionOnce) {
     open();
-    KeyableBorderlessWindow* window = m_controller.window();
+    FramelessWindow* window = m_controller.window();
     EXPECT_EQ(window->size(), QSize(720, 520));
     EXPECT_TRUE(window->windowFlags() & Qt::FramelessWindowHint);
     EXPECT_TRUE(window->testAttribute(Qt::WA_TranslucentBackground));
@@ -274,10 +274,10 @@ TEST_F(OnboardingGuiTest, ARestartResumesAtPermissionsWithContinueEnabled) {
     EXPECT_TRUE(permissions.accessibilityRow()->row()->statusOn());
 
     permissions.loginSwitch()->click();
-    EXPECT_TRUE(LaunchAgentService::isInstalled());
+    EXPECT_TRUE(AutostartEntry::isInstalled());
     EXPECT_TRUE(permissions.loginRow()->statusOn());
     permissions.loginSwitch()->click();
-    EXPECT_FALSE(LaunchAgentService::isInstalled());
+    EXPECT_FALSE(AutostartEntry::isInstalled());
     EXPECT_FALSE(permissions.loginSwitch()->isChecked());
 
     permissions.soundsSwitch()->click();
@@ -341,7 +341,7 @@ TEST_F(OnboardingGuiTest, FirstRunWalksThroughToInstalledHooks) {
 
 TEST_F(OnboardingGuiTest, AReadyMachineSkipsOnboardingAndRefreshesTheHooks) {
     HooksInstaller::installIfNeeded();
-    LaunchAgentService::install();
+    AutostartEntry::install();
     m_trusted = true;
     const test::LogCapture log;
     m_controller.showIfNeeded(m_store);

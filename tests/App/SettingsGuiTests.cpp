@@ -19,8 +19,8 @@
 #include "Halvane/App/Shell/ConfirmationSheet.h"
 #include "Halvane/App/Shell/ConnectionTab.h"
 #include "Halvane/App/Shell/GeneralTab.h"
-#include "Halvane/App/Shell/KeyableBorderlessWindow.h"
-#include "Halvane/App/Shell/LaunchAgentMenuItem.h"
+#include "Halvane/App/Shell/FramelessWindow.h"
+#include "Halvane/App/Shell/StartAtLoginAction.h"
 #include "Halvane/App/Shell/OnboardingButton.h"
 #include "Halvane/App/Shell/OnboardingFlow.h"
 #include "Halvane/App/Shell/OnboardingWindowController.h"
@@ -86,7 +86,7 @@ protected:
 
 TEST_F(SettingsGuiTest, OneWindowOfTheRightSizeReusedAfterClosing) {
     SettingsView& view = open();
-    KeyableBorderlessWindow* window = m_settingsController.window();
+    FramelessWindow* window = m_settingsController.window();
     EXPECT_EQ(window->size(), QSize(720, 580));
     const QRect visible = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_LE((window->geometry().center() - visible.center()).manhattanLength(), 2);
@@ -144,17 +144,17 @@ TEST_F(SettingsGuiTest, GeneralSwitchesWriteTheirChoiceAndReplayReopensOnboardin
 
     EXPECT_FALSE(general.loginSwitch()->isChecked());
     general.loginSwitch()->click();
-    EXPECT_TRUE(LaunchAgentService::isInstalled());
+    EXPECT_TRUE(AutostartEntry::isInstalled());
     EXPECT_TRUE(general.loginRow()->statusOn());
     general.loginSwitch()->click();
-    EXPECT_FALSE(LaunchAgentService::isInstalled());
+    EXPECT_FALSE(AutostartEntry::isInstalled());
 
     // An entry that cannot be written leaves the switch off.
-    fs::remove_all(LaunchAgentService::entryPath().parent_path());
-    test::writeFile(LaunchAgentService::entryPath().parent_path(), "in the way");
+    fs::remove_all(AutostartEntry::entryPath().parent_path());
+    test::writeFile(AutostartEntry::entryPath().parent_path(), "in the way");
     general.loginSwitch()->click();
     EXPECT_FALSE(general.loginSwitch()->isChecked());
-    fs::remove(LaunchAgentService::entryPath().parent_path());
+    fs::remove(AutostartEntry::entryPath().parent_path());
 
     m_preferences.setOnboardingCompleted(true);
     m_preferences.setOnboardingResumeAt(3);
@@ -363,7 +363,7 @@ TEST_F(SettingsGuiTest, TheTrayMenuGetsSettingsAndStartAtLoginBeforeQuit) {
     QMenu menu;
     QAction* quit = menu.addAction(QStringLiteral("Quit Halvane"));
     int settingsShown = 0;
-    LaunchAgentMenuItem* login = ShellMenu::addItems(menu, quit, [&] { ++settingsShown; });
+    StartAtLoginAction* login = ShellMenu::addItems(menu, quit, [&] { ++settingsShown; });
     const QList<QAction*> actions = menu.actions();
     ASSERT_EQ(actions.size(), 5);
     EXPECT_EQ(actions[0]->text(), QStringLiteral("Settings\u2026"));
@@ -377,13 +377,13 @@ TEST_F(SettingsGuiTest, TheTrayMenuGetsSettingsAndStartAtLoginBeforeQuit) {
     EXPECT_EQ(settingsShown, 1);
     EXPECT_EQ(login->text(), QStringLiteral("Start at login"));
     login->trigger();
-    EXPECT_TRUE(LaunchAgentService::isInstalled());
+    EXPECT_TRUE(AutostartEntry::isInstalled());
     EXPECT_EQ(login->text(), QStringLiteral("Disable start at login"));
     login->trigger();
     EXPECT_EQ(login->text(), QStringLiteral("Start at login"));
 
     // Changed behind the menu's back: it re-reads as it opens.
-    LaunchAgentService::install();
+    AutostartEntry::install();
     emit menu.aboutToShow();
     EXPECT_EQ(login->text(), QStringLiteral("Disable start at login"));
 }

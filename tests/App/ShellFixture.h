@@ -13,7 +13,7 @@
 #include "FakeAccessibilitySettings.h"
 #include "FakeSoundPlayer.h"
 #include "Files.h"
-#include "Halvane/App/Shell/LaunchAgentService.h"
+#include "Halvane/App/Shell/AutostartEntry.h"
 #include "Halvane/App/Shell/ShellServices.h"
 #include "Halvane/Sessions/HooksInstaller.h"
 #include "Halvane/Sessions/Preferences.h"
@@ -38,13 +38,13 @@ protected:
         ::setenv("CLAUDE_CONFIG_DIR", m_claude.c_str(), 1);
         makeExecutable(m_root / "app" / "halvane-hook", "#!/bin/sh\necho '{}'\n");
         HooksInstaller::setExecutablePathForTesting(m_root / "app" / "halvane");
-        std::filesystem::remove_all(LaunchAgentService::entryPath().parent_path());
+        std::filesystem::remove_all(AutostartEntry::entryPath().parent_path());
     }
 
     ~ShellFixture() override {
         HooksInstaller::setExecutablePathForTesting(std::nullopt);
         ::unsetenv("CLAUDE_CONFIG_DIR");
-        std::filesystem::remove_all(LaunchAgentService::entryPath().parent_path());
+        std::filesystem::remove_all(AutostartEntry::entryPath().parent_path());
     }
 
     ShellServices services() {

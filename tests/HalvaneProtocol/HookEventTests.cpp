@@ -18,11 +18,10 @@ HookEvent fullEvent() {
     event.toolInput = R"({"command":"ls -la\nrm -rf build","description":"List"})";
     event.message = "Claude needs your permission";
     event.timestamp = 786'000'123.25;
-    event.terminalBundleId = "org.gnome.Terminal";
+    event.terminalId = "org.gnome.Terminal";
     event.terminalPid = 812;
     event.suggestions = std::vector<std::string>{"yes", "no"};
     event.claudePid = 2'147'483'647;
-    event.iTermSessionId = "w0t0p0:ABC";
     return event;
 }
 
@@ -94,9 +93,8 @@ TEST(HookEventDecoding, MinimalEventHasNoOptionalFields) {
     const auto decoded = HookEvent::decode(minimal());
     ASSERT_TRUE(decoded) << decoded.error();
     EXPECT_EQ(decoded->kind, HookEvent::Kind::stop);
-    EXPECT_FALSE(decoded->tool || decoded->toolInput || decoded->message ||
-                 decoded->terminalBundleId || decoded->terminalPid || decoded->suggestions ||
-                 decoded->claudePid || decoded->iTermSessionId);
+    EXPECT_FALSE(decoded->tool || decoded->toolInput || decoded->message || decoded->terminalId ||
+                 decoded->terminalPid || decoded->suggestions || decoded->claudePid);
 }
 
 TEST(HookEventDecoding, RequiredFieldsMustBePresentAndTyped) {

@@ -204,7 +204,7 @@ TEST_F(ExpandedViewTest, UnfoldingGrowsTheRowAndEveryOpeningStartsFolded) {
 TEST_F(ExpandedViewTest, RowsTellWhatAClickWillDo) {
     notice("engine");
     HookEvent anonymous = event(HookEvent::Kind::notification, "plain", 5s);
-    anonymous.terminalBundleId.reset();
+    anonymous.terminalId.reset();
     anonymous.terminalPid.reset();
     store.handle(anonymous, recorder("plain"));
     auto view = shownView();

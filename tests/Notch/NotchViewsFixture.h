@@ -76,7 +76,7 @@ protected:
         made.sessionId = sessionId;
         made.cwd = "/home/ada/src/" + sessionId;
         made.timestamp = wire(now - ago);
-        made.terminalBundleId = "net.kovidgoyal.kitty";
+        made.terminalId = "net.kovidgoyal.kitty";
         made.terminalPid = kTerminalPid;
         return made;
     }

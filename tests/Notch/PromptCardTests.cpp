@@ -35,7 +35,7 @@ protected:
         made.lastEvent = now - 12s;
         made.lastModel = "claude-sonnet-4-5";
         made.lastTerminalPid = kTerminalPid;
-        made.lastTerminalBundleId = "net.kovidgoyal.kitty";
+        made.lastTerminalId = "net.kovidgoyal.kitty";
         return made;
     }
 

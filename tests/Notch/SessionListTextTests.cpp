@@ -113,8 +113,7 @@ TEST(SessionListPreview, PrefersTheLatestMessageOverTheFirstPrompt) {
 TEST(SessionListTerminal, NamesKnownTerminalsAndCallsTheRestTerminal) {
     using SessionListText::terminalLabel;
     EXPECT_FALSE(terminalLabel(std::nullopt).has_value());
-    EXPECT_EQ(terminalLabel("com.googlecode.iterm2"), "iTerm");
-    EXPECT_EQ(terminalLabel("com.apple.Terminal"), "Terminal");
+    EXPECT_EQ(terminalLabel("org.gnome.Terminal"), "Terminal");
     EXPECT_EQ(terminalLabel("com.mitchellh.ghostty"), "Ghostty");
     EXPECT_EQ(terminalLabel("com.github.wez.wezterm"), "WezTerm");
     EXPECT_EQ(terminalLabel("io.alacritty"), "Alacritty");
@@ -128,7 +127,7 @@ TEST(SessionListTerminal, NamesKnownTerminalsAndCallsTheRestTerminal) {
     EXPECT_EQ(terminalLabel("tmux"), "tmux");
     EXPECT_EQ(terminalLabel("org.example.unknown"), "Terminal");
     // Identifiers compare exactly.
-    EXPECT_EQ(terminalLabel("com.googlecode.ITERM2"), "Terminal");
+    EXPECT_EQ(terminalLabel("org.kde.KONSOLE"), "Terminal");
 }
 
 TEST(SessionListTerminal, EditorsGetACodeIconAndUnknownHostsADashedFrame) {

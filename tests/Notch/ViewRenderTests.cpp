@@ -238,7 +238,7 @@ TEST_F(NotchViewsTest, AnUnfoldedRowPreviewsTheLastRequest) {
     session.cwd = "/home/ada/src/checkout-api";
     session.status = SessionStatus::working();
     session.lastEvent = now - 4min;
-    session.lastTerminalBundleId = "com.microsoft.VSCode";
+    session.lastTerminalId = "com.microsoft.VSCode";
     session.lastUserMessage =
         "Add retries with exponential backoff to the payment client and cover them with tests";
     auto* row = new SessionRow(session, true, nullptr, clock);

@@ -202,7 +202,7 @@ TEST(NotchlessMetrics, CardAndPillHangBelowTheMenuBarOrHideAboveTheTop) {
 TEST(NotchScreen, WithoutANotchTheRectangleIs300WideAndMenuBarTall) {
     const NotchScreenGeometry screen{QRectF(0, 0, 1440, 900), QRectF(0, 25, 1440, 875),
                                      std::nullopt};
-    EXPECT_EQ(NotchScreen::notchFrameWithMenubarAsBackup(screen), QRectF(570, 0, 300, 25));
+    EXPECT_EQ(NotchScreen::notchFrameWithTopBarAsBackup(screen), QRectF(570, 0, 300, 25));
     EXPECT_DOUBLE_EQ(NotchScreen::menubarHeight(screen), 25);
     EXPECT_EQ(NotchScreen::effectiveStyle(NotchStyle::automatic(), screen),
               NotchStyle::floating(20));
@@ -213,7 +213,7 @@ TEST(NotchScreen, WithoutANotchTheRectangleIs300WideAndMenuBarTall) {
 TEST(NotchScreen, ANotchSitsAtTheTopCentreOfItsScreen) {
     const NotchScreenGeometry screen{QRectF(1920, 0, 1512, 982), QRectF(1920, 0, 1512, 982),
                                      QSizeF(200, 32)};
-    EXPECT_EQ(NotchScreen::notchFrameWithMenubarAsBackup(screen), QRectF(2576, 0, 200, 32));
+    EXPECT_EQ(NotchScreen::notchFrameWithTopBarAsBackup(screen), QRectF(2576, 0, 200, 32));
     EXPECT_DOUBLE_EQ(NotchScreen::menubarHeight(screen), 32);
     EXPECT_EQ(NotchScreen::effectiveStyle(NotchStyle::automatic(), screen),
               NotchStyle::notch(15, 20));
@@ -240,11 +240,9 @@ TEST(NotchTypes, StylesCompareByCaseAndPayload) {
 
 TEST(NotchTypes, HoverBehaviourAllHoldsEveryOption) {
     const NotchHoverBehavior all = NotchHoverOption::all;
-    for (const auto option : {NotchHoverOption::keepVisible, NotchHoverOption::hapticFeedback,
-                              NotchHoverOption::increaseShadow}) {
+    for (const auto option : {NotchHoverOption::keepVisible, NotchHoverOption::increaseShadow}) {
         EXPECT_TRUE(all.testFlag(option));
     }
-    const NotchHoverBehavior some =
-        NotchHoverOption::keepVisible | NotchHoverOption::hapticFeedback;
+    const NotchHoverBehavior some = NotchHoverOption::keepVisible;
     EXPECT_FALSE(some.testFlag(NotchHoverOption::increaseShadow));
 }

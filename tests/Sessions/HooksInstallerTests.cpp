@@ -118,9 +118,9 @@ TEST_F(HooksInstallerTest, FindsTheRelayOnlyAsAnExecutableFileNextToTheExecutabl
 }
 
 TEST_F(HooksInstallerTest, KeepsItsBackupBesideTheSettingsInClaudesFolder) {
-    EXPECT_EQ(HooksInstaller::backupURL(), m_backup);
+    EXPECT_EQ(HooksInstaller::backupPath(), m_backup);
     ::unsetenv("CLAUDE_CONFIG_DIR");
-    EXPECT_EQ(HooksInstaller::backupURL(),
+    EXPECT_EQ(HooksInstaller::backupPath(),
               fs::path(std::getenv("HOME")) / ".claude" / "settings.json.halvane-backup");
 }
 

@@ -132,7 +132,7 @@ TEST(DetectTerminal, TheNearestKnownAncestorLinuxNamesIncluded) {
 
     const auto running = SessionStore::runningClaudes(table);
     ASSERT_EQ(running.size(), 1U);
-    EXPECT_EQ(running[0].terminalBundleId, "tmux");
+    EXPECT_EQ(running[0].terminalId, "tmux");
     EXPECT_EQ(running[0].terminalPid, 42);
 
     table.add(42, 43, "bash");

@@ -31,7 +31,7 @@ TEST_F(SessionStoreTest, DiscoveredSessionsStartIdleWhenTheirTurnIsOverElseWorki
     done.lastAssistant = "All green.";
     done.lastModel = "claude-opus-4-6";
     done.claudePid = 77;
-    done.terminalBundleId = "org.kde.konsole";
+    done.terminalId = "org.kde.konsole";
     done.terminalPid = 70;
     store.reconcileDiscovered({done, found("busy", at(4100), false)});
 
@@ -45,9 +45,9 @@ TEST_F(SessionStoreTest, DiscoveredSessionsStartIdleWhenTheirTurnIsOverElseWorki
     EXPECT_EQ(idle.lastAssistantMessage, "All green.");
     EXPECT_EQ(idle.lastModel, "claude-opus-4-6");
     EXPECT_EQ(idle.claudePid, 77);
-    EXPECT_EQ(idle.lastTerminalBundleId, "org.kde.konsole");
+    EXPECT_EQ(idle.lastTerminalId, "org.kde.konsole");
     EXPECT_EQ(idle.lastTerminalPid, 70);
-    EXPECT_FALSE(idle.justFinishedAt || idle.lastStoppedAt || idle.iTermSessionId);
+    EXPECT_FALSE(idle.justFinishedAt || idle.lastStoppedAt);
     EXPECT_TRUE(idle.history.empty());
     EXPECT_EQ(session("busy").status.kind(), Kind::working);
     EXPECT_EQ(ids(store.allSorted()), (std::vector<std::string>{"busy", "done"}));
@@ -55,10 +55,9 @@ TEST_F(SessionStoreTest, DiscoveredSessionsStartIdleWhenTheirTurnIsOverElseWorki
 
 TEST_F(SessionStoreTest, KnownSessionsTakeWhatTheScanHasAndKeepWhatItLacks) {
     HookEvent hooked = notification("a", 4500);
-    hooked.terminalBundleId = "org.gnome.Terminal";
+    hooked.terminalId = "org.gnome.Terminal";
     hooked.terminalPid = 10;
     hooked.claudePid = 11;
-    hooked.iTermSessionId = "w0t0p0";
     store.handle(hooked, ignored());
 
     DiscoveredSession older = found("a", at(4400), false);
@@ -71,10 +70,9 @@ TEST_F(SessionStoreTest, KnownSessionsTakeWhatTheScanHasAndKeepWhatItLacks) {
     EXPECT_EQ(merged.cwd, "/work/a/sub");
     EXPECT_EQ(merged.lastEvent, at(4500)) << "an older transcript write is no newer activity";
     EXPECT_EQ(merged.lastTranscriptMtime, at(4400));
-    EXPECT_EQ(merged.lastTerminalBundleId, "org.gnome.Terminal");
+    EXPECT_EQ(merged.lastTerminalId, "org.gnome.Terminal");
     EXPECT_EQ(merged.lastTerminalPid, 10);
     EXPECT_EQ(merged.claudePid, 11);
-    EXPECT_EQ(merged.iTermSessionId, "w0t0p0");
     EXPECT_EQ(merged.history.size(), 1U);
     EXPECT_EQ(merged.status.kind(), Kind::working);
 
@@ -82,7 +80,7 @@ TEST_F(SessionStoreTest, KnownSessionsTakeWhatTheScanHasAndKeepWhatItLacks) {
     later.firstPrompt = "a later first prompt";
     later.lastAssistant = "Done.";
     later.claudePid = 12;
-    later.terminalBundleId = "tmux";
+    later.terminalId = "tmux";
     store.reconcileDiscovered({later});
     EXPECT_EQ(session("a").lastEvent, at(4600));
     EXPECT_EQ(session("a").firstUserPrompt, "first") << "the first prompt is set once";
@@ -90,7 +88,7 @@ TEST_F(SessionStoreTest, KnownSessionsTakeWhatTheScanHasAndKeepWhatItLacks) {
     EXPECT_EQ(session("a").lastModel, "claude-sonnet-4-5");
     EXPECT_EQ(session("a").lastAssistantMessage, "Done.");
     EXPECT_EQ(session("a").claudePid, 12);
-    EXPECT_EQ(session("a").lastTerminalBundleId, "tmux");
+    EXPECT_EQ(session("a").lastTerminalId, "tmux");
     EXPECT_EQ(session("a").lastTerminalPid, 10);
     EXPECT_EQ(session("a").status.kind(), Kind::idle);
 }

@@ -53,7 +53,7 @@ TEST_F(SessionScannerTest, EachProjectGivesItsNewestSessionWhenAnAgentWorksThere
     EXPECT_EQ(found.lastAssistantMessage, "Dark mode is in.");
     EXPECT_EQ(found.lastModel, "claude-opus-4-6");
     EXPECT_EQ(found.claudePid, 42);
-    EXPECT_EQ(found.lastTerminalBundleId, "net.kovidgoyal.kitty");
+    EXPECT_EQ(found.lastTerminalId, "net.kovidgoyal.kitty");
     EXPECT_EQ(found.lastTerminalPid, 901);
     EXPECT_EQ(found.lastTranscriptMtime, now - seconds(10));
     EXPECT_EQ(log.lines(),

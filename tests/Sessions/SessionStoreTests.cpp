@@ -198,10 +198,9 @@ TEST_F(SessionStoreTest, HistoryKeepsTheNewestTwentyOldestFirst) {
 
 TEST_F(SessionStoreTest, EventsUpdateCwdAndTimeAlwaysButTerminalFieldsOnlyWhenPresent) {
     HookEvent located = notification("a", 500);
-    located.terminalBundleId = "org.gnome.Terminal";
+    located.terminalId = "org.gnome.Terminal";
     located.terminalPid = 77;
     located.claudePid = 88;
-    located.iTermSessionId = "w0t0p0";
     store.handle(located, ignored());
 
     HookEvent bare = notification("a", 400);
@@ -209,16 +208,15 @@ TEST_F(SessionStoreTest, EventsUpdateCwdAndTimeAlwaysButTerminalFieldsOnlyWhenPr
     store.handle(bare, ignored());
     EXPECT_EQ(session("a").cwd, "/elsewhere");
     EXPECT_EQ(session("a").lastEvent, at(400)) << "even an older timestamp is taken";
-    EXPECT_EQ(session("a").lastTerminalBundleId, "org.gnome.Terminal");
+    EXPECT_EQ(session("a").lastTerminalId, "org.gnome.Terminal");
     EXPECT_EQ(session("a").lastTerminalPid, 77);
     EXPECT_EQ(session("a").claudePid, 88);
-    EXPECT_EQ(session("a").iTermSessionId, "w0t0p0");
 
     HookEvent moved = notification("a", 600);
-    moved.terminalBundleId = "org.kde.konsole";
+    moved.terminalId = "org.kde.konsole";
     moved.claudePid = 99;
     store.handle(moved, ignored());
-    EXPECT_EQ(session("a").lastTerminalBundleId, "org.kde.konsole");
+    EXPECT_EQ(session("a").lastTerminalId, "org.kde.konsole");
     EXPECT_EQ(session("a").claudePid, 99);
     EXPECT_EQ(session("a").lastTerminalPid, 77);
     EXPECT_EQ(session("a").remoteHost, std::nullopt);

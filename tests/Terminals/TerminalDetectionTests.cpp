@@ -8,34 +8,34 @@ using halvane::detectTerminal;
 using halvane::test::FakeProcessTable;
 
 TEST(TermProgram, MapsKnownProgramsExactly) {
-    EXPECT_EQ(halvane::terminalBundleForTermProgram("iTerm.app"), "com.googlecode.iterm2");
-    EXPECT_EQ(halvane::terminalBundleForTermProgram("Apple_Terminal"), "com.apple.Terminal");
-    EXPECT_EQ(halvane::terminalBundleForTermProgram("WezTerm"), "com.github.wez.wezterm");
-    EXPECT_EQ(halvane::terminalBundleForTermProgram("tmux"), "tmux");
-    EXPECT_EQ(halvane::terminalBundleForTermProgram("wezterm"), std::nullopt);
-    EXPECT_EQ(halvane::terminalBundleForTermProgram("kitty"), std::nullopt);
-    EXPECT_EQ(halvane::terminalBundleForTermProgram(nullptr), std::nullopt);
+    EXPECT_EQ(halvane::terminalIdForTermProgram("ghostty"), "com.mitchellh.ghostty");
+    EXPECT_EQ(halvane::terminalIdForTermProgram("iTerm.app"), std::nullopt);
+    EXPECT_EQ(halvane::terminalIdForTermProgram("WezTerm"), "com.github.wez.wezterm");
+    EXPECT_EQ(halvane::terminalIdForTermProgram("tmux"), "tmux");
+    EXPECT_EQ(halvane::terminalIdForTermProgram("wezterm"), std::nullopt);
+    EXPECT_EQ(halvane::terminalIdForTermProgram("kitty"), std::nullopt);
+    EXPECT_EQ(halvane::terminalIdForTermProgram(nullptr), std::nullopt);
 }
 
 TEST(TerminalWalk, FindsBothHalvesIndependently) {
     FakeProcessTable table;
-    table.add(50, 1, "iTerm2");
+    table.add(50, 1, "wezterm-gui");
     table.add(60, 50, "zsh");
     table.add(70, 60, "claude");
     table.add(80, 70, "sh");
-    const auto both = detectTerminal(table, 80, "iTerm.app");
-    EXPECT_EQ(both.bundleId, "com.googlecode.iterm2");
+    const auto both = detectTerminal(table, 80, "WezTerm");
+    EXPECT_EQ(both.id, "com.github.wez.wezterm");
     EXPECT_EQ(both.pid, 50);
 
     table.add(50, 1, "kitty");
     const auto kitty = detectTerminal(table, 80, nullptr);
-    EXPECT_FALSE(kitty.bundleId);
+    EXPECT_FALSE(kitty.id);
     EXPECT_EQ(kitty.pid, 50);
 
     // The environment may name a terminal the chain does not contain, and the reverse.
     table.add(50, 1, "launcher");
     const auto onlyEnvironment = detectTerminal(table, 80, "vscode");
-    EXPECT_EQ(onlyEnvironment.bundleId, "com.microsoft.VSCode");
+    EXPECT_EQ(onlyEnvironment.id, "com.microsoft.VSCode");
     EXPECT_FALSE(onlyEnvironment.pid);
 }
 
@@ -72,8 +72,8 @@ TEST(TerminalWalk, StopsAtTenProcessesOrAtInitOrAtAGap) {
     EXPECT_FALSE(detectTerminal(gap, 60, nullptr).pid);
 
     FakeProcessTable launchd;
-    EXPECT_EQ(detectTerminal(launchd, 1, "iTerm.app"),
-              (halvane::DetectedTerminal{"com.googlecode.iterm2", std::nullopt}));
+    EXPECT_EQ(detectTerminal(launchd, 1, "ghostty"),
+              (halvane::DetectedTerminal{"com.mitchellh.ghostty", std::nullopt}));
     EXPECT_EQ(launchd.queries(), 0);
 }
 

@@ -114,12 +114,12 @@ TEST_F(TerminalFocus, RaisesTheLiveTerminalAndPressesTheProjectTab) {
     EXPECT_EQ(m_windows.beeps, 0);
 }
 
-TEST_F(TerminalFocus, AGoneTerminalIsFoundAgainByItsBundleIdentifier) {
+TEST_F(TerminalFocus, AGoneTerminalIsFoundAgainByItsTerminalId) {
     m_processes.add(410, 1, "bash");
     m_processes.add(420, 1, "konsole");
     Session target = session();
     target.lastTerminalPid = 399;  // ended since
-    target.lastTerminalBundleId = "org.kde.konsole";
+    target.lastTerminalId = "org.kde.konsole";
     TerminalFocusService::jump(target);
     EXPECT_EQ(m_windows.activated, std::vector<std::int32_t>{420});
     EXPECT_EQ(m_windows.beeps, 0);

@@ -326,7 +326,6 @@ TEST_F(RelayProcess, InjectDaemonWithoutSessionIdRunsAsRelay) {
 TEST_F(RelayProcess, TheEventCarriesTheHookFields) {
     ScriptedServer server(socketPath(), Reply::line, R"({"decision":"passthrough"})");
     ChildOptions options;
-    options.environment["ITERM_SESSION_ID"] = "w0t1p0:XYZ";
     options.environment["TERM_PROGRAM"] = "WezTerm";
     const double before = halvane::wireTimestamp(std::chrono::system_clock::now());
     relay(permissionRequest(R"(,"message":"hi\nthere","extra":true)"), options);
@@ -344,8 +343,7 @@ TEST_F(RelayProcess, TheEventCarriesTheHookFields) {
     EXPECT_EQ(event.tool, "Bash");
     EXPECT_EQ(event.toolInput, R"({"command":"ls -la","nested":[[1,2],{"a":null}]})");
     EXPECT_EQ(event.message, "hi\nthere");
-    EXPECT_EQ(event.iTermSessionId, "w0t1p0:XYZ");
-    EXPECT_EQ(event.terminalBundleId, "com.github.wez.wezterm");
+    EXPECT_EQ(event.terminalId, "com.github.wez.wezterm");
     EXPECT_FALSE(event.suggestions);
     EXPECT_GE(event.timestamp, before);
     EXPECT_LE(event.timestamp, after);
@@ -355,7 +353,6 @@ TEST_F(RelayProcess, MistypedKeysAreTreatedAsMissing) {
     ScriptedServer server(socketPath(), Reply::line, R"({"decision":"passthrough"})");
     ChildOptions options;
     options.workingDirectory = m_dir.path().string();
-    options.environment["ITERM_SESSION_ID"] = std::nullopt;
     relay(R"({"hook_event_name":"Stop","session_id":42,"cwd":["x"],"tool_name":1,"message":{}})",
           options);
     ASSERT_EQ(server.requests().size(), 1u);
@@ -366,7 +363,7 @@ TEST_F(RelayProcess, MistypedKeysAreTreatedAsMissing) {
         std::regex("[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}")))
         << event.sessionId;
     EXPECT_EQ(event.cwd, std::filesystem::canonical(m_dir.path()).string());
-    EXPECT_FALSE(event.tool || event.message || event.toolInput || event.iTermSessionId);
+    EXPECT_FALSE(event.tool || event.message || event.toolInput);
 }
 
 TEST_F(RelayProcess, DetectsTerminalAndAgentFromRealParents) {
@@ -394,7 +391,7 @@ TEST_F(RelayProcess, DetectsTerminalAndAgentFromRealParents) {
     const auto event = decodedRequest(server.requests()[0]);
     EXPECT_EQ(event.terminalPid, std::stoi(errors[0]));
     EXPECT_EQ(event.claudePid, std::stoi(errors[1]));
-    EXPECT_FALSE(event.terminalBundleId);
+    EXPECT_FALSE(event.terminalId);
 }
 
 TEST_F(RelayProcess, AListenerOfAnotherUserIsTreatedAsNobodyListening) {

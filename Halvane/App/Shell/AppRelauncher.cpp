@@ -4,7 +4,7 @@
 #include <QMetaObject>
 #include <QProcess>
 
-#include "Halvane/App/Shell/LaunchAgentService.h"
+#include "Halvane/App/Shell/AutostartEntry.h"
 #include "Halvane/Platform/posix/Log.h"
 
 namespace halvane::AppRelauncher {
@@ -34,7 +34,7 @@ bool spawn(const std::filesystem::path& executable) {
 }
 
 void relaunch() {
-    if (const auto executable = LaunchAgentService::runningExecutable()) {
+    if (const auto executable = AutostartEntry::runningExecutable()) {
         relaunch(*executable);
         return;
     }

@@ -27,7 +27,7 @@ void AppShell::bindSessions(SessionStore& sessions) {
     m_settings->setSessions(&sessions);
 }
 
-LaunchAgentMenuItem* AppShell::addMenuItems(QMenu& menu, QAction* quit) {
+StartAtLoginAction* AppShell::addMenuItems(QMenu& menu, QAction* quit) {
     return ShellMenu::addItems(menu, quit, [this] { m_settings->show(); });
 }
 

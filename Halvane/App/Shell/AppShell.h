@@ -14,7 +14,7 @@ class QMenu;
 
 namespace halvane {
 
-class LaunchAgentMenuItem;
+class StartAtLoginAction;
 class OnboardingWindowController;
 class SessionStore;
 class SettingsWindowController;
@@ -41,7 +41,7 @@ public:
     // Launch step: the settings window can now replay onboarding for the store.
     void bindSessions(SessionStore& sessions);
     // The tray menu's "Settings…" and start-at-login entries, before `quit`.
-    LaunchAgentMenuItem* addMenuItems(QMenu& menu, QAction* quit);
+    StartAtLoginAction* addMenuItems(QMenu& menu, QAction* quit);
 
 private:
     std::unique_ptr<UpdaterManager> m_updater;

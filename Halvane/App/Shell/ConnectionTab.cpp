@@ -29,7 +29,7 @@ namespace {
 bool backupExists() {
     std::error_code error;
     return std::filesystem::exists(
-        std::filesystem::symlink_status(HooksInstaller::backupURL(), error));
+        std::filesystem::symlink_status(HooksInstaller::backupPath(), error));
 }
 
 }  // namespace

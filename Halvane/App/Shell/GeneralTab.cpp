@@ -2,7 +2,7 @@
 
 #include <QVBoxLayout>
 
-#include "Halvane/App/Shell/LaunchAgentService.h"
+#include "Halvane/App/Shell/AutostartEntry.h"
 #include "Halvane/App/Shell/OnboardingButton.h"
 #include "Halvane/App/Shell/OnboardingFeedback.h"
 #include "Halvane/App/Shell/ShellServices.h"
@@ -21,7 +21,7 @@ GeneralTab::GeneralTab(const ShellServices& services, OnboardingFeedback& feedba
         "speaker.wave.2.fill"_sym, QStringLiteral("8-bit sounds"),
         QStringLiteral("Play a chime when Claude finishes a task or asks for permission."), sounds,
         m_sounds, this);
-    const bool login = LaunchAgentService::isInstalled();
+    const bool login = AutostartEntry::isInstalled();
     m_login = new ToggleSwitch(login);
     m_loginRow = new SettingRow("power"_sym, QStringLiteral("Start at login"),
                                 QStringLiteral("Always have Halvane running, ready to react."),
@@ -61,12 +61,12 @@ GeneralTab::GeneralTab(const ShellServices& services, OnboardingFeedback& feedba
 
 void GeneralTab::loginToggled(bool on) {
     if (on) {
-        LaunchAgentService::install();
+        AutostartEntry::install();
     } else {
-        LaunchAgentService::uninstall();
+        AutostartEntry::uninstall();
     }
     refresh();
-    if (on && LaunchAgentService::isInstalled()) {
+    if (on && AutostartEntry::isInstalled()) {
         m_feedback.success();
     }
 }
@@ -79,7 +79,7 @@ void GeneralTab::refresh() {
     m_everyCall->setChecked(everyCall);
     m_everyCallRow->setStatusOn(everyCall);
     // The entry on disk is the truth: a failed install leaves the switch off.
-    const bool login = LaunchAgentService::isInstalled();
+    const bool login = AutostartEntry::isInstalled();
     m_login->setChecked(login);
     m_loginRow->setStatusOn(login);
 }

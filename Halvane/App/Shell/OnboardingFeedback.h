@@ -7,8 +7,7 @@ class SoundPlayer;
 
 // The little rewards of the first-run flow and the settings window: a chime
 // for a step done ("Glass") and a fanfare for the finish ("Hero"), both only
-// while "8-bit sounds" is on. Linux desktops have no haptics, so the touch
-// feedback that goes with them on other systems has no counterpart here.
+// while "8-bit sounds" is on.
 class OnboardingFeedback final {
 public:
     OnboardingFeedback(SoundPlayer& sounds, const Preferences& preferences);

@@ -3,7 +3,7 @@
 #include <QMetaEnum>
 #include <QTimer>
 
-#include "Halvane/App/Shell/LaunchAgentService.h"
+#include "Halvane/App/Shell/AutostartEntry.h"
 #include "Halvane/Sessions/HooksInstaller.h"
 #include "Halvane/Sessions/Preferences.h"
 
@@ -17,7 +17,7 @@ OnboardingFlow::OnboardingFlow(SessionStore& sessions, Preferences& preferences,
       m_trusted(std::move(trusted)),
       m_pollInterval(statusPollInterval),
       m_hooksInstalled(HooksInstaller::isInstalled()),
-      m_launchAgentInstalled(LaunchAgentService::isInstalled()) {
+      m_autostartInstalled(AutostartEntry::isInstalled()) {
     m_accessibilityGranted = m_trusted();
     m_startedWithAccessibility = m_accessibilityGranted;
     if (const auto number = m_preferences.onboardingResumeAt(); number && isStep(*number)) {
@@ -57,7 +57,7 @@ void OnboardingFlow::refreshStatus() {
         }
     };
     assign(m_hooksInstalled, HooksInstaller::isInstalled());
-    assign(m_launchAgentInstalled, LaunchAgentService::isInstalled());
+    assign(m_autostartInstalled, AutostartEntry::isInstalled());
     assign(m_accessibilityGranted, m_trusted());
     if (changed) {
         emit statusChanged();
@@ -87,7 +87,7 @@ bool OnboardingFlow::isPollingStatus() const {
 }
 
 bool OnboardingFlow::everythingAlreadySetUp(const TrustQuery& trusted) {
-    return HooksInstaller::isInstalled() && LaunchAgentService::isInstalled() && trusted();
+    return HooksInstaller::isInstalled() && AutostartEntry::isInstalled() && trusted();
 }
 
 }  // namespace halvane

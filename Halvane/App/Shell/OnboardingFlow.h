@@ -39,7 +39,7 @@ public:
 
     Step step() const { return m_step; }
     bool hooksInstalled() const { return m_hooksInstalled; }
-    bool launchAgentInstalled() const { return m_launchAgentInstalled; }
+    bool autostartInstalled() const { return m_autostartInstalled; }
     bool accessibilityGranted() const { return m_accessibilityGranted; }
     // Whether the right was there when this flow began; fixed for its life.
     bool startedWithAccessibility() const { return m_startedWithAccessibility; }
@@ -74,7 +74,7 @@ private:
     std::chrono::milliseconds m_pollInterval;
     Step m_step = Step::welcome;
     bool m_hooksInstalled = false;
-    bool m_launchAgentInstalled = false;
+    bool m_autostartInstalled = false;
     bool m_accessibilityGranted = false;
     bool m_startedWithAccessibility = false;
     QPointer<QTimer> m_statusTimer;

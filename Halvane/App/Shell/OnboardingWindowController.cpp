@@ -3,7 +3,7 @@
 #include <QMetaObject>
 
 #include "Halvane/App/Shell/FirstRun.h"
-#include "Halvane/App/Shell/KeyableBorderlessWindow.h"
+#include "Halvane/App/Shell/FramelessWindow.h"
 #include "Halvane/App/Shell/OnboardingFlow.h"
 #include "Halvane/App/Shell/OnboardingView.h"
 #include "Halvane/Platform/posix/Log.h"
@@ -37,7 +37,7 @@ void OnboardingWindowController::show(SessionStore& sessions, std::function<void
     m_flow->startPollingStatus();
     auto* content = new OnboardingView(*m_flow, m_services, m_timings);
     connect(content, &OnboardingView::finished, this, &OnboardingWindowController::close);
-    m_window = new KeyableBorderlessWindow(content, kWindowSize);
+    m_window = new FramelessWindow(content, kWindowSize);
     m_window->setWindowTitle(QStringLiteral("Welcome to Halvane"));
     m_window->centreOnActiveScreen();
     // While onboarding is open Halvane is an ordinary window in the task bar,

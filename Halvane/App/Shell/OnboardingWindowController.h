@@ -7,7 +7,7 @@
 #include <functional>
 #include <memory>
 
-#include "Halvane/App/Shell/KeyableBorderlessWindow.h"
+#include "Halvane/App/Shell/FramelessWindow.h"
 #include "Halvane/App/Shell/OnboardingTimings.h"
 #include "Halvane/App/Shell/ShellServices.h"
 
@@ -43,7 +43,7 @@ public:
     void showIfNeeded(SessionStore& sessions);
 
     bool isOpen() const { return m_window != nullptr; }
-    KeyableBorderlessWindow* window() const { return m_window; }
+    FramelessWindow* window() const { return m_window; }
     OnboardingFlow* flow() const { return m_flow.get(); }
     OnboardingView* view() const;
 
@@ -57,7 +57,7 @@ signals:
 private:
     ShellServices m_services;
     OnboardingTimings m_timings;
-    QPointer<KeyableBorderlessWindow> m_window;
+    QPointer<FramelessWindow> m_window;
     std::unique_ptr<OnboardingFlow> m_flow;
     std::function<void()> m_onComplete;
 };

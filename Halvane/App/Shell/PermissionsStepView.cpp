@@ -3,7 +3,7 @@
 #include <QVBoxLayout>
 
 #include "Halvane/App/Shell/AccessibilityRow.h"
-#include "Halvane/App/Shell/LaunchAgentService.h"
+#include "Halvane/App/Shell/AutostartEntry.h"
 #include "Halvane/App/Shell/OnboardingButton.h"
 #include "Halvane/App/Shell/OnboardingFlow.h"
 #include "Halvane/App/Shell/ShellServices.h"
@@ -31,10 +31,10 @@ PermissionsStepView::PermissionsStepView(OnboardingFlow& flow, const ShellServic
     rows->setSpacing(8);
 
     m_accessibility = new AccessibilityRow(hero);
-    m_loginSwitch = new ToggleSwitch(flow.launchAgentInstalled());
+    m_loginSwitch = new ToggleSwitch(flow.autostartInstalled());
     m_login = new SettingRow("power"_sym, QStringLiteral("Start at login"),
                              QStringLiteral("Always have Halvane running, ready to react."),
-                             flow.launchAgentInstalled(), m_loginSwitch, hero);
+                             flow.autostartInstalled(), m_loginSwitch, hero);
     const bool sounds = services.preferences.soundsEnabled();
     m_soundsSwitch = new ToggleSwitch(sounds);
     m_sounds = new SettingRow(
@@ -59,9 +59,9 @@ PermissionsStepView::PermissionsStepView(OnboardingFlow& flow, const ShellServic
             &PermissionsStepView::restart);
     connect(m_loginSwitch, &ToggleSwitch::clicked, this, [this](bool on) {
         if (on) {
-            LaunchAgentService::install();
+            AutostartEntry::install();
         } else {
-            LaunchAgentService::uninstall();
+            AutostartEntry::uninstall();
         }
         m_flow.refreshStatus();
         // The file decides, so a failed install puts the switch back.
@@ -88,8 +88,8 @@ void PermissionsStepView::refreshRows() {
     const bool granted = m_flow.accessibilityGranted();
     const bool atStart = m_flow.startedWithAccessibility();
     m_accessibility->setState(granted, atStart);
-    m_loginSwitch->setChecked(m_flow.launchAgentInstalled());
-    m_login->setStatusOn(m_flow.launchAgentInstalled());
+    m_loginSwitch->setChecked(m_flow.autostartInstalled());
+    m_login->setStatusOn(m_flow.autostartInstalled());
     setHint(granted ? QStringLiteral("Restart Halvane to continue")
                     : QStringLiteral("Grant Accessibility access to continue"));
     setPrimary(QStringLiteral("Continue"), granted && atStart);

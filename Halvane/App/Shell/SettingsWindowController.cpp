@@ -1,6 +1,6 @@
 #include "Halvane/App/Shell/SettingsWindowController.h"
 
-#include "Halvane/App/Shell/KeyableBorderlessWindow.h"
+#include "Halvane/App/Shell/FramelessWindow.h"
 #include "Halvane/App/Shell/OnboardingWindowController.h"
 #include "Halvane/App/Shell/SettingsView.h"
 #include "Halvane/Platform/posix/Log.h"
@@ -48,7 +48,7 @@ void SettingsWindowController::show() {
     connect(content, &SettingsView::closeRequested, this, &SettingsWindowController::close);
     connect(content, &SettingsView::replayOnboardingRequested, this,
             &SettingsWindowController::replayOnboarding);
-    m_window = new KeyableBorderlessWindow(content, kWindowSize);
+    m_window = new FramelessWindow(content, kWindowSize);
     m_window->setWindowTitle(QStringLiteral("Halvane Settings"));
     m_window->centreOnActiveScreen();
     // While settings are open Halvane is an ordinary window in the task bar.

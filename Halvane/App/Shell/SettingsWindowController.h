@@ -4,7 +4,7 @@
 #include <QPointer>
 #include <QSize>
 
-#include "Halvane/App/Shell/KeyableBorderlessWindow.h"
+#include "Halvane/App/Shell/FramelessWindow.h"
 #include "Halvane/App/Shell/SettingsTimings.h"
 #include "Halvane/App/Shell/ShellServices.h"
 #include "Halvane/Sessions/DelayedTask.h"
@@ -38,7 +38,7 @@ public:
     void close();
 
     bool isOpen() const;
-    KeyableBorderlessWindow* window() const { return m_window; }
+    FramelessWindow* window() const { return m_window; }
     SettingsView* view() const;
 
 private:
@@ -49,7 +49,7 @@ private:
     UpdaterManager* m_updater;
     SettingsTimings m_timings;
     QPointer<SessionStore> m_sessions;
-    QPointer<KeyableBorderlessWindow> m_window;
+    QPointer<FramelessWindow> m_window;
     DelayedTask m_replay{this};
 };
 

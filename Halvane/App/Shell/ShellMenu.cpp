@@ -4,11 +4,11 @@
 #include <QKeySequence>
 #include <QMenu>
 
-#include "Halvane/App/Shell/LaunchAgentMenuItem.h"
+#include "Halvane/App/Shell/StartAtLoginAction.h"
 
 namespace halvane::ShellMenu {
 
-LaunchAgentMenuItem* addItems(QMenu& menu, QAction* before, std::function<void()> showSettings) {
+StartAtLoginAction* addItems(QMenu& menu, QAction* before, std::function<void()> showSettings) {
     auto* settings = new QAction(QStringLiteral("Settings\u2026"), &menu);
     settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));
     QObject::connect(settings, &QAction::triggered, &menu,
@@ -17,8 +17,8 @@ LaunchAgentMenuItem* addItems(QMenu& menu, QAction* before, std::function<void()
                              showSettings();
                          }
                      });
-    auto* login = new LaunchAgentMenuItem(&menu);
-    QObject::connect(&menu, &QMenu::aboutToShow, login, &LaunchAgentMenuItem::refresh);
+    auto* login = new StartAtLoginAction(&menu);
+    QObject::connect(&menu, &QMenu::aboutToShow, login, &StartAtLoginAction::refresh);
 
     menu.insertAction(before, settings);
     menu.insertSeparator(before);

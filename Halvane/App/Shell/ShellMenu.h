@@ -7,7 +7,7 @@ class QMenu;
 
 namespace halvane {
 
-class LaunchAgentMenuItem;
+class StartAtLoginAction;
 
 // The tray menu's shell entries.
 namespace ShellMenu {
@@ -15,7 +15,7 @@ namespace ShellMenu {
 // Puts "Settings…" (Ctrl+,), a separator, the start-at-login entry and a
 // separator before `before` (the menu's "Quit Halvane"), or at the end when
 // it is null. The start-at-login entry re-reads the disk as the menu opens.
-LaunchAgentMenuItem* addItems(QMenu& menu, QAction* before, std::function<void()> showSettings);
+StartAtLoginAction* addItems(QMenu& menu, QAction* before, std::function<void()> showSettings);
 
 }  // namespace ShellMenu
 

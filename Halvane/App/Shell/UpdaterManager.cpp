@@ -2,7 +2,7 @@
 
 #include <QTimer>
 
-#include "Halvane/App/Shell/KeyableBorderlessWindow.h"
+#include "Halvane/App/Shell/FramelessWindow.h"
 #include "Halvane/App/Shell/UpdateCheckDialog.h"
 #include "Halvane/App/Shell/UpdateChecker.h"
 #include "Halvane/Platform/posix/Log.h"
@@ -87,7 +87,7 @@ void UpdaterManager::checkForUpdatesInBackground() {
 void UpdaterManager::checkForUpdates() {
     if (!m_window) {
         auto* dialog = new UpdateCheckDialog;
-        m_window = new KeyableBorderlessWindow(dialog, UpdateCheckDialog::kSize);
+        m_window = new FramelessWindow(dialog, UpdateCheckDialog::kSize);
         m_window->setWindowTitle(QStringLiteral("Software Update"));
         connect(dialog, &UpdateCheckDialog::cancelRequested, this, [this] {
             checker()->cancel();

@@ -8,7 +8,7 @@
 #include <chrono>
 #include <functional>
 
-#include "Halvane/App/Shell/KeyableBorderlessWindow.h"
+#include "Halvane/App/Shell/FramelessWindow.h"
 #include "Halvane/App/Shell/UpdateCheckResult.h"
 
 class QTimer;
@@ -59,7 +59,7 @@ public:
 
     // The window of the last check the user asked for, while it is open.
     UpdateCheckDialog* dialog() const;
-    KeyableBorderlessWindow* dialogWindow() const { return m_window; }
+    FramelessWindow* dialogWindow() const { return m_window; }
 
     // The notice of a newer version, as the tray shows it.
     static QString noticeTitle(const UpdateCheckResult& result);
@@ -81,7 +81,7 @@ private:
     Notify m_notify;
     UpdateChecker* m_checker = nullptr;
     QTimer* m_launchCheck = nullptr;
-    QPointer<KeyableBorderlessWindow> m_window;
+    QPointer<FramelessWindow> m_window;
 };
 
 }  // namespace halvane

@@ -5,6 +5,8 @@
 #include <string_view>
 #include <utility>
 
+#include "Halvane/Terminals/TerminalIds.h"
+
 namespace halvane::SessionListText {
 
 namespace {
@@ -14,36 +16,6 @@ using namespace std::string_view_literals;
 constexpr std::int64_t kMinute = 60;
 constexpr std::int64_t kHour = 3600;
 constexpr std::int64_t kDay = 86400;
-
-// Labels by bundle identifier; the Linux terminals follow the product's own.
-constexpr auto kTerminalLabels = std::to_array<std::pair<std::string_view, std::string_view>>({
-    {"com.googlecode.iterm2"sv, "iTerm"sv},
-    {"com.apple.Terminal"sv, "Terminal"sv},
-    {"com.mitchellh.ghostty"sv, "Ghostty"sv},
-    {"com.github.wez.wezterm"sv, "WezTerm"sv},
-    {"io.alacritty"sv, "Alacritty"sv},
-    {"net.kovidgoyal.kitty"sv, "Kitty"sv},
-    {"dev.warp.Warp-Stable"sv, "Warp"sv},
-    {"com.microsoft.VSCode"sv, "VSCode"sv},
-    {"com.todesktop.230313mzl4w4u92"sv, "Cursor"sv},
-    {"org.gnome.Terminal"sv, "Terminal"sv},
-    {"org.gnome.Console"sv, "Console"sv},
-    {"org.kde.konsole"sv, "Konsole"sv},
-    {"xfce4-terminal"sv, "Xfce Terminal"sv},
-    {"com.gexperts.Tilix"sv, "Tilix"sv},
-    {"terminator"sv, "Terminator"sv},
-    {"foot"sv, "Foot"sv},
-    {"xterm"sv, "XTerm"sv},
-    {"tmux"sv, "tmux"sv},
-});
-
-constexpr auto kDefaultTerminalLabel = "Terminal";
-
-// Editors get a code glyph rather than a terminal's.
-constexpr auto kEditorBundles = std::to_array<std::string_view>({
-    "com.microsoft.VSCode"sv,
-    "com.todesktop.230313mzl4w4u92"sv,
-});
 
 bool present(const std::optional<std::string>& text) {
     return text && !text->empty();
@@ -130,28 +102,20 @@ std::optional<QString> activityPreview(const Session& session) {
     return std::nullopt;
 }
 
-std::optional<QString> terminalLabel(const std::optional<std::string>& bundleId) {
-    if (!bundleId) {
+std::optional<QString> terminalLabel(const std::optional<std::string>& terminalId) {
+    if (!terminalId) {
         return std::nullopt;
     }
-    for (const auto& [bundle, label] : kTerminalLabels) {
-        if (bundle == *bundleId) {
-            return QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size()));
-        }
-    }
-    return QString::fromLatin1(kDefaultTerminalLabel);
+    const std::string_view name = terminalDisplayName(*terminalId);
+    return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
 
-SymbolName terminalIcon(const std::optional<std::string>& bundleId) {
-    if (!bundleId) {
+SymbolName terminalIcon(const std::optional<std::string>& terminalId) {
+    if (!terminalId) {
         return "rectangle.dashed"_sym;
     }
-    for (const auto editor : kEditorBundles) {
-        if (editor == *bundleId) {
-            return "chevron.left.forwardslash.chevron.right"_sym;
-        }
-    }
-    return "terminal.fill"_sym;
+    return isEditor(*terminalId) ? "chevron.left.forwardslash.chevron.right"_sym
+                                 : "terminal.fill"_sym;
 }
 
 QString helpText(bool expanded, const QString& projectName, const std::optional<QString>& label) {

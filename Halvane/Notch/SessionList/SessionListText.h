@@ -34,8 +34,8 @@ QString rowTitle(const Session& session);
 std::optional<QString> activityPreview(const Session& session);
 
 // The name of the terminal that hosts the session; none when unknown.
-std::optional<QString> terminalLabel(const std::optional<std::string>& bundleId);
-SymbolName terminalIcon(const std::optional<std::string>& bundleId);
+std::optional<QString> terminalLabel(const std::optional<std::string>& terminalId);
+SymbolName terminalIcon(const std::optional<std::string>& terminalId);
 
 // The row's tooltip.
 QString helpText(bool expanded, const QString& projectName, const std::optional<QString>& label);

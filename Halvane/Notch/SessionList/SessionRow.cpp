@@ -181,8 +181,8 @@ void SessionRow::refresh() {
     const auto label = m_session.remoteHost
                            ? std::optional<QString>(QStringLiteral("on ") +
                                                     QString::fromStdString(*m_session.remoteHost))
-                           : SessionListText::terminalLabel(m_session.lastTerminalBundleId);
-    const SymbolName icon = SessionListText::terminalIcon(m_session.lastTerminalBundleId);
+                           : SessionListText::terminalLabel(m_session.lastTerminalId);
+    const SymbolName icon = SessionListText::terminalIcon(m_session.lastTerminalId);
     const auto preview = SessionListText::activityPreview(m_session);
 
     for (SessionStatusBadge* badge : {m_collapsedBadge, m_expandedBadge}) {

@@ -21,7 +21,7 @@
 #include "Halvane/Sessions/SessionStore.h"
 #include "Halvane/Sessions/WorkerThreads.h"
 #include "Halvane/Terminals/MultiplexerFocus.h"
-#include "Halvane/Terminals/TerminalBundles.h"
+#include "Halvane/Terminals/TerminalIds.h"
 #include "HalvaneProtocol/Injection.h"
 
 namespace halvane::TerminalFocusService {
@@ -114,12 +114,12 @@ std::optional<std::int32_t> runningTerminal(const Session& session) {
     if (session.lastTerminalPid && alive(*session.lastTerminalPid)) {
         return session.lastTerminalPid;
     }
-    if (!session.lastTerminalBundleId) {
+    if (!session.lastTerminalId) {
         return std::nullopt;
     }
     for (const std::int32_t pid : platform().processes->allPids()) {
         const auto info = platform().processes->info(pid);
-        if (info && terminalBundleForProcessName(info->name) == *session.lastTerminalBundleId) {
+        if (info && terminalIdForProcessName(info->name) == *session.lastTerminalId) {
             return pid;
         }
     }

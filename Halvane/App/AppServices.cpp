@@ -1,4 +1,4 @@
-#include "Halvane/App/AppDelegate.h"
+#include "Halvane/App/AppServices.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -24,17 +24,17 @@
 
 namespace halvane {
 
-AppDelegate::AppDelegate() : AppDelegate(Options()) {}
+AppServices::AppServices() : AppServices(Options()) {}
 
-AppDelegate::AppDelegate(Options options, QObject* parent)
+AppServices::AppServices(Options options, QObject* parent)
     : QObject(parent), m_options(std::move(options)) {}
 
-AppDelegate::~AppDelegate() {
+AppServices::~AppServices() {
     // A tab search still running on a worker uses our selector: let it finish.
     TerminalFocusService::install({});
 }
 
-void AppDelegate::applicationDidFinishLaunching() {
+void AppServices::start() {
     if (m_sessions) {
         return;
     }
@@ -48,12 +48,12 @@ void AppDelegate::applicationDidFinishLaunching() {
     startHookServer();
 }
 
-void AppDelegate::installDesktopServices() {
+void AppServices::installDesktopServices() {
     TerminalFocusService::install(
         {&m_processes, &m_windows, &m_tabs, {}, usableRuntimeDirectory()});
 }
 
-std::string AppDelegate::usableRuntimeDirectory() const {
+std::string AppServices::usableRuntimeDirectory() const {
     // Injector sockets are only looked for in a folder that is the user's
     // alone; the hook server's keeper reports the problem otherwise.
     if (m_options.runtimeDirectory.empty() ||
@@ -63,11 +63,11 @@ std::string AppDelegate::usableRuntimeDirectory() const {
     return m_options.runtimeDirectory;
 }
 
-void AppDelegate::recordLaunchSnapshot() {
+void AppServices::recordLaunchSnapshot() {
     AppLaunchSnapshot::setAccessibilityWasGranted(m_windows.trusted());
 }
 
-void AppDelegate::startShell() {
+void AppServices::startShell() {
     m_shell = std::make_unique<AppShell>(ShellServices{
         m_preferences, m_sounds, m_accessibility, [this] { return m_windows.trusted(); },
         [] { return AppLaunchSnapshot::accessibilityWasGranted(); },
@@ -88,7 +88,7 @@ void AppDelegate::startShell() {
     }
 }
 
-void AppDelegate::startSessions() {
+void AppServices::startSessions() {
     m_sessions = std::make_shared<SessionStore>(m_sounds, m_preferences);
     m_sessions->reloadAllowPatterns();
     // Jumps and replies that finish after their session has gone do nothing.
@@ -97,7 +97,7 @@ void AppDelegate::startSessions() {
     m_shell->bindSessions(*m_sessions);
 }
 
-void AppDelegate::startNotch() {
+void AppServices::startNotch() {
     m_notchController = std::make_unique<NotchController>(*m_sessions);
     m_notchController->start();
     // Screens without a notch show no wings to point at: a click on the tray
@@ -113,19 +113,19 @@ void AppDelegate::startNotch() {
     }
 }
 
-void AppDelegate::showSessions() {
+void AppServices::showSessions() {
     if (m_notchController) {
         m_notchController->expandOnDemand();
     }
 }
 
-void AppDelegate::showSettings() {
+void AppServices::showSettings() {
     if (m_shell) {
         m_shell->settings().show();
     }
 }
 
-void AppDelegate::runFirstRunDecision() {
+void AppServices::runFirstRunDecision() {
     const auto decision = FirstRun::decide(m_preferences, [this] {
         return OnboardingFlow::everythingAlreadySetUp([this] { return m_windows.trusted(); });
     });
@@ -138,16 +138,16 @@ void AppDelegate::runFirstRunDecision() {
     m_shell->onboarding().showIfNeeded(*m_sessions);
 }
 
-void AppDelegate::startScanner() {
+void AppServices::startScanner() {
     m_scanner = std::make_unique<SessionScanner>(*m_sessions);
     m_scanner->start();
 }
 
-HookServer* AppDelegate::server() const {
+HookServer* AppServices::server() const {
     return m_serving ? m_serving->server() : nullptr;
 }
 
-void AppDelegate::startHookServer() {
+void AppServices::startHookServer() {
     m_serving = std::make_unique<HookServerKeeper>(
         m_sessions, HookServerKeeper::Options{m_options.runtimeDirectory, m_options.socketPath,
                                               m_options.serveRetry});

@@ -14,12 +14,12 @@ namespace halvane {
 // frame and a see-through background for the content's rounded corners, yet
 // it takes the keyboard focus like any window, and dragging any part of its
 // background moves it.
-class KeyableBorderlessWindow final : public QWidget {
+class FramelessWindow final : public QWidget {
     Q_OBJECT
 
 public:
     // Takes ownership of `content`, which fills the window.
-    KeyableBorderlessWindow(QWidget* content, QSize size, QWidget* parent = nullptr);
+    FramelessWindow(QWidget* content, QSize size, QWidget* parent = nullptr);
 
     QWidget* content() const { return m_content; }
 

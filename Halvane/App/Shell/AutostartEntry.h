@@ -10,7 +10,7 @@
 // executable that installed it. The entry's existence is the only record of
 // the choice. Earlier versions named it app.halvane.agent.desktop: that entry
 // still counts, and is replaced by the next install or removed by uninstall.
-namespace halvane::LaunchAgentService {
+namespace halvane::AutostartEntry {
 
 inline constexpr const char* kEntryName = "app.halvane.Halvane.desktop";
 inline constexpr const char* kLegacyEntryName = "app.halvane.agent.desktop";
@@ -19,7 +19,7 @@ std::filesystem::path entryPath();
 bool isInstalled();
 
 // Writes the entry for the running executable, replacing any earlier one in
-// one rename. False, with a "LaunchAgent install failed: " line in the system
+// one rename. False, with a "Autostart entry install failed: " line in the system
 // log, when it cannot be written; an earlier entry then stays as it was.
 bool install();
 // The same for another executable; install() passes the running one.
@@ -39,4 +39,4 @@ std::string execLine(const std::string& executable);
 // The absolute path of the running executable, when it can be told.
 std::optional<std::filesystem::path> runningExecutable();
 
-}  // namespace halvane::LaunchAgentService
+}  // namespace halvane::AutostartEntry

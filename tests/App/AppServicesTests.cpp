@@ -14,7 +14,7 @@
 #include "ChildProcess.h"
 #include "Files.h"
 #include "GuiTestSupport.h"
-#include "Halvane/App/AppDelegate.h"
+#include "Halvane/App/AppServices.h"
 #include "Halvane/App/AppLaunchSnapshot.h"
 #include "Halvane/App/ServingProblemCard.h"
 #include "Halvane/App/TrayMenu.h"
@@ -33,19 +33,19 @@
 namespace halvane::test {
 namespace {
 
-class AppDelegateTest : public ::testing::Test {
+class AppServicesTest : public ::testing::Test {
 protected:
-    AppDelegateTest() {
+    AppServicesTest() {
         guiApplication();
         ::setenv("CLAUDE_CONFIG_DIR", claude.path().c_str(), 1);
         Preferences preferences;
         preferences.removeOnboardingCompleted();
         preferences.removeOnboardingResumeAt();
     }
-    ~AppDelegateTest() override { ::unsetenv("CLAUDE_CONFIG_DIR"); }
+    ~AppServicesTest() override { ::unsetenv("CLAUDE_CONFIG_DIR"); }
 
-    AppDelegate::Options options() const {
-        AppDelegate::Options made;
+    AppServices::Options options() const {
+        AppServices::Options made;
         made.runtimeDirectory = (folder / "run").string();
         made.socketPath = (folder / "halvane.sock").string();
         made.serveRetry = std::chrono::milliseconds(50);
@@ -57,10 +57,10 @@ protected:
     TempDir folder{"socket"};
 };
 
-TEST_F(AppDelegateTest, AFirstLaunchWaitsForOnboardingBeforeInstallingHooks) {
+TEST_F(AppServicesTest, AFirstLaunchWaitsForOnboardingBeforeInstallingHooks) {
     const LogCapture log;
-    AppDelegate delegate(options());
-    delegate.applicationDidFinishLaunching();
+    AppServices delegate(options());
+    delegate.start();
 
     ASSERT_NE(delegate.sessions(), nullptr);
     ASSERT_NE(delegate.notchController(), nullptr);
@@ -77,11 +77,11 @@ TEST_F(AppDelegateTest, AFirstLaunchWaitsForOnboardingBeforeInstallingHooks) {
     EXPECT_FALSE(AppLaunchSnapshot::accessibilityWasGranted());
 }
 
-TEST_F(AppDelegateTest, AnOnboardedMachineGetsItsHooksAtLaunch) {
+TEST_F(AppServicesTest, AnOnboardedMachineGetsItsHooksAtLaunch) {
     Preferences().setOnboardingCompleted(true);
     const LogCapture log;
-    AppDelegate delegate(options());
-    delegate.applicationDidFinishLaunching();
+    AppServices delegate(options());
+    delegate.start();
 
     const std::string relay = binaryDirectory() + "/halvane-hook";
     EXPECT_TRUE(log.contains("Halvane: installed hooks → " + relay));
@@ -89,25 +89,25 @@ TEST_F(AppDelegateTest, AnOnboardedMachineGetsItsHooksAtLaunch) {
     EXPECT_NE(settings().find("halvane-managed"), std::string::npos);
 }
 
-TEST_F(AppDelegateTest, AnInterruptedOnboardingIsResumedEvenWhenCompleted) {
+TEST_F(AppServicesTest, AnInterruptedOnboardingIsResumedEvenWhenCompleted) {
     Preferences preferences;
     preferences.setOnboardingCompleted(true);
     preferences.setOnboardingResumeAt(2);
     const LogCapture log;
-    AppDelegate delegate(options());
-    delegate.applicationDidFinishLaunching();
+    AppServices delegate(options());
+    delegate.start();
 
     EXPECT_TRUE(
         log.contains("Halvane: first run: onboarding is needed before the hooks are installed"));
     EXPECT_FALSE(std::filesystem::exists(claude / "settings.json"));
 }
 
-TEST_F(AppDelegateTest, AServerThatCannotListenIsShownAndRetriedWhileTheRestRuns) {
-    AppDelegate::Options unreachable = options();
+TEST_F(AppServicesTest, AServerThatCannotListenIsShownAndRetriedWhileTheRestRuns) {
+    AppServices::Options unreachable = options();
     unreachable.socketPath = (folder / "missing" / "halvane.sock").string();
     const LogCapture log;
-    AppDelegate delegate(unreachable);
-    delegate.applicationDidFinishLaunching();
+    AppServices delegate(unreachable);
+    delegate.start();
 
     ASSERT_NE(delegate.server(), nullptr) << "kept even though it failed";
     EXPECT_EQ(delegate.server()->serverFD(), -1);
@@ -128,14 +128,14 @@ TEST_F(AppDelegateTest, AServerThatCannotListenIsShownAndRetriedWhileTheRestRuns
     EXPECT_TRUE(delegate.serving()->problem().isEmpty());
 }
 
-TEST_F(AppDelegateTest, ALiveSocketOfOursIsLeftAloneAndAStaleOneIsReplaced) {
+TEST_F(AppServicesTest, ALiveSocketOfOursIsLeftAloneAndAStaleOneIsReplaced) {
     const std::string path = options().socketPath;
     const int running = ::socket(AF_UNIX, SOCK_STREAM, 0);
     const auto address = unix_socket::address(path);
     ASSERT_EQ(::bind(running, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
     ASSERT_EQ(::listen(running, 4), 0);
-    AppDelegate delegate(options());
-    delegate.applicationDidFinishLaunching();
+    AppServices delegate(options());
+    delegate.start();
     EXPECT_TRUE(delegate.serving()->problem().contains(QStringLiteral("already serves")))
         << delegate.serving()->problem().toStdString();
     EXPECT_EQ(delegate.server()->serverFD(), -1);
@@ -147,13 +147,13 @@ TEST_F(AppDelegateTest, ALiveSocketOfOursIsLeftAloneAndAStaleOneIsReplaced) {
     EXPECT_TRUE(delegate.serving()->problem().isEmpty());
 }
 
-TEST_F(AppDelegateTest, AnUnsafeRuntimeFolderIsRefusedWithTheReason) {
-    AppDelegate::Options unsafe = options();
+TEST_F(AppServicesTest, AnUnsafeRuntimeFolderIsRefusedWithTheReason) {
+    AppServices::Options unsafe = options();
     std::filesystem::create_directory(unsafe.runtimeDirectory);
     std::filesystem::permissions(unsafe.runtimeDirectory, std::filesystem::perms(0755));
     unsafe.socketPath = runtime_directory::hookSocketIn(unsafe.runtimeDirectory);
-    AppDelegate delegate(unsafe);
-    delegate.applicationDidFinishLaunching();
+    AppServices delegate(unsafe);
+    delegate.start();
     const std::string problem = delegate.serving()->problem().toStdString();
     EXPECT_NE(problem.find("refusing " + unsafe.runtimeDirectory + ": other users can reach"),
               std::string::npos)
@@ -164,7 +164,7 @@ TEST_F(AppDelegateTest, AnUnsafeRuntimeFolderIsRefusedWithTheReason) {
     EXPECT_TRUE(waitUntil([&] { return accepts(unsafe.socketPath); }));
 }
 
-TEST_F(AppDelegateTest, AClickOnTheTrayIconOpensTheSessionList) {
+TEST_F(AppServicesTest, AClickOnTheTrayIconOpensTheSessionList) {
     // An agent at work, found by the scanner from its transcript and process.
     const TempDir project("project");
     const TempDir bin("bin");
@@ -178,9 +178,9 @@ TEST_F(AppDelegateTest, AClickOnTheTrayIconOpensTheSessionList) {
 
     Preferences().setOnboardingCompleted(true);
     TrayMenu tray;
-    AppDelegate delegate(options());
+    AppServices delegate(options());
     delegate.attachTray(tray);
-    delegate.applicationDidFinishLaunching();
+    delegate.start();
     NotchController& controller = *delegate.notchController();
     ASSERT_TRUE(waitUntil([&] { return !delegate.sessions()->sessions().empty(); }));
     ASSERT_TRUE(

@@ -31,7 +31,7 @@ class SessionStore;
 
 // Builds every long-lived object of the application, in order, once the
 // event loop is about to run, and keeps them for the life of the process.
-class AppDelegate final : public QObject {
+class AppServices final : public QObject {
     Q_OBJECT
 
 public:
@@ -46,9 +46,9 @@ public:
     };
 
     // Listens on the product's socket path.
-    AppDelegate();
-    explicit AppDelegate(Options options, QObject* parent = nullptr);
-    ~AppDelegate() override;
+    AppServices();
+    explicit AppServices(Options options, QObject* parent = nullptr);
+    ~AppServices() override;
 
     // The tray whose menu gets the shell's entries and whose icon shows the
     // update notice; set before the launch. Without one (tests) the shell
@@ -57,7 +57,7 @@ public:
 
     // The launch: trust snapshot, updates, session model, notch, first-run
     // decision, scanner, hook server. Called once.
-    void applicationDidFinishLaunching();
+    void start();
 
     SessionStore* sessions() const { return m_sessions.get(); }
     NotchController* notchController() const { return m_notchController.get(); }

@@ -1,4 +1,4 @@
-#include "Halvane/App/Shell/KeyableBorderlessWindow.h"
+#include "Halvane/App/Shell/FramelessWindow.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -9,7 +9,7 @@
 
 namespace halvane {
 
-KeyableBorderlessWindow::KeyableBorderlessWindow(QWidget* content, QSize size, QWidget* parent)
+FramelessWindow::FramelessWindow(QWidget* content, QSize size, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), m_content(content) {
     setAttribute(Qt::WA_TranslucentBackground);
     setFocusPolicy(Qt::StrongFocus);
@@ -19,7 +19,7 @@ KeyableBorderlessWindow::KeyableBorderlessWindow(QWidget* content, QSize size, Q
     layout->addWidget(m_content);
 }
 
-QScreen* KeyableBorderlessWindow::activeScreen() {
+QScreen* FramelessWindow::activeScreen() {
     if (auto* screen = QGuiApplication::screenAt(QCursor::pos())) {
         return screen;
     }
@@ -30,7 +30,7 @@ QScreen* KeyableBorderlessWindow::activeScreen() {
     return screens.isEmpty() ? nullptr : screens.first();
 }
 
-void KeyableBorderlessWindow::centreOnActiveScreen() {
+void FramelessWindow::centreOnActiveScreen() {
     const QScreen* screen = activeScreen();
     if (screen == nullptr) {
         return;
@@ -40,7 +40,7 @@ void KeyableBorderlessWindow::centreOnActiveScreen() {
          visible.y() + (visible.height() - height()) / 2);
 }
 
-void KeyableBorderlessWindow::present() {
+void FramelessWindow::present() {
     show();
     raise();
     activateWindow();
@@ -52,7 +52,7 @@ void KeyableBorderlessWindow::present() {
     }
 }
 
-void KeyableBorderlessWindow::mousePressEvent(QMouseEvent* event) {
+void FramelessWindow::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) {
         QWidget::mousePressEvent(event);
         return;
@@ -67,7 +67,7 @@ void KeyableBorderlessWindow::mousePressEvent(QMouseEvent* event) {
     event->accept();
 }
 
-void KeyableBorderlessWindow::mouseMoveEvent(QMouseEvent* event) {
+void FramelessWindow::mouseMoveEvent(QMouseEvent* event) {
     if (m_dragOffset && (event->buttons() & Qt::LeftButton)) {
         move(event->globalPosition().toPoint() - *m_dragOffset);
         event->accept();
@@ -76,7 +76,7 @@ void KeyableBorderlessWindow::mouseMoveEvent(QMouseEvent* event) {
     QWidget::mouseMoveEvent(event);
 }
 
-void KeyableBorderlessWindow::mouseReleaseEvent(QMouseEvent* event) {
+void FramelessWindow::mouseReleaseEvent(QMouseEvent* event) {
     m_dragOffset.reset();
     QWidget::mouseReleaseEvent(event);
 }

@@ -7,11 +7,11 @@ namespace halvane {
 // The tray menu's "Start at login" / "Disable start at login" entry. Its
 // label follows the autostart entry on disk, re-read whenever asked (the menu
 // asks each time it opens) and after every toggle.
-class LaunchAgentMenuItem final : public QAction {
+class StartAtLoginAction final : public QAction {
     Q_OBJECT
 
 public:
-    explicit LaunchAgentMenuItem(QObject* parent = nullptr);
+    explicit StartAtLoginAction(QObject* parent = nullptr);
 
     bool installed() const { return m_installed; }
     void refresh();

@@ -5,7 +5,7 @@
 #include <filesystem>
 
 #include "ChildProcess.h"
-#include "Halvane/App/Shell/LaunchAgentService.h"
+#include "Halvane/App/Shell/AutostartEntry.h"
 #include "HostilePaths.h"
 #include "LogCapture.h"
 #include "MissingService.h"
@@ -18,11 +18,11 @@ namespace {
 namespace fs = std::filesystem;
 using test::readFile;
 
-class LaunchAgentServiceTest : public test::ShellFixture {
+class AutostartEntryTest : public test::ShellFixture {
 protected:
-    LaunchAgentServiceTest() { test::qtApplication(); }
+    AutostartEntryTest() { test::qtApplication(); }
 
-    static fs::path folder() { return LaunchAgentService::entryPath().parent_path(); }
+    static fs::path folder() { return AutostartEntry::entryPath().parent_path(); }
 
     static std::vector<std::string> filesInFolder() {
         std::vector<std::string> names;
@@ -43,32 +43,32 @@ protected:
     }
 };
 
-TEST_F(LaunchAgentServiceTest, TheEntryLivesInTheUsersAutostartFolderUnderTheApplicationsId) {
+TEST_F(AutostartEntryTest, TheEntryLivesInTheUsersAutostartFolderUnderTheApplicationsId) {
     const std::string config = std::getenv("XDG_CONFIG_HOME");
-    EXPECT_EQ(LaunchAgentService::entryPath(),
+    EXPECT_EQ(AutostartEntry::entryPath(),
               fs::path(config) / "autostart" / "app.halvane.Halvane.desktop");
 
     // An entry of an earlier version still counts, and gives way to the new name.
     const fs::path legacy = fs::path(config) / "autostart" / "app.halvane.agent.desktop";
-    test::writeFile(legacy, LaunchAgentService::desktopEntry("/usr/bin/halvane"));
-    EXPECT_TRUE(LaunchAgentService::isInstalled());
-    ASSERT_TRUE(LaunchAgentService::install("/usr/bin/halvane"));
+    test::writeFile(legacy, AutostartEntry::desktopEntry("/usr/bin/halvane"));
+    EXPECT_TRUE(AutostartEntry::isInstalled());
+    ASSERT_TRUE(AutostartEntry::install("/usr/bin/halvane"));
     EXPECT_EQ(filesInFolder(), std::vector<std::string>{"app.halvane.Halvane.desktop"});
-    test::writeFile(legacy, LaunchAgentService::desktopEntry("/usr/bin/halvane"));
-    ASSERT_TRUE(LaunchAgentService::uninstall());
-    EXPECT_FALSE(LaunchAgentService::isInstalled());
+    test::writeFile(legacy, AutostartEntry::desktopEntry("/usr/bin/halvane"));
+    ASSERT_TRUE(AutostartEntry::uninstall());
+    EXPECT_FALSE(AutostartEntry::isInstalled());
     EXPECT_TRUE(filesInFolder().empty());
 }
 
-TEST_F(LaunchAgentServiceTest, InstallCreatesTheFolderAndAnEntryThatStartsThisProgram) {
+TEST_F(AutostartEntryTest, InstallCreatesTheFolderAndAnEntryThatStartsThisProgram) {
     ASSERT_FALSE(fs::exists(folder()));
-    EXPECT_FALSE(LaunchAgentService::isInstalled());
+    EXPECT_FALSE(AutostartEntry::isInstalled());
 
-    ASSERT_TRUE(LaunchAgentService::install());
+    ASSERT_TRUE(AutostartEntry::install());
 
-    EXPECT_TRUE(LaunchAgentService::isInstalled());
-    const std::string entry = readFile(LaunchAgentService::entryPath());
-    const auto running = LaunchAgentService::runningExecutable();
+    EXPECT_TRUE(AutostartEntry::isInstalled());
+    const std::string entry = readFile(AutostartEntry::entryPath());
+    const auto running = AutostartEntry::runningExecutable();
     ASSERT_TRUE(running);
     EXPECT_TRUE(running->is_absolute());
     EXPECT_EQ(*running, fs::canonical("/proc/self/exe"));
@@ -78,56 +78,56 @@ TEST_F(LaunchAgentServiceTest, InstallCreatesTheFolderAndAnEntryThatStartsThisPr
     EXPECT_EQ(execLineOf(entry), running->string());
 }
 
-TEST_F(LaunchAgentServiceTest, InstallingTwiceLeavesOneEntryAndNoTemporaryFiles) {
-    ASSERT_TRUE(LaunchAgentService::install());
-    const std::string first = readFile(LaunchAgentService::entryPath());
-    ASSERT_TRUE(LaunchAgentService::install());
+TEST_F(AutostartEntryTest, InstallingTwiceLeavesOneEntryAndNoTemporaryFiles) {
+    ASSERT_TRUE(AutostartEntry::install());
+    const std::string first = readFile(AutostartEntry::entryPath());
+    ASSERT_TRUE(AutostartEntry::install());
     EXPECT_EQ(filesInFolder(), std::vector<std::string>{"app.halvane.Halvane.desktop"});
-    EXPECT_EQ(readFile(LaunchAgentService::entryPath()), first);
+    EXPECT_EQ(readFile(AutostartEntry::entryPath()), first);
 }
 
-TEST_F(LaunchAgentServiceTest, InstallReplacesAnEntryForAMovedApplication) {
-    ASSERT_TRUE(LaunchAgentService::install("/opt/old place/halvane"));
-    ASSERT_TRUE(LaunchAgentService::install("/usr/bin/halvane"));
-    EXPECT_EQ(execLineOf(readFile(LaunchAgentService::entryPath())), "/usr/bin/halvane");
+TEST_F(AutostartEntryTest, InstallReplacesAnEntryForAMovedApplication) {
+    ASSERT_TRUE(AutostartEntry::install("/opt/old place/halvane"));
+    ASSERT_TRUE(AutostartEntry::install("/usr/bin/halvane"));
+    EXPECT_EQ(execLineOf(readFile(AutostartEntry::entryPath())), "/usr/bin/halvane");
 }
 
-TEST_F(LaunchAgentServiceTest, UninstallRemovesTheEntryAndIsFineWithoutOne) {
-    EXPECT_TRUE(LaunchAgentService::uninstall());
+TEST_F(AutostartEntryTest, UninstallRemovesTheEntryAndIsFineWithoutOne) {
+    EXPECT_TRUE(AutostartEntry::uninstall());
     EXPECT_FALSE(fs::exists(folder())) << "uninstalling nothing creates nothing";
 
-    ASSERT_TRUE(LaunchAgentService::install());
-    EXPECT_TRUE(LaunchAgentService::uninstall());
-    EXPECT_FALSE(LaunchAgentService::isInstalled());
-    EXPECT_TRUE(LaunchAgentService::uninstall());
+    ASSERT_TRUE(AutostartEntry::install());
+    EXPECT_TRUE(AutostartEntry::uninstall());
+    EXPECT_FALSE(AutostartEntry::isInstalled());
+    EXPECT_TRUE(AutostartEntry::uninstall());
 }
 
-TEST_F(LaunchAgentServiceTest, AnUnwritableFolderFailsWithALogLineAndNoEntry) {
+TEST_F(AutostartEntryTest, AnUnwritableFolderFailsWithALogLineAndNoEntry) {
     // A file where the folder should be: nothing can be created below it.
     test::writeFile(folder(), "not a folder");
     const test::LogCapture log;
-    EXPECT_FALSE(LaunchAgentService::install());
-    EXPECT_FALSE(LaunchAgentService::isInstalled());
+    EXPECT_FALSE(AutostartEntry::install());
+    EXPECT_FALSE(AutostartEntry::isInstalled());
     bool reported = false;
     for (const std::string& line : log.lines()) {
-        reported = reported || line.rfind("LaunchAgent install failed: ", 0) == 0;
+        reported = reported || line.rfind("Autostart entry install failed: ", 0) == 0;
     }
     EXPECT_TRUE(reported);
     EXPECT_EQ(readFile(folder()), "not a folder");
 }
 
-TEST_F(LaunchAgentServiceTest, PlainPathsStayBareAndOthersAreQuotedAndEscaped) {
-    EXPECT_EQ(LaunchAgentService::execArgument("/usr/bin/halvane"), "/usr/bin/halvane");
-    EXPECT_EQ(LaunchAgentService::execArgument("/opt/my apps/halvane"), "\"/opt/my apps/halvane\"");
-    EXPECT_EQ(LaunchAgentService::execArgument("/a\"b`c$d\\e"), "\"/a\\\"b\\`c\\$d\\\\e\"");
-    EXPECT_EQ(LaunchAgentService::execArgument("/100%"), "/100%%");
+TEST_F(AutostartEntryTest, PlainPathsStayBareAndOthersAreQuotedAndEscaped) {
+    EXPECT_EQ(AutostartEntry::execArgument("/usr/bin/halvane"), "/usr/bin/halvane");
+    EXPECT_EQ(AutostartEntry::execArgument("/opt/my apps/halvane"), "\"/opt/my apps/halvane\"");
+    EXPECT_EQ(AutostartEntry::execArgument("/a\"b`c$d\\e"), "\"/a\\\"b\\`c\\$d\\\\e\"");
+    EXPECT_EQ(AutostartEntry::execArgument("/100%"), "/100%%");
     // In the file, every backslash of the quoting is itself escaped.
-    EXPECT_EQ(execLineOf(LaunchAgentService::desktopEntry("/a$b")), "\"/a\\\\$b\"");
+    EXPECT_EQ(execLineOf(AutostartEntry::desktopEntry("/a$b")), "\"/a\\\\$b\"");
 }
 
 // The desktop's own launcher reads the entry back: GLib's, through gio, as
 // GNOME's session does for autostart entries.
-TEST_F(LaunchAgentServiceTest, ALauncherStartsTheProgramAtAnyHostilePath) {
+TEST_F(AutostartEntryTest, ALauncherStartsTheProgramAtAnyHostilePath) {
     const QString gio = QStandardPaths::findExecutable(QStringLiteral("gio"));
     if (gio.isEmpty()) {
         HALVANE_SKIP_UNLESS_CI("gio (libglib2.0-bin) is not installed");
@@ -138,7 +138,7 @@ TEST_F(LaunchAgentServiceTest, ALauncherStartsTheProgramAtAnyHostilePath) {
         fs::remove(marker);
         const fs::path tool = test::markerTool(m_root / "apps" / name, marker);
         const fs::path entry = m_root / "entry.desktop";
-        test::writeFile(entry, LaunchAgentService::desktopEntry(tool.string()));
+        test::writeFile(entry, AutostartEntry::desktopEntry(tool.string()));
 
         const auto launched = test::runChild({gio.toStdString(), "launch", entry.string()});
         ASSERT_EQ(launched.exitStatus, 0) << launched.standardError << readFile(entry);
@@ -149,7 +149,7 @@ TEST_F(LaunchAgentServiceTest, ALauncherStartsTheProgramAtAnyHostilePath) {
     }
 }
 
-TEST_F(LaunchAgentServiceTest, BothDesktopEntriesPassTheValidator) {
+TEST_F(AutostartEntryTest, BothDesktopEntriesPassTheValidator) {
     const QString validate =
         QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));
     if (validate.isEmpty()) {
@@ -157,7 +157,7 @@ TEST_F(LaunchAgentServiceTest, BothDesktopEntriesPassTheValidator) {
     }
     const fs::path shipped = fs::path(HALVANE_SOURCE_DIR) / "data" / "app.halvane.Halvane.desktop";
     const fs::path autostart = m_root / "app.halvane.Halvane.desktop";
-    test::writeFile(autostart, LaunchAgentService::desktopEntry("/opt/it's \"odd\" $1/halvane"));
+    test::writeFile(autostart, AutostartEntry::desktopEntry("/opt/it's \"odd\" $1/halvane"));
     for (const fs::path& entry : {shipped, autostart}) {
         SCOPED_TRACE(entry.string());
         const auto checked = test::runChild({validate.toStdString(), entry.string()});

@@ -8,7 +8,7 @@
 namespace halvane {
 
 // The tray's image: the logo as a template, rendered once and kept.
-namespace MenubarIcon {
+namespace TrayIcon {
 
 // 22 points square, rendered at twice the resolution.
 inline constexpr int pointSize = 22;
@@ -27,6 +27,6 @@ QIcon trayIcon();
 // The template image rendered anew (what `cached` keeps).
 std::optional<QImage> render();
 
-}  // namespace MenubarIcon
+}  // namespace TrayIcon
 
 }  // namespace halvane

@@ -1,4 +1,4 @@
-#include "Halvane/App/Shell/LaunchAgentService.h"
+#include "Halvane/App/Shell/AutostartEntry.h"
 
 #include <QByteArray>
 #include <QSaveFile>
@@ -12,7 +12,7 @@
 #include "Halvane/Platform/posix/Log.h"
 #include "Halvane/Platform/posix/ProcfsProcessTable.h"
 
-namespace halvane::LaunchAgentService {
+namespace halvane::AutostartEntry {
 
 namespace {
 
@@ -25,7 +25,7 @@ constexpr std::string_view kEscapedInQuotes = "\"`$\\";
 constexpr std::string_view kDeletedSuffix = " (deleted)";
 
 void reportFailure(const std::string& reason) {
-    log::system("LaunchAgent install failed: " + reason);
+    log::system("Autostart entry install failed: " + reason);
 }
 
 // The escapes every string value of a desktop entry goes through, applied
@@ -188,4 +188,4 @@ bool uninstall() {
     return true;
 }
 
-}  // namespace halvane::LaunchAgentService
+}  // namespace halvane::AutostartEntry

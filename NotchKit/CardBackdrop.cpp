@@ -1,4 +1,4 @@
-#include "VisualEffectView.h"
+#include "CardBackdrop.h"
 
 #include <QPainter>
 #include <QPainterPath>
@@ -7,32 +7,31 @@
 
 namespace notchkit {
 
-VisualEffectView::VisualEffectView(Material material, BlendingMode blendingMode, QWidget* parent)
-    : QWidget(parent), m_material(material), m_blendingMode(blendingMode) {
+CardBackdrop::CardBackdrop(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
-void VisualEffectView::setCornerRadius(double radius) {
+void CardBackdrop::setCornerRadius(double radius) {
     if (radius != m_cornerRadius) {
         m_cornerRadius = radius;
         update();
     }
 }
 
-void VisualEffectView::setTranslucent(bool translucent) {
+void CardBackdrop::setTranslucent(bool translucent) {
     if (translucent != m_translucent) {
         m_translucent = translucent;
         update();
     }
 }
 
-QColor VisualEffectView::fill(bool translucent) {
+QColor CardBackdrop::fill(bool translucent) {
     // The notch's black, so text on it has the notch's contrast; its border
     // sets it off a dark desktop.
     return translucent ? QColor(0, 0, 0, 235) : QColor(0, 0, 0);
 }
 
-void VisualEffectView::paintEvent(QPaintEvent*) {
+void CardBackdrop::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF bounds = QRectF(rect());

@@ -1,4 +1,4 @@
-#include "Halvane/App/MenubarIcon.h"
+#include "Halvane/App/TrayIcon.h"
 
 #include <QPainter>
 #include <QPixmap>
@@ -6,7 +6,7 @@
 #include "Halvane/App/HalvaneLogo.h"
 #include "Halvane/Theme/SymbolGlyphs.h"
 
-namespace halvane::MenubarIcon {
+namespace halvane::TrayIcon {
 
 namespace {
 
@@ -85,4 +85,4 @@ QIcon trayIcon() {
     return icon;
 }
 
-}  // namespace halvane::MenubarIcon
+}  // namespace halvane::TrayIcon

@@ -9,19 +9,12 @@ namespace notchkit {
 // where a compositor blends it with the desktop, and opaque where none runs
 // (translucent pixels would show as black there anyway, edges and all).
 // Always dark, whatever the desktop's theme: the content on it is drawn white.
-class VisualEffectView final : public QWidget {
+class CardBackdrop final : public QWidget {
     Q_OBJECT
 
 public:
-    enum class Material { popover = 6 };
-    Q_ENUM(Material)
-    enum class BlendingMode { behindWindow = 0, withinWindow = 1 };
-    Q_ENUM(BlendingMode)
+    explicit CardBackdrop(QWidget* parent);
 
-    VisualEffectView(Material material, BlendingMode blendingMode, QWidget* parent);
-
-    Material material() const { return m_material; }
-    BlendingMode blendingMode() const { return m_blendingMode; }
     void setCornerRadius(double radius);
     bool isTranslucent() const { return m_translucent; }
     void setTranslucent(bool translucent);
@@ -32,8 +25,6 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    Material m_material;
-    BlendingMode m_blendingMode;
     double m_cornerRadius = 20;
     bool m_translucent = true;
 };
