@@ -55,7 +55,7 @@ TEST(HookEventEncoding, WritesOneLineWithTheProductKeys) {
     ASSERT_TRUE(object.at("toolInput").is_string());
     EXPECT_EQ(object.at("kind"), "permissionRequest");
     EXPECT_EQ(object.at("claudePid"), 2'147'483'647);
-    EXPECT_EQ(object.size(), 12u);
+    EXPECT_EQ(object.size(), 11u);
 }
 
 TEST(HookEventEncoding, OmitsAbsentOptionalsInsteadOfWritingNull) {
@@ -95,6 +95,9 @@ TEST(HookEventDecoding, MinimalEventHasNoOptionalFields) {
     EXPECT_EQ(decoded->kind, HookEvent::Kind::stop);
     EXPECT_FALSE(decoded->tool || decoded->toolInput || decoded->message || decoded->terminalId ||
                  decoded->terminalPid || decoded->suggestions || decoded->claudePid);
+
+    // Older relays still send the iTerm session id; it is ignored, not refused.
+    EXPECT_TRUE(HookEvent::decode(minimal(R"(,"iTermSessionId":"w0t0p0:ABC")")));
 }
 
 TEST(HookEventDecoding, RequiredFieldsMustBePresentAndTyped) {
