@@ -15,9 +15,9 @@ NotchInfoLabel NotchInfoLabel::image(QImage image) {
     return label;
 }
 
-NotchInfoLabel NotchInfoLabel::systemName(QString name, std::optional<QColor> color) {
-    NotchInfoLabel label(Style::systemImage);
-    label.m_symbolName = std::move(name);
+NotchInfoLabel NotchInfoLabel::icon(QString name, std::optional<QColor> color) {
+    NotchInfoLabel label(Style::icon);
+    label.m_iconName = std::move(name);
     label.m_color = color;
     return label;
 }

@@ -3,8 +3,8 @@
 #include <QPainter>
 
 #include "NotchEnvironment.h"
+#include "NotchIcon.h"
 #include "NotchProgressRing.h"
-#include "NotchSymbol.h"
 
 namespace notchkit {
 
@@ -37,7 +37,7 @@ NotchInfoLabelView::NotchInfoLabelView(NotchInfoLabel label, QWidget* parent)
             }
             break;
         case NotchInfoLabel::Style::image:
-        case NotchInfoLabel::Style::systemImage:
+        case NotchInfoLabel::Style::icon:
             break;
     }
 }
@@ -103,8 +103,8 @@ void NotchInfoLabelView::paintEvent(QPaintEvent*) {
             painter.drawImage(target, image);
             return;
         }
-        case NotchInfoLabel::Style::systemImage:
-            NotchSymbol::draw(painter, m_label.symbolName(), inner, foreground());
+        case NotchInfoLabel::Style::icon:
+            NotchIcon::draw(painter, m_label.iconName(), inner, foreground());
             return;
         case NotchInfoLabel::Style::progress:
         case NotchInfoLabel::Style::customView:

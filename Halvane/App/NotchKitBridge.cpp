@@ -7,8 +7,8 @@
 #include <string>
 
 #include "Halvane/Platform/posix/Log.h"
-#include "Halvane/Theme/SymbolGlyphs.h"
-#include "NotchKit/NotchSymbol.h"
+#include "Halvane/Theme/IconGlyphs.h"
+#include "NotchKit/NotchIcon.h"
 
 namespace halvane::NotchKitBridge {
 
@@ -32,23 +32,23 @@ void forwardMessage(QtMsgType type, const QMessageLogContext& context, const QSt
     }
 }
 
-void paintSymbol(QPainter& painter, const QString& name, const QRectF& box, QColor color) {
+// The kit names its icons by our icons' names; a name that is no icon's
+// draws the stand-in and is reported once.
+void paintIcon(QPainter& painter, const QString& name, const QRectF& box, QColor color) {
     const std::string text = name.toStdString();
-    const auto table = SymbolGlyphs::table();
-    const auto entry = std::find_if(table.begin(), table.end(),
-                                    [&](const SymbolGlyphs::Entry& e) { return e.name == text; });
-    // The table's own spelling of the name, so the name outlives this call;
-    // an unknown name draws the glyph table's stand-in and is reported once.
-    const std::string_view spelled = entry != table.end() ? entry->name : std::string_view(text);
-    SymbolGlyphs::draw(painter, operator""_sym(spelled.data(), spelled.size()), box,
-                       std::min(box.width(), box.height()), QFont::Normal, color);
+    const qreal pointSize = std::min(box.width(), box.height());
+    if (const auto icon = IconGlyphs::fromName(text)) {
+        IconGlyphs::draw(painter, *icon, box, pointSize, QFont::Normal, color);
+    } else {
+        IconGlyphs::drawStandIn(painter, text, box, pointSize, color);
+    }
 }
 
 }  // namespace
 
 void install() {
     qInstallMessageHandler(&forwardMessage);
-    notchkit::NotchSymbol::setPainter(&paintSymbol);
+    notchkit::NotchIcon::setPainter(&paintIcon);
 }
 
 }  // namespace halvane::NotchKitBridge

@@ -4,7 +4,7 @@
 #include <QPixmap>
 
 #include "Halvane/App/HalvaneLogo.h"
-#include "Halvane/Theme/SymbolGlyphs.h"
+#include "Halvane/Theme/IconGlyphs.h"
 
 namespace halvane::TrayIcon {
 
@@ -43,8 +43,8 @@ QIcon sparkle() {
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.scale(renderScale, renderScale);
-    SymbolGlyphs::draw(painter, "sparkle"_sym, QRectF(0, 0, pointSize, pointSize), logoSize,
-                       QFont::Normal, Qt::white);
+    IconGlyphs::draw(painter, Icon::sparkle, QRectF(0, 0, pointSize, pointSize), logoSize,
+                     QFont::Normal, Qt::white);
     painter.end();
     image.setDevicePixelRatio(renderScale);
     return QIcon(QPixmap::fromImage(image));

@@ -26,20 +26,20 @@ std::string label(const HUDKind& kind, float barValue) {
     return std::to_string(std::lround(static_cast<double>(barValue) * 100.0)) + "%";
 }
 
-std::string_view symbolName(const HUDKind& kind) {
+std::string_view iconName(const HUDKind& kind) {
     switch (kind.kind) {
         case HUDKind::Case::batteryPlugged:
-            return "bolt.fill";
+            return "bolt";
         case HUDKind::Case::batteryUnplugged:
-            return "battery.100";
+            return "batteryFull";
         case HUDKind::Case::batteryLow:
-            return "battery.25";
+            return "batteryLow";
         case HUDKind::Case::volume:
-            return "speaker.wave.2.fill";
+            return "speaker";
         case HUDKind::Case::brightness:
-            return "sun.max.fill";
+            return "sun";
     }
-    return "speaker.wave.2.fill";
+    return "speaker";
 }
 
 Tint tint(const HUDKind& kind) {

@@ -18,8 +18,8 @@ float barValue(const HUDKind& kind, float volume, bool isMuted, float brightness
 // value rounded to whole percent ("33%", and "0%" while muted).
 std::string label(const HUDKind& kind, float barValue);
 
-// The symbol of the leading view, by the symbol names the views' table maps.
-std::string_view symbolName(const HUDKind& kind);
+// The icon of the leading view, by the name the theme's icons go by ("bolt").
+std::string_view iconName(const HUDKind& kind);
 
 // Red for a low battery, the accent for everything else; the same for the
 // icon, the bar and the label.

@@ -9,8 +9,8 @@
 
 #include "Halvane/Notch/Components/WorkingChip.h"
 #include "Halvane/Sessions/SessionStore.h"
+#include "Halvane/Theme/IconGlyphs.h"
 #include "Halvane/Theme/NotchPalette.h"
-#include "Halvane/Theme/SymbolGlyphs.h"
 
 namespace halvane {
 
@@ -108,7 +108,7 @@ QSize CompactTrailing::sizeHint() const {
     if (m_sign == Sign::working) {
         return m_chip->sizeHint();
     }
-    const QSizeF symbol = SymbolGlyphs::size(kSymbolPointSize);
+    const QSizeF symbol = IconGlyphs::size(kSymbolPointSize);
     return QSize(static_cast<int>(std::ceil(symbol.width())),
                  static_cast<int>(std::ceil(symbol.height())));
 }
@@ -126,28 +126,28 @@ void CompactTrailing::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     // Cross-fades with the chip as it leaves.
     painter.setOpacity(1 - m_chipPresence.value());
-    const QSizeF size = SymbolGlyphs::size(kSymbolPointSize);
+    const QSizeF size = IconGlyphs::size(kSymbolPointSize);
     const QRectF box(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), size);
     switch (m_sign) {
         case Sign::bell: {
             const double period = std::chrono::duration<double>(kBellPulsePeriod).count();
             const double cycle = std::fmod(m_driver.now(), period) / period;
             painter.setOpacity(painter.opacity() * bellOpacityAt(cycle));
-            SymbolGlyphs::draw(painter, "bell.badge.fill"_sym, box, kSymbolPointSize, QFont::Normal,
-                               NotchPalette::systemOrange());
+            IconGlyphs::draw(painter, Icon::bellRinging, box, kSymbolPointSize, QFont::Normal,
+                             NotchPalette::systemOrange());
             break;
         }
         case Sign::finished:
-            SymbolGlyphs::draw(painter, "checkmark.circle.fill"_sym, box, kSymbolPointSize,
-                               QFont::Normal, NotchPalette::systemGreen());
+            IconGlyphs::draw(painter, Icon::checkCircle, box, kSymbolPointSize, QFont::Normal,
+                             NotchPalette::systemGreen());
             break;
         case Sign::yourTurn:
-            SymbolGlyphs::draw(painter, "terminal.fill"_sym, box, kSymbolPointSize, QFont::Normal,
-                               NotchPalette::systemOrange());
+            IconGlyphs::draw(painter, Icon::terminal, box, kSymbolPointSize, QFont::Normal,
+                             NotchPalette::systemOrange());
             break;
         case Sign::quiet:
-            SymbolGlyphs::draw(painter, "ellipsis"_sym, box, kSymbolPointSize, QFont::Normal,
-                               QColor::fromRgbF(1, 1, 1, 0.6f));
+            IconGlyphs::draw(painter, Icon::moreDots, box, kSymbolPointSize, QFont::Normal,
+                             QColor::fromRgbF(1, 1, 1, 0.6f));
             break;
         case Sign::working:
             break;

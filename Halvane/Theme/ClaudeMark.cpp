@@ -10,7 +10,7 @@
 #include <memory>
 
 #include "Halvane/Platform/posix/Log.h"
-#include "Halvane/Theme/SymbolGlyphs.h"
+#include "Halvane/Theme/IconGlyphs.h"
 
 // The resources live in a static library: nothing else references them, so
 // register them explicitly before the first lookup.
@@ -123,8 +123,8 @@ void ClaudeMark::paint(QPainter& painter, const QRectF& rect, const QColor& colo
     }
     const Artwork& art = artwork(resource);
     if (!art.isValid()) {
-        SymbolGlyphs::draw(painter, "sparkle"_sym, rect, std::min(rect.width(), rect.height()),
-                           QFont::Normal, color);
+        IconGlyphs::draw(painter, Icon::sparkle, rect, std::min(rect.width(), rect.height()),
+                         QFont::Normal, color);
         return;
     }
     const qreal ratio = painter.device() ? painter.device()->devicePixelRatio() : 1.0;

@@ -11,10 +11,10 @@
 #include "Halvane/App/NotchKitBridge.h"
 #include "Halvane/App/TrayIcon.h"
 #include "Halvane/App/TrayMenu.h"
+#include "Halvane/Theme/IconGlyphs.h"
 #include "Halvane/Theme/NotchPalette.h"
-#include "Halvane/Theme/SymbolGlyphs.h"
 #include "LogCapture.h"
-#include "NotchKit/NotchSymbol.h"
+#include "NotchKit/NotchIcon.h"
 
 namespace halvane::test {
 namespace {
@@ -108,12 +108,12 @@ TEST(NotchKitBridgeTest, TheKitDrawsOurGlyphsAndLogsThroughUs) {
         return image;
     };
     const QRectF box(4, 4, 24, 24);
-    // "battery.25" is in our table and not among the kit's own glyphs.
+    // "batteryLow" is one of our icons and not among the kit's own glyphs.
     const QImage kit = paint([&](QPainter& painter) {
-        notchkit::NotchSymbol::draw(painter, "battery.25", box, Qt::white);
+        notchkit::NotchIcon::draw(painter, "batteryLow", box, Qt::white);
     });
     const QImage ours = paint([&](QPainter& painter) {
-        SymbolGlyphs::draw(painter, "battery.25"_sym, box, 24, QFont::Normal, Qt::white);
+        IconGlyphs::draw(painter, Icon::batteryLow, box, 24, QFont::Normal, Qt::white);
     });
     EXPECT_EQ(kit, ours);
 
@@ -122,7 +122,7 @@ TEST(NotchKitBridgeTest, TheKitDrawsOurGlyphsAndLogsThroughUs) {
     qCWarning(category) << "a kit warning";
     EXPECT_TRUE(log.contains("notchkit: a kit warning"));
     qInstallMessageHandler(nullptr);
-    notchkit::NotchSymbol::setPainter(nullptr);
+    notchkit::NotchIcon::setPainter(nullptr);
 }
 
 }  // namespace

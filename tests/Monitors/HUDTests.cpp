@@ -47,14 +47,14 @@ TEST(HUDReadoutTest, MutedVolumeShowsAnEmptyBarAndTheSameIcon) {
     const Shown muted = show(HUDKind::volume(), 0.8f, true, 0.5f);
     EXPECT_EQ(muted.lit, 0);
     EXPECT_EQ(muted.label, "0%");
-    EXPECT_EQ(HUDReadout::symbolName(HUDKind::volume()), "speaker.wave.2.fill");
+    EXPECT_EQ(HUDReadout::iconName(HUDKind::volume()), "speaker");
 }
 
 TEST(HUDReadoutTest, BrightnessShowsTheMonitorsValue) {
     const Shown shown = show(HUDKind::brightness(), 0.1f, true, 0.75f);
     EXPECT_EQ(shown.lit, 8);
     EXPECT_EQ(shown.label, "75%");
-    EXPECT_EQ(HUDReadout::symbolName(HUDKind::brightness()), "sun.max.fill");
+    EXPECT_EQ(HUDReadout::iconName(HUDKind::brightness()), "sun");
 }
 
 TEST(HUDReadoutTest, BatteryKindsShowTheirPayload) {
@@ -62,16 +62,16 @@ TEST(HUDReadoutTest, BatteryKindsShowTheirPayload) {
     EXPECT_EQ(low.lit, 1);
     EXPECT_EQ(low.label, "10%");
     EXPECT_EQ(low.tint, Tint::systemRed);
-    EXPECT_EQ(HUDReadout::symbolName(HUDKind::batteryLow(10)), "battery.25");
+    EXPECT_EQ(HUDReadout::iconName(HUDKind::batteryLow(10)), "batteryLow");
 
     const Shown plugged = show(HUDKind::batteryPlugged(47), 0.0f, true, 0.0f);
     EXPECT_EQ(plugged.lit, 5);
     EXPECT_EQ(plugged.label, "47%");
     EXPECT_EQ(plugged.tint, Tint::accent);
-    EXPECT_EQ(HUDReadout::symbolName(HUDKind::batteryPlugged(47)), "bolt.fill");
+    EXPECT_EQ(HUDReadout::iconName(HUDKind::batteryPlugged(47)), "bolt");
 
     EXPECT_EQ(show(HUDKind::batteryUnplugged(100), 0, false, 0).label, "100%");
-    EXPECT_EQ(HUDReadout::symbolName(HUDKind::batteryUnplugged(100)), "battery.100");
+    EXPECT_EQ(HUDReadout::iconName(HUDKind::batteryUnplugged(100)), "batteryFull");
 }
 
 TEST(SegmentedBarGeometryTest, SegmentsShareTheWidthLessTheGaps) {

@@ -95,8 +95,7 @@ TEST(NotchCardBackgroundTest, PaintsTheGlassBehindItsContentWithoutAddingPadding
 
 TEST(StatusPillTest, SizeIsSymbolSpacingAndTextInsideItsPadding) {
     guiApplication();
-    const StatusPill pill(QStringLiteral("Installed"), NotchPalette::systemGreen(),
-                          "checkmark"_sym);
+    const StatusPill pill(QStringLiteral("Installed"), NotchPalette::systemGreen(), Icon::check);
     const QFontMetricsF metrics(NotchFonts::rounded(11, QFont::DemiBold));
     const qreal width = 9 + 9 + 4 + metrics.horizontalAdvance("Installed") + 9;
     const qreal height = 4 + std::max<qreal>(9, metrics.height()) + 4;
@@ -107,7 +106,7 @@ TEST(StatusPillTest, SizeIsSymbolSpacingAndTextInsideItsPadding) {
 TEST(StatusPillTest, DrawsATintedCapsuleWithSymbolAndTextInItsColour) {
     auto stage = makeStage(120, 40);
     const QColor green = NotchPalette::systemGreen();
-    auto* pill = new StatusPill(QStringLiteral("Granted"), green, "checkmark"_sym, stage.get());
+    auto* pill = new StatusPill(QStringLiteral("Granted"), green, Icon::check, stage.get());
     pill->setGeometry(QRect(QPoint(8, 8), pill->sizeHint()));
     const QImage image = render(*stage, "status-pill");
     const QRect frame = pill->geometry();

@@ -17,6 +17,7 @@
 #include "Halvane/Notch/HUD/HUDCompactLeading.h"
 #include "Halvane/Notch/HUD/HUDCompactTrailing.h"
 #include "Halvane/Notch/HUD/SegmentedBar.h"
+#include "Halvane/Theme/IconGlyphs.h"
 #include "Halvane/Theme/NotchPalette.h"
 
 namespace halvane::test {
@@ -112,7 +113,7 @@ TEST_F(HUDViewTest, MutedVolumeShowsAnEmptyBarAndZeroPercent) {
     const QImage image = renderTrailing(view, "hud-volume-muted");
     EXPECT_EQ(view.label(), "0%");
     EXPECT_EQ(litSegments(image, view.barRect(), NotchPalette::accent()), 0);
-    EXPECT_EQ(HUDCompactLeading::symbol(hud.kind()).view(), "speaker.wave.2.fill");
+    EXPECT_EQ(HUDCompactLeading::icon(hud.kind()), Icon::speaker);
 }
 
 TEST_F(HUDViewTest, ALowBatteryIsRedWithTheThresholdAsItsLevel) {
@@ -160,7 +161,9 @@ TEST_F(HUDViewTest, EveryKindHasItsIconInItsColour) {
     for (const auto& [kind, color] : cases) {
         SCOPED_TRACE(QMetaEnum::fromType<HUDKind::Case>().valueToKey(static_cast<int>(kind.kind)));
         hud.setKind(kind);
-        EXPECT_EQ(HUDCompactLeading::symbol(kind).view(), HUDReadout::symbolName(kind));
+        // The readout's name is one of the theme's icons, not the fallback.
+        EXPECT_EQ(IconGlyphs::name(HUDCompactLeading::icon(kind)).toStdString(),
+                  HUDReadout::iconName(kind));
         const QImage image = render(view, "hud-icon");
         const QRect box = view.iconRect().toAlignedRect();
         EXPECT_EQ(box.left(), HUDCompactLeading::leadingPadding);

@@ -132,12 +132,11 @@ TEST(SessionListTerminal, NamesKnownTerminalsAndCallsTheRestTerminal) {
 
 TEST(SessionListTerminal, EditorsGetACodeIconAndUnknownHostsADashedFrame) {
     using SessionListText::terminalIcon;
-    EXPECT_EQ(terminalIcon(std::nullopt), "rectangle.dashed"_sym);
-    EXPECT_EQ(terminalIcon("com.microsoft.VSCode"), "chevron.left.forwardslash.chevron.right"_sym);
-    EXPECT_EQ(terminalIcon("com.todesktop.230313mzl4w4u92"),
-              "chevron.left.forwardslash.chevron.right"_sym);
-    EXPECT_EQ(terminalIcon("net.kovidgoyal.kitty"), "terminal.fill"_sym);
-    EXPECT_EQ(terminalIcon("org.example.unknown"), "terminal.fill"_sym);
+    EXPECT_EQ(terminalIcon(std::nullopt), Icon::dashedFrame);
+    EXPECT_EQ(terminalIcon("com.microsoft.VSCode"), Icon::code);
+    EXPECT_EQ(terminalIcon("com.todesktop.230313mzl4w4u92"), Icon::code);
+    EXPECT_EQ(terminalIcon("net.kovidgoyal.kitty"), Icon::terminal);
+    EXPECT_EQ(terminalIcon("org.example.unknown"), Icon::terminal);
 }
 
 TEST(SessionListTooltip, SaysWhatTheNextClickDoes) {

@@ -31,7 +31,7 @@ struct RowOnStage {
 RowOnStage makeRow(bool statusOn, std::chrono::milliseconds animation) {
     RowOnStage result{makeStage(360, 80), nullptr, nullptr};
     result.button = new QPushButton(QStringLiteral("Replay"));
-    result.row = new SettingRow("speaker.wave.2.fill"_sym, QStringLiteral("8-bit sounds"),
+    result.row = new SettingRow(Icon::speaker, QStringLiteral("8-bit sounds"),
                                 QStringLiteral("Play a chime."), statusOn, result.button,
                                 result.stage.get(), animation);
     result.row->setGeometry(10, 10, 340, result.row->sizeHint().height());

@@ -21,7 +21,7 @@ class Info : public PresenterFixture {
 protected:
     static NotchInfo::Content basic() {
         NotchInfo::Content content;
-        content.icon = NotchInfo::Label::systemName(QStringLiteral("sparkle"));
+        content.icon = NotchInfo::Label::icon(QStringLiteral("sparkle"));
         content.title = QStringLiteral("Done");
         content.description = QStringLiteral("All good");
         return content;
@@ -59,16 +59,16 @@ TEST_F(Info, WithoutALeadingLabelTheIconTakesTheWingAndConversionsGoStraightAcro
 TEST_F(Info, AGivenLeadingLabelTakesTheWingAndConversionsHideBriefly) {
     useNotch();
     auto content = basic();
-    content.compactLeading = NotchInfo::Label::systemName(QStringLiteral("bolt.fill"));
-    content.compactTrailing = NotchInfo::Label::systemName(QStringLiteral("checkmark"));
+    content.compactLeading = NotchInfo::Label::icon(QStringLiteral("bolt"));
+    content.compactTrailing = NotchInfo::Label::icon(QStringLiteral("check"));
     NotchInfo info(content, NotchHoverOption::none, NotchStyle::automatic(), quickTimings());
     EXPECT_FALSE(info.shouldSkipHideWhenConverting());
     auto* leading =
         qobject_cast<CompactLeadingView*>(info.internalPresenter()->compactLeadingContent());
     auto* trailing =
         qobject_cast<CompactTrailingView*>(info.internalPresenter()->compactTrailingContent());
-    EXPECT_EQ(leading->labelView()->label().symbolName(), QStringLiteral("bolt.fill"));
-    EXPECT_EQ(trailing->labelView()->label().symbolName(), QStringLiteral("checkmark"));
+    EXPECT_EQ(leading->labelView()->label().iconName(), QStringLiteral("bolt"));
+    EXPECT_EQ(trailing->labelView()->label().iconName(), QStringLiteral("check"));
 
     std::vector<NotchState> seen;
     QObject::connect(info.internalPresenter(), &NotchPresenter::stateChanged,
@@ -141,9 +141,9 @@ TEST_F(Info, ChangingALabelSwapsWhatTheWingShows) {
     EXPECT_EQ(trailing->labelView(), nullptr);
     EXPECT_EQ(trailing->sizeHint(), QSize(0, 0));
     ASSERT_TRUE(finished(info.compact(screen())));
-    info.setCompactTrailing(NotchInfo::Label::systemName(QStringLiteral("xmark")));
+    info.setCompactTrailing(NotchInfo::Label::icon(QStringLiteral("close")));
     ASSERT_NE(trailing->labelView(), nullptr);
-    EXPECT_EQ(trailing->labelView()->label().symbolName(), QStringLiteral("xmark"));
+    EXPECT_EQ(trailing->labelView()->label().iconName(), QStringLiteral("close"));
     EXPECT_GT(trailing->sizeHint().width(), 0);
     ASSERT_TRUE(waitUntil([&] { return !trailing->isAnimating(); }));
     EXPECT_TRUE(trailing->labelView()->isVisible());

@@ -62,8 +62,7 @@ int main(int argc, char** argv) {
 
     auto progress = std::make_shared<NotchBinding>(0.7);
     NotchInfo::Content content;
-    content.icon =
-        NotchInfo::Label::systemName(QStringLiteral("sparkle"), QColor(0xD9, 0x77, 0x57));
+    content.icon = NotchInfo::Label::icon(QStringLiteral("sparkle"), QColor(0xD9, 0x77, 0x57));
     content.title = QStringLiteral("Build finished");
     content.description = QStringLiteral("128 tests passed in 42 seconds");
     content.compactTrailing = NotchInfo::Label::progress(progress, QColor(0x34, 0xC7, 0x59));

@@ -36,7 +36,7 @@ AboutTab::AboutTab(const ShellServices& services, UpdaterManager* updater, QWidg
         ShellLook::label(QStringLiteral("Claude Code, right at the top of your screen."),
                          NotchFonts::system(12.5), NotchPalette::dimText(), this, Qt::AlignCenter);
 
-    m_updates = new SettingsCard("arrow.down.circle.fill"_sym, QStringLiteral("Updates"), this);
+    m_updates = new SettingsCard(Icon::download, QStringLiteral("Updates"), this);
     m_autoCheck = new ToggleSwitch(false, m_updates);
     m_updates->accessories()->addWidget(m_autoCheck);
     m_checkNow = new OnboardingButton(QStringLiteral("Check now"),

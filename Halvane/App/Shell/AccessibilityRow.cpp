@@ -20,7 +20,7 @@ AccessibilityRow::AccessibilityRow(QWidget* parent) : QWidget(parent) {
     auto* controls = new QHBoxLayout(trailing);
     controls->setContentsMargins(0, 0, 0, 0);
     m_grantedPill = new StatusPill(QStringLiteral("Granted"), NotchPalette::systemGreen(),
-                                   "checkmark"_sym, trailing);
+                                   Icon::check, trailing);
     m_restart = new OnboardingButton(QStringLiteral("Restart Halvane"),
                                      OnboardingButton::Style::primary, trailing);
     m_openSettings = new OnboardingButton(QStringLiteral("Open Accessibility Settings"),
@@ -29,7 +29,7 @@ AccessibilityRow::AccessibilityRow(QWidget* parent) : QWidget(parent) {
     controls->addWidget(m_restart);
     controls->addWidget(m_openSettings);
 
-    m_row = new SettingRow("hand.point.up.left.fill"_sym, QStringLiteral("Accessibility access"),
+    m_row = new SettingRow(Icon::pointingHand, QStringLiteral("Accessibility access"),
                            requiredDetail(), false, trailing, this);
     m_note = ShellLook::label(
         QStringLiteral("On Linux this means an X11 session (XWayland counts) whose window "

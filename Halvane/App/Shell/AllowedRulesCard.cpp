@@ -9,13 +9,13 @@
 
 #include <cmath>
 
+#include "Halvane/App/Shell/IconView.h"
 #include "Halvane/App/Shell/SettingsCard.h"
 #include "Halvane/App/Shell/ShellLook.h"
-#include "Halvane/App/Shell/SymbolIcon.h"
+#include "Halvane/Theme/IconGlyphs.h"
 #include "Halvane/Theme/NotchFonts.h"
 #include "Halvane/Theme/NotchPalette.h"
 #include "Halvane/Theme/NotchShapes.h"
-#include "Halvane/Theme/SymbolGlyphs.h"
 
 namespace halvane {
 
@@ -46,8 +46,8 @@ protected:
         const QColor red = NotchPalette::systemRed();
         NotchShapes::fillRoundedRect(painter, QRectF(rect()), 7,
                                      NotchPalette::withOpacity(red, underMouse() ? 0.22 : 0.12));
-        SymbolGlyphs::draw(painter, "xmark"_sym, QRectF(10, (height() - 10) / 2.0, 10, 10), 10,
-                           QFont::Bold, red);
+        IconGlyphs::draw(painter, Icon::close, QRectF(10, (height() - 10) / 2.0, 10, 10), 10,
+                         QFont::Bold, red);
         painter.setPen(red);
         painter.setFont(font());
         painter.drawText(QRectF(25, 0, width() - 25, height()), Qt::AlignLeft | Qt::AlignVCenter,
@@ -85,7 +85,7 @@ protected:
 
 AllowedRulesCard::AllowedRulesCard(QWidget* parent)
     : QWidget(parent),
-      m_card(new SettingsCard("checkmark.shield.fill"_sym, QStringLiteral("Allowed rules"), this)),
+      m_card(new SettingsCard(Icon::shieldCheck, QStringLiteral("Allowed rules"), this)),
       m_count(ShellLook::label({}, NotchFonts::system(11.5, QFont::DemiBold),
                                NotchPalette::mutedText(), m_card)),
       m_rows(new QWidget(m_card)),
@@ -108,7 +108,7 @@ AllowedRulesCard::AllowedRulesCard(QWidget* parent)
     auto* empty = new QHBoxLayout(m_empty);
     empty->setContentsMargins(0, 4, 0, 2);
     empty->setSpacing(8);
-    empty->addWidget(new SymbolIcon("infinity"_sym, 14, NotchPalette::dimText(), m_empty));
+    empty->addWidget(new IconView(Icon::infinity, 14, NotchPalette::dimText(), m_empty));
     empty->addWidget(
         ShellLook::label(
             QStringLiteral("No allowed rules \u2014 they'll show up here once you click "

@@ -12,11 +12,11 @@
 #include "Halvane/App/Shell/ConfirmationSheet.h"
 #include "Halvane/App/Shell/HooksFailureText.h"
 #include "Halvane/App/Shell/HooksPreviewCard.h"
+#include "Halvane/App/Shell/IconView.h"
 #include "Halvane/App/Shell/OnboardingButton.h"
 #include "Halvane/App/Shell/OnboardingFeedback.h"
 #include "Halvane/App/Shell/SettingsCard.h"
 #include "Halvane/App/Shell/ShellLook.h"
-#include "Halvane/App/Shell/SymbolIcon.h"
 #include "Halvane/Notch/Components/StatusPill.h"
 #include "Halvane/Sessions/HooksInstaller.h"
 #include "Halvane/Theme/NotchFonts.h"
@@ -40,9 +40,9 @@ ConnectionTab::ConnectionTab(OnboardingFeedback& feedback, ConfirmationSheet& sh
       m_feedback(feedback),
       m_sheet(sheet),
       m_poll(new QTimer(this)),
-      m_hookCard(new SettingsCard("link"_sym, QStringLiteral("Hook integration"), this)),
+      m_hookCard(new SettingsCard(Icon::link, QStringLiteral("Hook integration"), this)),
       m_installedPill(new StatusPill(QStringLiteral("Installed"), NotchPalette::systemGreen(),
-                                     "checkmark"_sym, m_hookCard)),
+                                     Icon::check, m_hookCard)),
       m_hookPathLabel(
           ShellLook::label({}, NotchFonts::monospaced(11), NotchPalette::mutedText(), m_hookCard)),
       m_failureLabel(ShellLook::label({}, NotchFonts::system(11.5, QFont::Medium),
@@ -51,8 +51,8 @@ ConnectionTab::ConnectionTab(OnboardingFeedback& feedback, ConfirmationSheet& sh
       m_install(new OnboardingButton({}, OnboardingButton::Style::primary, m_hookCard)),
       m_uninstall(new OnboardingButton(QStringLiteral("Uninstall"),
                                        OnboardingButton::Style::secondary, m_hookCard)),
-      m_backupCard(new SettingsCard("arrow.uturn.backward"_sym,
-                                    QStringLiteral("Restore original settings.json"), this)),
+      m_backupCard(
+          new SettingsCard(Icon::undo, QStringLiteral("Restore original settings.json"), this)),
       m_restore(new OnboardingButton(QStringLiteral("Restore"), OnboardingButton::Style::secondary,
                                      m_backupCard)),
       m_rulesCard(new AllowedRulesCard(this)) {
@@ -61,7 +61,7 @@ ConnectionTab::ConnectionTab(OnboardingFeedback& feedback, ConfirmationSheet& sh
     m_hookCard->accessories()->addWidget(m_installedPill);
     auto* path = new QHBoxLayout;
     path->setSpacing(7);
-    path->addWidget(new SymbolIcon("terminal"_sym, 12, NotchPalette::dimText(), m_hookCard));
+    path->addWidget(new IconView(Icon::terminal, 12, NotchPalette::dimText(), m_hookCard));
     m_hookPathLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     path->addWidget(m_hookPathLabel, 1);
     m_hookCard->body()->addLayout(path);

@@ -6,12 +6,12 @@
 #include <QVBoxLayout>
 
 #include "Halvane/App/Shell/ConfettiView.h"
+#include "Halvane/App/Shell/IconView.h"
 #include "Halvane/App/Shell/MockNotchBanner.h"
 #include "Halvane/App/Shell/OnboardingButton.h"
 #include "Halvane/App/Shell/OnboardingFeedback.h"
 #include "Halvane/App/Shell/OnboardingFlow.h"
 #include "Halvane/App/Shell/ShellLook.h"
-#include "Halvane/App/Shell/SymbolIcon.h"
 #include "Halvane/Sessions/Preferences.h"
 #include "Halvane/Sessions/SessionStore.h"
 #include "Halvane/Theme/NotchFonts.h"
@@ -105,7 +105,7 @@ DemoStepView::DemoStepView(OnboardingFlow& flow, OnboardingFeedback& feedback,
     summary->setContentsMargins(0, 0, 0, 0);
     summary->setSpacing(8);
     summary->addWidget(
-        new SymbolIcon("checkmark.seal.fill"_sym, 16, NotchPalette::systemGreen(), m_summaryRow));
+        new IconView(Icon::verifiedSeal, 16, NotchPalette::systemGreen(), m_summaryRow));
     m_summary =
         ShellLook::label({}, NotchFonts::system(14, QFont::DemiBold), Qt::white, m_summaryRow);
     summary->addWidget(m_summary);

@@ -18,25 +18,25 @@ GeneralTab::GeneralTab(const ShellServices& services, OnboardingFeedback& feedba
     const bool sounds = services.preferences.soundsEnabled();
     m_sounds = new ToggleSwitch(sounds);
     m_soundsRow = new SettingRow(
-        "speaker.wave.2.fill"_sym, QStringLiteral("8-bit sounds"),
+        Icon::speaker, QStringLiteral("8-bit sounds"),
         QStringLiteral("Play a chime when Claude finishes a task or asks for permission."), sounds,
         m_sounds, this);
     const bool login = AutostartEntry::isInstalled();
     m_login = new ToggleSwitch(login);
-    m_loginRow = new SettingRow("power"_sym, QStringLiteral("Start at login"),
+    m_loginRow = new SettingRow(Icon::power, QStringLiteral("Start at login"),
                                 QStringLiteral("Always have Halvane running, ready to react."),
                                 login, m_login, this);
     const bool everyCall = services.preferences.askBeforeEveryToolCall();
     m_everyCall = new ToggleSwitch(everyCall);
     m_everyCallRow = new SettingRow(
-        "lock.shield"_sym, QStringLiteral("Ask before every tool call"),
+        Icon::shield, QStringLiteral("Ask before every tool call"),
         QStringLiteral("Off: Halvane asks when Claude Code asks. On: Halvane asks before every "
                        "tool call and lets Claude Code ask in the terminal after 25 s."),
         everyCall, m_everyCall, this);
     m_replay = new OnboardingButton(QStringLiteral("Replay"), OnboardingButton::Style::secondary);
-    auto* replayRow = new SettingRow(
-        "arrow.counterclockwise"_sym, QStringLiteral("Replay onboarding"),
-        QStringLiteral("Run the welcome flow again from the start."), false, m_replay, this);
+    auto* replayRow = new SettingRow(Icon::replay, QStringLiteral("Replay onboarding"),
+                                     QStringLiteral("Run the welcome flow again from the start."),
+                                     false, m_replay, this);
 
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(0, 0, 0, 0);

@@ -7,8 +7,8 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include "Halvane/App/Shell/IconView.h"
 #include "Halvane/App/Shell/ShellLook.h"
-#include "Halvane/App/Shell/SymbolIcon.h"
 #include "Halvane/Sessions/ClaudePaths.h"
 #include "Halvane/Sessions/HooksInstaller.h"
 #include "Halvane/Theme/NotchFonts.h"
@@ -43,8 +43,7 @@ HooksPreviewCard::HooksPreviewCard(QWidget* parent) : QWidget(parent) {
 
     auto* header = new QHBoxLayout;
     header->setSpacing(8);
-    header->addWidget(new SymbolIcon("chevron.left.forwardslash.chevron.right"_sym, 13,
-                                     NotchPalette::accent(), this));
+    header->addWidget(new IconView(Icon::code, 13, NotchPalette::accent(), this));
     m_file = ShellLook::label({}, NotchFonts::monospaced(12, QFont::DemiBold), Qt::white, this);
     header->addWidget(m_file, 1);
     column->addLayout(header);

@@ -4,10 +4,10 @@
 #include <QPainter>
 #include <QVariantAnimation>
 
+#include "Halvane/Theme/IconGlyphs.h"
 #include "Halvane/Theme/NotchFonts.h"
 #include "Halvane/Theme/NotchPalette.h"
 #include "Halvane/Theme/NotchShapes.h"
-#include "Halvane/Theme/SymbolGlyphs.h"
 #include "NotchKit/NotchShape.h"
 
 namespace halvane {
@@ -67,8 +67,8 @@ void MockNotchBanner::paintEvent(QPaintEvent*) {
     const qreal left = (frame.width() - (kMarker + kGap + textWidth)) / 2;
     const QRectF marker(left, (frame.height() - kMarker) / 2, kMarker, kMarker);
     if (m_done) {
-        SymbolGlyphs::draw(painter, "checkmark.circle.fill"_sym, marker, 13, QFont::Bold,
-                           NotchPalette::systemGreen());
+        IconGlyphs::draw(painter, Icon::checkCircle, marker, 13, QFont::Bold,
+                         NotchPalette::systemGreen());
     } else {
         const qreal radius = 3.5 + 1.5 * m_breath;
         painter.setPen(Qt::NoPen);

@@ -32,13 +32,13 @@ PermissionsStepView::PermissionsStepView(OnboardingFlow& flow, const ShellServic
 
     m_accessibility = new AccessibilityRow(hero);
     m_loginSwitch = new ToggleSwitch(flow.autostartInstalled());
-    m_login = new SettingRow("power"_sym, QStringLiteral("Start at login"),
+    m_login = new SettingRow(Icon::power, QStringLiteral("Start at login"),
                              QStringLiteral("Always have Halvane running, ready to react."),
                              flow.autostartInstalled(), m_loginSwitch, hero);
     const bool sounds = services.preferences.soundsEnabled();
     m_soundsSwitch = new ToggleSwitch(sounds);
     m_sounds = new SettingRow(
-        "speaker.wave.2.fill"_sym, QStringLiteral("8-bit sounds"),
+        Icon::speaker, QStringLiteral("8-bit sounds"),
         QStringLiteral("Play a short chime when Claude finishes a task or asks for permission."),
         sounds, m_soundsSwitch, hero);
     rows->addWidget(m_accessibility);

@@ -5,15 +5,15 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include "Halvane/App/Shell/IconView.h"
 #include "Halvane/App/Shell/ShellLook.h"
-#include "Halvane/App/Shell/SymbolIcon.h"
 #include "Halvane/Theme/NotchFonts.h"
 #include "Halvane/Theme/NotchPalette.h"
 #include "Halvane/Theme/NotchShapes.h"
 
 namespace halvane {
 
-SettingsCard::SettingsCard(SymbolName symbol, const QString& title, QWidget* parent)
+SettingsCard::SettingsCard(Icon symbol, const QString& title, QWidget* parent)
     : QWidget(parent),
       m_title(ShellLook::label(title, NotchFonts::system(13.5, QFont::DemiBold), Qt::white, this)),
       m_detail(ShellLook::label({}, NotchFonts::system(11.5), NotchPalette::mutedText(), this,
@@ -26,7 +26,7 @@ SettingsCard::SettingsCard(SymbolName symbol, const QString& title, QWidget* par
     column->setSpacing(6);
     auto* header = new QHBoxLayout;
     header->setSpacing(9);
-    header->addWidget(new SymbolIcon(symbol, 15, NotchPalette::accent(), this));
+    header->addWidget(new IconView(symbol, 15, NotchPalette::accent(), this));
     header->addWidget(m_title);
     header->addStretch(1);
     m_accessories->setSpacing(8);

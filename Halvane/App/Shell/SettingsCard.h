@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "Halvane/Theme/SymbolName.h"
+#include "Halvane/Theme/Icon.h"
 
 class QHBoxLayout;
 class QLabel;
@@ -10,7 +10,7 @@ class QVBoxLayout;
 
 namespace halvane {
 
-class SymbolIcon;
+class IconView;
 
 // A card of the settings window: a symbol, a title with room for a badge or
 // a switch beside it, a line of detail, then whatever the card holds.
@@ -18,7 +18,7 @@ class SettingsCard final : public QWidget {
     Q_OBJECT
 
 public:
-    SettingsCard(SymbolName symbol, const QString& title, QWidget* parent = nullptr);
+    SettingsCard(Icon symbol, const QString& title, QWidget* parent = nullptr);
 
     QString title() const;
     QString detail() const;

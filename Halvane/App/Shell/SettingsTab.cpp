@@ -2,18 +2,18 @@
 
 namespace halvane {
 
-SymbolName settingsTabIcon(SettingsTab tab) {
+Icon settingsTabIcon(SettingsTab tab) {
     switch (tab) {
         case SettingsTab::general:
-            return "slider.horizontal.3"_sym;
+            return Icon::sliders;
         case SettingsTab::connection:
-            return "link"_sym;
+            return Icon::link;
         case SettingsTab::permissions:
-            return "lock.shield"_sym;
+            return Icon::shield;
         case SettingsTab::about:
-            return "info.circle"_sym;
+            return Icon::info;
     }
-    return "slider.horizontal.3"_sym;
+    return Icon::sliders;
 }
 
 QString settingsTabTitle(SettingsTab tab) {

@@ -5,7 +5,7 @@
 
 #include <array>
 
-#include "Halvane/Theme/SymbolName.h"
+#include "Halvane/Theme/Icon.h"
 
 namespace halvane {
 
@@ -24,7 +24,7 @@ using settingstab::SettingsTab;
 inline constexpr std::array<SettingsTab, 4> kSettingsTabs = {
     SettingsTab::general, SettingsTab::connection, SettingsTab::permissions, SettingsTab::about};
 
-SymbolName settingsTabIcon(SettingsTab tab);
+Icon settingsTabIcon(SettingsTab tab);
 QString settingsTabTitle(SettingsTab tab);
 
 }  // namespace halvane

@@ -7,10 +7,10 @@
 
 #include <cmath>
 
+#include "Halvane/Theme/IconGlyphs.h"
 #include "Halvane/Theme/NotchFonts.h"
 #include "Halvane/Theme/NotchPalette.h"
 #include "Halvane/Theme/NotchShapes.h"
-#include "Halvane/Theme/SymbolGlyphs.h"
 
 namespace halvane {
 
@@ -52,8 +52,8 @@ protected:
         const qreal textWidth = QFontMetricsF(font()).horizontalAdvance(text());
         const qreal left = (face.width() - (kSymbolSize + kGap + textWidth)) / 2;
         const QRectF symbol(left, (face.height() - kSymbolSize) / 2, kSymbolSize, kSymbolSize);
-        SymbolGlyphs::draw(painter, settingsTabIcon(m_tab), symbol, kSymbolSize, QFont::DemiBold,
-                           isChecked() ? NotchPalette::accent() : NotchPalette::mutedText());
+        IconGlyphs::draw(painter, settingsTabIcon(m_tab), symbol, kSymbolSize, QFont::DemiBold,
+                         isChecked() ? NotchPalette::accent() : NotchPalette::mutedText());
         painter.setPen(isChecked() ? QColor(Qt::white) : NotchPalette::mutedText());
         painter.setFont(font());
         painter.drawText(QRectF(symbol.right() + kGap, 0, textWidth + 2, face.height()),

@@ -16,10 +16,10 @@
 #include "Halvane/App/Shell/PermissionsTab.h"
 #include "Halvane/App/Shell/SettingsTabBar.h"
 #include "Halvane/App/Shell/ShellLook.h"
+#include "Halvane/Theme/IconGlyphs.h"
 #include "Halvane/Theme/NotchFonts.h"
 #include "Halvane/Theme/NotchPalette.h"
 #include "Halvane/Theme/NotchShapes.h"
-#include "Halvane/Theme/SymbolGlyphs.h"
 
 namespace halvane {
 
@@ -27,7 +27,7 @@ namespace {
 
 constexpr qreal kLogoSize = 34;
 
-// The round "xmark" in the header's corner.
+// The round "close" in the header's corner.
 class CloseButton final : public QAbstractButton {
 public:
     explicit CloseButton(QWidget* parent) : QAbstractButton(parent) {
@@ -45,8 +45,8 @@ protected:
         painter.setPen(Qt::NoPen);
         painter.setBrush(QColor::fromRgbF(1, 1, 1, underMouse() ? 0.14f : 0.07f));
         painter.drawEllipse(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
-        SymbolGlyphs::draw(painter, "xmark"_sym, QRectF(rect()), 12, QFont::Bold,
-                           QColor::fromRgbF(1, 1, 1, 0.75f));
+        IconGlyphs::draw(painter, Icon::close, QRectF(rect()), 12, QFont::Bold,
+                         QColor::fromRgbF(1, 1, 1, 0.75f));
     }
 };
 

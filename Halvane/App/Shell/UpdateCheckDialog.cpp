@@ -7,9 +7,9 @@
 #include <QProgressBar>
 #include <QVBoxLayout>
 
+#include "Halvane/App/Shell/IconView.h"
 #include "Halvane/App/Shell/OnboardingButton.h"
 #include "Halvane/App/Shell/ShellLook.h"
-#include "Halvane/App/Shell/SymbolIcon.h"
 #include "Halvane/Theme/NotchFonts.h"
 #include "Halvane/Theme/NotchPalette.h"
 
@@ -39,8 +39,7 @@ UpdateCheckDialog::UpdateCheckDialog(QWidget* parent)
     column->setSpacing(10);
     auto* header = new QHBoxLayout;
     header->setSpacing(10);
-    header->addWidget(
-        new SymbolIcon("arrow.down.circle.fill"_sym, 20, NotchPalette::accent(), this));
+    header->addWidget(new IconView(Icon::download, 20, NotchPalette::accent(), this));
     header->addWidget(m_title, 1);
     column->addLayout(header);
     column->addWidget(m_message, 1);

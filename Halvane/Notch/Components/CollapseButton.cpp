@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "Halvane/Theme/SymbolGlyphs.h"
+#include "Halvane/Theme/IconGlyphs.h"
 
 namespace halvane {
 
@@ -25,8 +25,8 @@ void CollapseButton::paintEvent(QPaintEvent*) {
     painter.setBrush(QColor::fromRgbF(1, 1, 1, fill));
     const QRectF circle(0, 0, kSide, kSide);
     painter.drawEllipse(circle);
-    SymbolGlyphs::draw(painter, "chevron.up"_sym, circle, 10, QFont::Bold,
-                       QColor::fromRgbF(1, 1, 1, 0.65f));
+    IconGlyphs::draw(painter, Icon::chevronUp, circle, 10, QFont::Bold,
+                     QColor::fromRgbF(1, 1, 1, 0.65f));
 }
 
 bool CollapseButton::hitButton(const QPoint& position) const {

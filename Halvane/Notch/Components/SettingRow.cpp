@@ -6,10 +6,10 @@
 #include <QVBoxLayout>
 #include <QVariantAnimation>
 
+#include "Halvane/Theme/IconGlyphs.h"
 #include "Halvane/Theme/NotchFonts.h"
 #include "Halvane/Theme/NotchPalette.h"
 #include "Halvane/Theme/NotchShapes.h"
-#include "Halvane/Theme/SymbolGlyphs.h"
 
 namespace halvane {
 
@@ -37,7 +37,7 @@ QLabel* makeLabel(const QString& text, const QFont& font, const QColor& color, Q
 
 }  // namespace
 
-SettingRow::SettingRow(SymbolName icon, const QString& title, const QString& detail, bool statusOn,
+SettingRow::SettingRow(Icon icon, const QString& title, const QString& detail, bool statusOn,
                        QWidget* trailing, QWidget* parent,
                        std::chrono::milliseconds statusAnimation)
     : QWidget(parent),
@@ -85,7 +85,7 @@ QString SettingRow::detail() const {
     return m_detail->text();
 }
 
-void SettingRow::setIcon(SymbolName icon) {
+void SettingRow::setIcon(Icon icon) {
     if (icon == m_icon) {
         return;
     }
@@ -134,12 +134,12 @@ void SettingRow::paintEvent(QPaintEvent*) {
     // The symbol swaps by cross-fading, so the check grows in as the icon fades.
     const QColor symbolColor = mix(accent, green, t);
     if (t < 1) {
-        SymbolGlyphs::draw(painter, m_icon, tile, kIconPointSize, QFont::Bold,
-                           NotchPalette::withOpacity(symbolColor, 1 - t));
+        IconGlyphs::draw(painter, m_icon, tile, kIconPointSize, QFont::Bold,
+                         NotchPalette::withOpacity(symbolColor, 1 - t));
     }
     if (t > 0) {
-        SymbolGlyphs::draw(painter, "checkmark"_sym, tile, kIconPointSize, QFont::Bold,
-                           NotchPalette::withOpacity(symbolColor, t));
+        IconGlyphs::draw(painter, Icon::check, tile, kIconPointSize, QFont::Bold,
+                         NotchPalette::withOpacity(symbolColor, t));
     }
 }
 

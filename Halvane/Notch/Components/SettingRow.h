@@ -5,7 +5,7 @@
 
 #include <chrono>
 
-#include "Halvane/Theme/SymbolName.h"
+#include "Halvane/Theme/Icon.h"
 
 class QLabel;
 class QVariantAnimation;
@@ -24,11 +24,11 @@ public:
     static constexpr int kIconTile = 30;
 
     // Takes ownership of `trailing`, which may be null.
-    SettingRow(SymbolName icon, const QString& title, const QString& detail, bool statusOn,
+    SettingRow(Icon icon, const QString& title, const QString& detail, bool statusOn,
                QWidget* trailing, QWidget* parent = nullptr,
                std::chrono::milliseconds statusAnimation = kStatusAnimation);
 
-    SymbolName icon() const { return m_icon; }
+    Icon icon() const { return m_icon; }
     QString title() const;
     QString detail() const;
     bool statusOn() const { return m_statusOn; }
@@ -38,7 +38,7 @@ public:
         return qobject_cast<Control*>(m_trailing);
     }
 
-    void setIcon(SymbolName icon);
+    void setIcon(Icon icon);
     void setTitle(const QString& title);
     void setDetail(const QString& detail);
     // Animates to the new look; a change mid-way turns around from where it is.
@@ -53,7 +53,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    SymbolName m_icon;
+    Icon m_icon;
     bool m_statusOn;
     qreal m_progress;
     QWidget* m_trailing;

@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "Halvane/Theme/IconGlyphs.h"
 #include "Halvane/Theme/NotchFonts.h"
 #include "Halvane/Theme/NotchPalette.h"
 #include "Halvane/Theme/NotchShapes.h"
-#include "Halvane/Theme/SymbolGlyphs.h"
 
 namespace halvane {
 
@@ -21,8 +21,8 @@ QFont textFont() {
 
 }  // namespace
 
-StatusPill::StatusPill(QString text, const QColor& color, SymbolName systemImage, QWidget* parent)
-    : QWidget(parent), m_text(std::move(text)), m_color(color), m_systemImage(systemImage) {
+StatusPill::StatusPill(QString text, const QColor& color, Icon icon, QWidget* parent)
+    : QWidget(parent), m_text(std::move(text)), m_color(color), m_icon(icon) {
     setAttribute(Qt::WA_TranslucentBackground);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
@@ -46,7 +46,7 @@ void StatusPill::setColor(const QColor& color) {
 
 QSize StatusPill::sizeHint() const {
     const QFontMetricsF metrics(textFont());
-    const QSizeF symbol = SymbolGlyphs::size(kSymbolPointSize);
+    const QSizeF symbol = IconGlyphs::size(kSymbolPointSize);
     const qreal width = kPadding.left() + symbol.width() + kSpacing +
                         metrics.horizontalAdvance(m_text) + kPadding.right();
     const qreal height =
@@ -64,14 +64,14 @@ void StatusPill::paintEvent(QPaintEvent*) {
     // Content keeps its natural width and sits centred, as the layout would.
     const QFont font = textFont();
     const QFontMetricsF metrics(font);
-    const QSizeF symbol = SymbolGlyphs::size(kSymbolPointSize);
+    const QSizeF symbol = IconGlyphs::size(kSymbolPointSize);
     const qreal textWidth = metrics.horizontalAdvance(m_text);
     const qreal contentWidth = symbol.width() + kSpacing + textWidth;
     const qreal left = frame.center().x() - contentWidth / 2;
     const qreal middle = frame.center().y();
 
     const QRectF symbolBox(QPointF(left, middle - symbol.height() / 2), symbol);
-    SymbolGlyphs::draw(painter, m_systemImage, symbolBox, kSymbolPointSize, QFont::Bold, m_color);
+    IconGlyphs::draw(painter, m_icon, symbolBox, kSymbolPointSize, QFont::Bold, m_color);
 
     const QRectF textBox(symbolBox.right() + kSpacing, middle - metrics.height() / 2, textWidth,
                          metrics.height());

@@ -5,7 +5,7 @@
 #include <QString>
 #include <QWidget>
 
-#include "Halvane/Theme/SymbolName.h"
+#include "Halvane/Theme/Icon.h"
 
 namespace halvane {
 
@@ -20,12 +20,11 @@ public:
     static constexpr qreal kSymbolPointSize = 9;
     static constexpr qreal kFillOpacity = 0.18;
 
-    StatusPill(QString text, const QColor& color, SymbolName systemImage,
-               QWidget* parent = nullptr);
+    StatusPill(QString text, const QColor& color, Icon icon, QWidget* parent = nullptr);
 
     const QString& text() const { return m_text; }
     const QColor& color() const { return m_color; }
-    SymbolName systemImage() const { return m_systemImage; }
+    Icon icon() const { return m_icon; }
 
     void setText(const QString& text);
     void setColor(const QColor& color);
@@ -39,7 +38,7 @@ protected:
 private:
     QString m_text;
     QColor m_color;
-    SymbolName m_systemImage;
+    Icon m_icon;
 };
 
 }  // namespace halvane

@@ -7,8 +7,8 @@
 
 #include "Halvane/Monitors/HUDReadout.h"
 #include "Halvane/Monitors/HUDState.h"
+#include "Halvane/Theme/IconGlyphs.h"
 #include "Halvane/Theme/NotchPalette.h"
-#include "Halvane/Theme/SymbolGlyphs.h"
 #include "NotchKit/NotchEnvironment.h"
 
 namespace halvane {
@@ -31,20 +31,8 @@ HUDCompactLeading::HUDCompactLeading(HUDState& hud, QWidget* parent) : QWidget(p
 
 HUDCompactLeading::~HUDCompactLeading() = default;
 
-SymbolName HUDCompactLeading::symbol(const HUDKind& kind) {
-    switch (kind.kind) {
-        case HUDKind::Case::batteryPlugged:
-            return "bolt.fill"_sym;
-        case HUDKind::Case::batteryUnplugged:
-            return "battery.100"_sym;
-        case HUDKind::Case::batteryLow:
-            return "battery.25"_sym;
-        case HUDKind::Case::volume:
-            return "speaker.wave.2.fill"_sym;
-        case HUDKind::Case::brightness:
-            return "sun.max.fill"_sym;
-    }
-    return "speaker.wave.2.fill"_sym;
+Icon HUDCompactLeading::icon(const HUDKind& kind) {
+    return IconGlyphs::fromName(HUDReadout::iconName(kind)).value_or(Icon::speaker);
 }
 
 QColor HUDCompactLeading::color(const HUDKind& kind) {
@@ -80,7 +68,7 @@ void HUDCompactLeading::paintEvent(QPaintEvent*) {
     painter.scale(scale, scale);
     painter.translate(-box.center());
     const HUDKind& kind = m_hud.kind();
-    SymbolGlyphs::draw(painter, symbol(kind), box, iconPointSize, QFont::DemiBold, color(kind));
+    IconGlyphs::draw(painter, icon(kind), box, iconPointSize, QFont::DemiBold, color(kind));
 }
 
 void HUDCompactLeading::bounce() {

@@ -4,7 +4,7 @@
 #include <QWidget>
 
 #include "Halvane/Monitors/HUDKind.h"
-#include "Halvane/Theme/SymbolName.h"
+#include "Halvane/Theme/Icon.h"
 #include "NotchKit/AnimatedValue.h"
 #include "NotchKit/AnimationDriver.h"
 
@@ -12,10 +12,10 @@ namespace halvane {
 
 class HUDState;
 
-// The HUD's left wing: the symbol of what changed (speaker, sun, battery,
+// The HUD's left wing: the icon of what changed (speaker, sun, battery,
 // bolt), which bounces on every new event. Beside a notch it is as wide as
 // the bar's wing, to keep the notch centred; in the floating pill it is just
-// the symbol.
+// the icon.
 class HUDCompactLeading final : public QWidget {
     Q_OBJECT
 
@@ -28,10 +28,10 @@ public:
     explicit HUDCompactLeading(HUDState& hud, QWidget* parent = nullptr);
     ~HUDCompactLeading() override;
 
-    static SymbolName symbol(const HUDKind& kind);
+    static Icon icon(const HUDKind& kind);
     static QColor color(const HUDKind& kind);
 
-    // The symbol's box, vertically centred at the leading edge.
+    // The icon's box, vertically centred at the leading edge.
     QRectF iconRect() const;
     bool isBouncing() const { return m_driver.isRunning(); }
 

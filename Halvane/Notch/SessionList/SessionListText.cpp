@@ -110,12 +110,11 @@ std::optional<QString> terminalLabel(const std::optional<std::string>& terminalI
     return QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size()));
 }
 
-SymbolName terminalIcon(const std::optional<std::string>& terminalId) {
+Icon terminalIcon(const std::optional<std::string>& terminalId) {
     if (!terminalId) {
-        return "rectangle.dashed"_sym;
+        return Icon::dashedFrame;
     }
-    return isEditor(*terminalId) ? "chevron.left.forwardslash.chevron.right"_sym
-                                 : "terminal.fill"_sym;
+    return isEditor(*terminalId) ? Icon::code : Icon::terminal;
 }
 
 QString helpText(bool expanded, const QString& projectName, const std::optional<QString>& label) {

@@ -8,7 +8,7 @@
 #include "Halvane/Notch/SessionList/SessionUIStatus.h"
 #include "Halvane/Sessions/Clock.h"
 #include "Halvane/Sessions/Session.h"
-#include "Halvane/Theme/SymbolName.h"
+#include "Halvane/Theme/Icon.h"
 
 // The texts and choices of the session list, as plain functions of the
 // session model so they can be checked without drawing anything.
@@ -35,7 +35,7 @@ std::optional<QString> activityPreview(const Session& session);
 
 // The name of the terminal that hosts the session; none when unknown.
 std::optional<QString> terminalLabel(const std::optional<std::string>& terminalId);
-SymbolName terminalIcon(const std::optional<std::string>& terminalId);
+Icon terminalIcon(const std::optional<std::string>& terminalId);
 
 // The row's tooltip.
 QString helpText(bool expanded, const QString& projectName, const std::optional<QString>& label);

@@ -8,7 +8,7 @@
 #include <cmath>
 
 #include "Halvane/Notch/Components/CollapseButton.h"
-#include "Halvane/Notch/Components/SymbolLabel.h"
+#include "Halvane/Notch/Components/IconLabel.h"
 #include "Halvane/Notch/SessionList/SessionListText.h"
 #include "Halvane/Notch/SessionList/SessionStatusBadge.h"
 #include "Halvane/Notch/SessionList/StatusChip.h"
@@ -48,8 +48,8 @@ NotchText* makeTime() {
     return time;
 }
 
-SymbolLabel* makeTerminalChip() {
-    SymbolLabel::Style style;
+IconLabel* makeTerminalChip() {
+    IconLabel::Style style;
     style.symbolPointSize = 9;
     style.font = NotchFonts::rounded(10, QFont::Medium);
     style.spacing = 4;
@@ -57,17 +57,17 @@ SymbolLabel* makeTerminalChip() {
     style.fill = NotchPalette::chipFill();
     style.cornerRadius = 4;
     style.padding = QMarginsF(7, 2, 7, 2);
-    return new SymbolLabel("terminal.fill"_sym, QString(), style);
+    return new IconLabel(Icon::terminal, QString(), style);
 }
 
-SymbolLabel* makeOpenHint() {
-    SymbolLabel::Style style;
+IconLabel* makeOpenHint() {
+    IconLabel::Style style;
     style.symbolPointSize = 9;
     style.symbolWeight = QFont::Bold;
     style.font = NotchFonts::rounded(10, QFont::Medium);
     style.spacing = 3;
     style.color = withOpacity(NotchPalette::accent(), 0.85);
-    return new SymbolLabel("arrow.up.right"_sym, QStringLiteral("Click to open"), style);
+    return new IconLabel(Icon::arrowUpRight, QStringLiteral("Click to open"), style);
 }
 
 int bodyHeight(const QWidget* body, int width) {
@@ -182,7 +182,7 @@ void SessionRow::refresh() {
                            ? std::optional<QString>(QStringLiteral("on ") +
                                                     QString::fromStdString(*m_session.remoteHost))
                            : SessionListText::terminalLabel(m_session.lastTerminalId);
-    const SymbolName icon = SessionListText::terminalIcon(m_session.lastTerminalId);
+    const Icon icon = SessionListText::terminalIcon(m_session.lastTerminalId);
     const auto preview = SessionListText::activityPreview(m_session);
 
     for (SessionStatusBadge* badge : {m_collapsedBadge, m_expandedBadge}) {
@@ -195,7 +195,7 @@ void SessionRow::refresh() {
     for (StatusChip* chip : {m_collapsedChip, m_expandedChip}) {
         chip->setStatus(state);
     }
-    for (SymbolLabel* terminal : {m_collapsedTerminal, m_expandedTerminal}) {
+    for (IconLabel* terminal : {m_collapsedTerminal, m_expandedTerminal}) {
         terminal->setContent(icon, label.value_or(QString()));
         terminal->setVisible(label.has_value());
     }

@@ -17,7 +17,7 @@ class CollapseButton;
 class NotchText;
 class SessionStatusBadge;
 class StatusChip;
-class SymbolLabel;
+class IconLabel;
 
 // One session in the expanded list: its state badge, project, state chip,
 // terminal and age on one line; unfolded, also what the user last asked and
@@ -81,7 +81,7 @@ private:
     SessionStatusBadge* m_collapsedBadge = nullptr;
     NotchText* m_collapsedName = nullptr;
     StatusChip* m_collapsedChip = nullptr;
-    SymbolLabel* m_collapsedTerminal = nullptr;
+    IconLabel* m_collapsedTerminal = nullptr;
     NotchText* m_collapsedTime = nullptr;
 
     QWidget* m_expandedBody = nullptr;
@@ -90,7 +90,7 @@ private:
     NotchText* m_expandedTime = nullptr;
     NotchText* m_preview = nullptr;
     StatusChip* m_expandedChip = nullptr;
-    SymbolLabel* m_expandedTerminal = nullptr;
+    IconLabel* m_expandedTerminal = nullptr;
 
     CollapseButton* m_collapseButton;
     QVariantAnimation* m_fold;

@@ -2,9 +2,9 @@
 
 #include <QPainter>
 
+#include "Halvane/Theme/IconGlyphs.h"
 #include "Halvane/Theme/NotchPalette.h"
 #include "Halvane/Theme/NotchShapes.h"
-#include "Halvane/Theme/SymbolGlyphs.h"
 
 namespace halvane {
 
@@ -25,21 +25,21 @@ SessionStatusBadge::Look SessionStatusBadge::lookFor(SessionUIStatus status) {
     const QColor idle = QColor::fromRgbF(1, 1, 1, 0.5f);
     switch (status) {
         case SessionUIStatus::waiting:
-            return {withOpacity(NotchPalette::accent(), kStrongFill), true, "exclamationmark"_sym,
+            return {withOpacity(NotchPalette::accent(), kStrongFill), true, Icon::exclamation,
                     Qt::white};
         case SessionUIStatus::working:
-            return {withOpacity(NotchPalette::accent(), kStrongFill), true, "sparkle"_sym,
+            return {withOpacity(NotchPalette::accent(), kStrongFill), true, Icon::sparkle,
                     Qt::white};
         case SessionUIStatus::done:
-            return {withOpacity(NotchPalette::systemGreen(), kFaintFill), false, "checkmark"_sym,
+            return {withOpacity(NotchPalette::systemGreen(), kFaintFill), false, Icon::check,
                     NotchPalette::systemGreen()};
         case SessionUIStatus::yourTurn:
-            return {withOpacity(NotchPalette::systemOrange(), kFaintFill), false, "terminal"_sym,
+            return {withOpacity(NotchPalette::systemOrange(), kFaintFill), false, Icon::terminal,
                     NotchPalette::systemOrange()};
         case SessionUIStatus::idle:
             break;
     }
-    return {withOpacity(idle, kFaintFill), false, "pause.fill"_sym, idle};
+    return {withOpacity(idle, kFaintFill), false, Icon::pause, idle};
 }
 
 const SoftShadow& SessionStatusBadge::glow() {
@@ -68,7 +68,7 @@ void SessionStatusBadge::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::Antialiasing);
     const QRectF tile(0, 0, kSide, kSide);
     NotchShapes::fillRoundedRect(painter, tile, kCornerRadius, look.fill);
-    SymbolGlyphs::draw(painter, look.icon, tile, kIconPointSize, QFont::Bold, look.iconColor);
+    IconGlyphs::draw(painter, look.icon, tile, kIconPointSize, QFont::Bold, look.iconColor);
 }
 
 }  // namespace halvane

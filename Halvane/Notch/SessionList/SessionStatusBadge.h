@@ -5,7 +5,7 @@
 
 #include "Halvane/Notch/Components/SoftShadow.h"
 #include "Halvane/Notch/SessionList/SessionUIStatus.h"
-#include "Halvane/Theme/SymbolName.h"
+#include "Halvane/Theme/Icon.h"
 
 namespace halvane {
 
@@ -23,7 +23,7 @@ public:
     struct Look {
         QColor fill;  // opacity included
         bool glows = false;
-        SymbolName icon;
+        Icon icon;
         QColor iconColor;
     };
     static Look lookFor(SessionUIStatus status);

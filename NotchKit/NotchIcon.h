@@ -11,11 +11,11 @@ class QPainter;
 
 namespace notchkit {
 
-// Draws named symbols ("checkmark.circle.fill") for the kit's labels. A host
-// with its own symbol table installs a painter so every symbol in the program
-// comes from that one table; without one the kit draws the few symbols it
+// Draws named icons ("checkCircle") for the kit's labels. A host with icons
+// of its own installs a painter so every icon in the program comes from one
+// place; without one the kit draws the few icons it
 // knows from the Material Icons font, and a framed "?" for any other name.
-class NotchSymbol final {
+class NotchIcon final {
 public:
     using Painter = std::function<void(QPainter& painter, const QString& name, const QRectF& box,
                                        QColor color)>;

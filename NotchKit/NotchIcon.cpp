@@ -1,4 +1,4 @@
-#include "NotchSymbol.h"
+#include "NotchIcon.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
@@ -17,22 +17,18 @@ constexpr auto fontFamily = "Material Icons";
 constexpr auto fontFile =
     "/usr/share/fonts/truetype/material-design-icons-iconfont/MaterialIcons-Regular.ttf";
 
-NotchSymbol::Painter& installedPainter() {
-    static NotchSymbol::Painter painter;
+NotchIcon::Painter& installedPainter() {
+    static NotchIcon::Painter painter;
     return painter;
 }
 
 const QHash<QString, char16_t>& builtinTable() {
     static const QHash<QString, char16_t> table{
-        {QStringLiteral("bell.badge.fill"), 0xe7f7},
-        {QStringLiteral("bolt.fill"), 0xea0b},
-        {QStringLiteral("checkmark"), 0xe5ca},
-        {QStringLiteral("checkmark.circle.fill"), 0xe86c},
-        {QStringLiteral("exclamationmark.triangle.fill"), 0xe002},
-        {QStringLiteral("info.circle"), 0xe88f},
-        {QStringLiteral("sparkle"), 0xe65f},
-        {QStringLiteral("terminal"), 0xeb8e},
-        {QStringLiteral("xmark"), 0xe5cd},
+        {QStringLiteral("bellRinging"), 0xe7f7}, {QStringLiteral("bolt"), 0xea0b},
+        {QStringLiteral("check"), 0xe5ca},       {QStringLiteral("checkCircle"), 0xe86c},
+        {QStringLiteral("warning"), 0xe002},     {QStringLiteral("info"), 0xe88f},
+        {QStringLiteral("sparkle"), 0xe65f},     {QStringLiteral("terminal"), 0xeb8e},
+        {QStringLiteral("close"), 0xe5cd},
     };
     return table;
 }
@@ -46,7 +42,7 @@ bool fontAvailable() {
             return true;
         }
         qCWarning(notchKitLog) << "The icon font" << fontFamily
-                               << "is not installed; symbols are drawn as placeholders";
+                               << "is not installed; icons are drawn as placeholders";
         return false;
     }();
     return available;
@@ -56,7 +52,7 @@ void drawPlaceholder(QPainter& painter, const QString& name, const QRectF& box, 
     static QSet<QString> reported;
     if (!reported.contains(name)) {
         reported.insert(name);
-        qCWarning(notchKitLog) << "No glyph for the symbol" << name;
+        qCWarning(notchKitLog) << "No glyph for the icon" << name;
     }
     const double side = std::min(box.width(), box.height()) * 0.8;
     const QRectF frame(box.center() - QPointF(side / 2, side / 2), QSizeF(side, side));
@@ -72,11 +68,11 @@ void drawPlaceholder(QPainter& painter, const QString& name, const QRectF& box, 
 
 }  // namespace
 
-void NotchSymbol::setPainter(Painter painter) {
+void NotchIcon::setPainter(Painter painter) {
     installedPainter() = std::move(painter);
 }
 
-std::optional<char16_t> NotchSymbol::builtinGlyph(const QString& name) {
+std::optional<char16_t> NotchIcon::builtinGlyph(const QString& name) {
     const auto found = builtinTable().constFind(name);
     if (found == builtinTable().constEnd()) {
         return std::nullopt;
@@ -84,7 +80,7 @@ std::optional<char16_t> NotchSymbol::builtinGlyph(const QString& name) {
     return *found;
 }
 
-void NotchSymbol::draw(QPainter& painter, const QString& name, const QRectF& box, QColor color) {
+void NotchIcon::draw(QPainter& painter, const QString& name, const QRectF& box, QColor color) {
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
     if (const auto& host = installedPainter()) {

@@ -1,59 +1,94 @@
-#include "Halvane/Theme/SymbolGlyphs.h"
+#include "Halvane/Theme/IconGlyphs.h"
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QHash>
+#include <QMetaEnum>
 #include <QPainter>
 #include <QPainterPathStroker>
 #include <QSet>
 #include <QTransform>
 
 #include <algorithm>
-#include <array>
 #include <string>
 
 #include "Halvane/Platform/posix/Log.h"
 #include "Halvane/Theme/NotchFonts.h"
 
-namespace halvane::SymbolGlyphs {
+namespace halvane::IconGlyphs {
 
 namespace {
 
 using namespace std::string_view_literals;
 
-constexpr auto kTable = std::to_array<Entry>({
-    {"arrow.counterclockwise"sv, 0xe042, "replay"sv},
-    {"arrow.down.circle.fill"sv, 0xf000, "download_for_offline"sv},
-    {"arrow.up.right"sv, 0xf1e1, "north_east"sv},
-    {"arrow.uturn.backward"sv, 0xe166, "undo"sv},
-    {"battery.100"sv, 0xe1a4, "battery_full"sv},
-    {"battery.25"sv, 0xebe0, "battery_2_bar"sv},
-    {"bell.badge.fill"sv, 0xe7f7, "notifications_active"sv},
-    {"bolt.fill"sv, 0xea0b, "bolt"sv},
-    {"checkmark"sv, 0xe5ca, "check"sv},
-    {"checkmark.circle.fill"sv, 0xe86c, "check_circle"sv},
-    {"checkmark.seal.fill"sv, 0xef76, "verified"sv},
-    {"checkmark.shield.fill"sv, 0xe8e8, "verified_user"sv},
-    {"chevron.left.forwardslash.chevron.right"sv, 0xe86f, "code"sv},
-    {"chevron.up"sv, 0xe5ce, "expand_less"sv},
-    {"ellipsis"sv, 0xe5d3, "more_horiz"sv},
-    {"exclamationmark"sv, 0xe645, "priority_high"sv},
-    {"hand.point.up.left.fill"sv, 0xe913, "touch_app"sv},
-    {"infinity"sv, 0xeb3d, "all_inclusive"sv},
-    {"info.circle"sv, 0xe88f, "info_outline"sv},
-    {"link"sv, 0xe157, "link"sv},
-    {"lock.shield"sv, 0xe32a, "security"sv},
-    {"pause.fill"sv, 0xe034, "pause"sv},
-    {"power"sv, 0xe8ac, "power_settings_new"sv},
-    {"rectangle.dashed"sv, 0xe3c2, "crop_free"sv},
-    {"slider.horizontal.3"sv, 0xe429, "tune"sv},
-    {"sparkle"sv, 0xe65f, "auto_awesome"sv},
-    {"speaker.wave.2.fill"sv, 0xe050, "volume_up"sv},
-    {"sun.max.fill"sv, 0xe518, "light_mode"sv},
-    {"terminal"sv, 0xeb8e, "terminal"sv},
-    {"terminal.fill"sv, 0xeb8e, "terminal"sv},
-    {"xmark"sv, 0xe5cd, "close"sv},
-});
+// Glyph names are the icon font's own, for readers.
+char16_t glyphOf(Icon icon) {
+    switch (icon) {
+        case Icon::arrowUpRight:
+            return 0xf1e1;  // north_east
+        case Icon::batteryFull:
+            return 0xe1a4;  // battery_full
+        case Icon::batteryLow:
+            return 0xebe0;  // battery_2_bar
+        case Icon::bellRinging:
+            return 0xe7f7;  // notifications_active
+        case Icon::bolt:
+            return 0xea0b;  // bolt
+        case Icon::check:
+            return 0xe5ca;  // check
+        case Icon::checkCircle:
+            return 0xe86c;  // check_circle
+        case Icon::chevronUp:
+            return 0xe5ce;  // expand_less
+        case Icon::close:
+            return 0xe5cd;  // close
+        case Icon::code:
+            return 0xe86f;  // code
+        case Icon::dashedFrame:
+            return 0xe3c2;  // crop_free
+        case Icon::download:
+            return 0xf000;  // download_for_offline
+        case Icon::exclamation:
+            return 0xe645;  // priority_high
+        case Icon::infinity:
+            return 0xeb3d;  // all_inclusive
+        case Icon::info:
+            return 0xe88f;  // info_outline
+        case Icon::link:
+            return 0xe157;  // link
+        case Icon::moreDots:
+            return 0xe5d3;  // more_horiz
+        case Icon::pause:
+            return 0xe034;  // pause
+        case Icon::pointingHand:
+            return 0xe913;  // touch_app
+        case Icon::power:
+            return 0xe8ac;  // power_settings_new
+        case Icon::replay:
+            return 0xe042;  // replay
+        case Icon::shield:
+            return 0xe32a;  // security
+        case Icon::shieldCheck:
+            return 0xe8e8;  // verified_user
+        case Icon::sliders:
+            return 0xe429;  // tune
+        case Icon::sparkle:
+            return 0xe65f;  // auto_awesome
+        case Icon::speaker:
+            return 0xe050;  // volume_up
+        case Icon::sun:
+            return 0xe518;  // light_mode
+        case Icon::terminal:
+            return 0xeb8e;  // terminal
+        case Icon::undo:
+            return 0xe166;  // undo
+        case Icon::verifiedSeal:
+            return 0xef76;  // verified
+        case Icon::warning:
+            return 0xe002;  // warning
+    }
+    return 0xe8fd;  // help_outline
+}
 
 constexpr auto kFamily = "Material Icons";
 // Where Debian's fonts-material-design-icons-iconfont puts the font, for a
@@ -78,7 +113,7 @@ bool loadFont() {
         return true;
     }
     log::error(std::string("Halvane: the icon font \"") + kFamily +
-               "\" is not installed; symbols are drawn as placeholders");
+               "\" is not installed; icons are drawn as placeholders");
     return false;
 }
 
@@ -120,7 +155,7 @@ QPainterPath referenceGlyph(char16_t codepoint, QFont::Weight weight) {
     return glyph;
 }
 
-// The stand-in for a symbol without a glyph: a rounded square with a "?", so
+// The stand-in for an icon without a glyph: a rounded square with a "?", so
 // the gap is plain to see instead of an empty space.
 QPainterPath placeholder(const QRectF& ink) {
     QPainterPath outline;
@@ -148,22 +183,41 @@ void reportMissing(std::string_view name) {
         return;
     }
     reported.insert(key);
-    log::error("Halvane: no glyph for the symbol \"" + std::string(name) + "\"");
+    log::error("Halvane: no glyph for the icon \"" + std::string(name) + "\"");
+}
+
+QPainterPath standIn(const QPointF& centre, qreal pointSize) {
+    const QSizeF ink(pointSize, pointSize);
+    return placeholder(QRectF(centre - QPointF(ink.width() / 2, ink.height() / 2), ink));
+}
+
+void fill(QPainter& painter, const QPainterPath& path, const QColor& color) {
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(color);
+    painter.drawPath(path);
+    painter.restore();
 }
 
 }  // namespace
 
-std::span<const Entry> table() {
-    return kTable;
+char16_t codepoint(Icon icon) {
+    return glyphOf(icon);
 }
 
-std::optional<char16_t> codepoint(std::string_view name) {
-    const auto found = std::find_if(kTable.begin(), kTable.end(),
-                                    [name](const Entry& entry) { return entry.name == name; });
-    if (found == kTable.end()) {
+QString name(Icon icon) {
+    return QString::fromLatin1(QMetaEnum::fromType<Icon>().valueToKey(static_cast<int>(icon)));
+}
+
+std::optional<Icon> fromName(std::string_view name) {
+    const std::string key(name);
+    bool found = false;
+    const int value = QMetaEnum::fromType<Icon>().keyToValue(key.c_str(), &found);
+    if (!found) {
         return std::nullopt;
     }
-    return found->codepoint;
+    return static_cast<Icon>(value);
 }
 
 QString fontFamily() {
@@ -188,38 +242,33 @@ bool fontHasGlyph(char16_t codepoint) {
     return present;
 }
 
-bool hasGlyph(SymbolName name) {
-    const auto glyph = codepoint(name);
-    return glyph && fontHasGlyph(*glyph);
-}
-
 QSizeF size(qreal pointSize) {
     return QSizeF(pointSize, pointSize);
 }
 
-QPainterPath path(SymbolName name, const QRectF& box, qreal pointSize, QFont::Weight weight) {
+QPainterPath path(Icon icon, const QRectF& box, qreal pointSize, QFont::Weight weight) {
     const QPointF centre = box.center();
-    const auto glyph = codepoint(name);
-    if (!glyph || !fontHasGlyph(*glyph)) {
-        reportMissing(name.view());
-        const QSizeF ink = size(pointSize);
-        return placeholder(QRectF(centre - QPointF(ink.width() / 2, ink.height() / 2), ink));
+    const char16_t glyph = codepoint(icon);
+    if (!fontHasGlyph(glyph)) {
+        reportMissing(name(icon).toStdString());
+        return standIn(centre, pointSize);
     }
     const qreal em = pointSize * kEmPerPoint;
     QTransform transform;
     transform.translate(centre.x() - em / 2, centre.y() - em / 2);
     transform.scale(em / kReferenceEm, em / kReferenceEm);
-    return transform.map(referenceGlyph(*glyph, weight));
+    return transform.map(referenceGlyph(glyph, weight));
 }
 
-void draw(QPainter& painter, SymbolName name, const QRectF& box, qreal pointSize,
-          QFont::Weight weight, const QColor& color) {
-    painter.save();
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(color);
-    painter.drawPath(path(name, box, pointSize, weight));
-    painter.restore();
+void draw(QPainter& painter, Icon icon, const QRectF& box, qreal pointSize, QFont::Weight weight,
+          const QColor& color) {
+    fill(painter, path(icon, box, pointSize, weight), color);
 }
 
-}  // namespace halvane::SymbolGlyphs
+void drawStandIn(QPainter& painter, std::string_view name, const QRectF& box, qreal pointSize,
+                 const QColor& color) {
+    reportMissing(name);
+    fill(painter, standIn(box.center(), pointSize), color);
+}
+
+}  // namespace halvane::IconGlyphs

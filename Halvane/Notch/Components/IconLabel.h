@@ -6,13 +6,13 @@
 #include <QString>
 #include <QWidget>
 
-#include "Halvane/Theme/SymbolName.h"
+#include "Halvane/Theme/Icon.h"
 
 namespace halvane {
 
 // A symbol followed by a short text in one colour, optionally on a rounded
 // tile: the terminal chip of a session row, the "Click to open" hint.
-class SymbolLabel final : public QWidget {
+class IconLabel final : public QWidget {
     Q_OBJECT
 
 public:
@@ -27,12 +27,12 @@ public:
         QMarginsF padding;
     };
 
-    SymbolLabel(SymbolName symbol, QString text, Style style, QWidget* parent = nullptr);
+    IconLabel(Icon symbol, QString text, Style style, QWidget* parent = nullptr);
 
-    SymbolName symbol() const { return m_symbol; }
+    Icon symbol() const { return m_symbol; }
     const QString& text() const { return m_text; }
     const Style& style() const { return m_style; }
-    void setContent(SymbolName symbol, const QString& text);
+    void setContent(Icon symbol, const QString& text);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }
@@ -41,7 +41,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    SymbolName m_symbol;
+    Icon m_symbol;
     QString m_text;
     Style m_style;
 };

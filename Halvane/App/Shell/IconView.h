@@ -4,19 +4,19 @@
 #include <QFont>
 #include <QWidget>
 
-#include "Halvane/Theme/SymbolName.h"
+#include "Halvane/Theme/Icon.h"
 
 namespace halvane {
 
 // One symbol drawn at a point size in a colour, as a widget for layouts.
-class SymbolIcon final : public QWidget {
+class IconView final : public QWidget {
     Q_OBJECT
 
 public:
-    SymbolIcon(SymbolName name, qreal pointSize, const QColor& color, QWidget* parent = nullptr,
-               QFont::Weight weight = QFont::DemiBold);
+    IconView(Icon name, qreal pointSize, const QColor& color, QWidget* parent = nullptr,
+             QFont::Weight weight = QFont::DemiBold);
 
-    SymbolName name() const { return m_name; }
+    Icon name() const { return m_name; }
     void setColor(const QColor& color);
 
     QSize sizeHint() const override;
@@ -26,7 +26,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    SymbolName m_name;
+    Icon m_name;
     qreal m_pointSize;
     QColor m_color;
     QFont::Weight m_weight;

@@ -1,4 +1,4 @@
-#include "Halvane/Notch/Components/SymbolLabel.h"
+#include "Halvane/Notch/Components/IconLabel.h"
 
 #include <QFontMetricsF>
 #include <QPainter>
@@ -6,18 +6,18 @@
 #include <algorithm>
 #include <cmath>
 
+#include "Halvane/Theme/IconGlyphs.h"
 #include "Halvane/Theme/NotchShapes.h"
-#include "Halvane/Theme/SymbolGlyphs.h"
 
 namespace halvane {
 
-SymbolLabel::SymbolLabel(SymbolName symbol, QString text, Style style, QWidget* parent)
+IconLabel::IconLabel(Icon symbol, QString text, Style style, QWidget* parent)
     : QWidget(parent), m_symbol(symbol), m_text(std::move(text)), m_style(std::move(style)) {
     setAttribute(Qt::WA_TranslucentBackground);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
-void SymbolLabel::setContent(SymbolName symbol, const QString& text) {
+void IconLabel::setContent(Icon symbol, const QString& text) {
     if (symbol == m_symbol && text == m_text) {
         return;
     }
@@ -27,9 +27,9 @@ void SymbolLabel::setContent(SymbolName symbol, const QString& text) {
     update();
 }
 
-QSize SymbolLabel::sizeHint() const {
+QSize IconLabel::sizeHint() const {
     const QFontMetricsF metrics(m_style.font);
-    const QSizeF symbol = SymbolGlyphs::size(m_style.symbolPointSize);
+    const QSizeF symbol = IconGlyphs::size(m_style.symbolPointSize);
     const qreal width = m_style.padding.left() + symbol.width() + m_style.spacing +
                         metrics.horizontalAdvance(m_text) + m_style.padding.right();
     const qreal height = m_style.padding.top() + std::max(symbol.height(), metrics.height()) +
@@ -37,7 +37,7 @@ QSize SymbolLabel::sizeHint() const {
     return QSize(static_cast<int>(std::ceil(width)), static_cast<int>(std::ceil(height)));
 }
 
-void SymbolLabel::paintEvent(QPaintEvent*) {
+void IconLabel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
@@ -46,11 +46,11 @@ void SymbolLabel::paintEvent(QPaintEvent*) {
         NotchShapes::fillRoundedRect(painter, frame, m_style.cornerRadius, m_style.fill);
     }
     const QRectF content = frame.marginsRemoved(m_style.padding);
-    const QSizeF symbol = SymbolGlyphs::size(m_style.symbolPointSize);
+    const QSizeF symbol = IconGlyphs::size(m_style.symbolPointSize);
     const QRectF symbolBox(QPointF(content.left(), content.center().y() - symbol.height() / 2),
                            symbol);
-    SymbolGlyphs::draw(painter, m_symbol, symbolBox, m_style.symbolPointSize, m_style.symbolWeight,
-                       m_style.color);
+    IconGlyphs::draw(painter, m_symbol, symbolBox, m_style.symbolPointSize, m_style.symbolWeight,
+                     m_style.color);
     const QRectF textBox(symbolBox.right() + m_style.spacing, content.top(),
                          content.right() - symbolBox.right() - m_style.spacing, content.height());
     painter.setFont(m_style.font);

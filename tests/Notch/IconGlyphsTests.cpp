@@ -3,49 +3,27 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QImage>
+#include <QMetaEnum>
 #include <QPainter>
 
-#include <filesystem>
-#include <regex>
 #include <set>
 #include <string>
 
-#include "Files.h"
 #include "GuiTestSupport.h"
+#include "Halvane/Theme/IconGlyphs.h"
 #include "Halvane/Theme/NotchFonts.h"
-#include "Halvane/Theme/SymbolGlyphs.h"
 
 namespace halvane {
 namespace {
 
 using test::countPixels;
 using test::guiApplication;
-using test::readFile;
 
-// Every `"…"_sym` literal in the application's sources.
-std::set<std::string> symbolNamesInSources() {
-    static const std::regex literal(R"re("([^"\\]+)"_sym)re");
-    std::set<std::string> names;
-    const std::filesystem::path root = std::filesystem::path(HALVANE_SOURCE_DIR) / "Halvane";
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-        const auto extension = entry.path().extension();
-        if (!entry.is_regular_file() || (extension != ".cpp" && extension != ".h")) {
-            continue;
-        }
-        const std::string source = readFile(entry.path());
-        for (std::sregex_iterator match(source.begin(), source.end(), literal), end; match != end;
-             ++match) {
-            names.insert((*match)[1].str());
-        }
-    }
-    return names;
-}
-
-QImage drawSymbol(SymbolName name, qreal pointSize, QFont::Weight weight) {
+QImage drawIcon(Icon icon, qreal pointSize, QFont::Weight weight) {
     QImage image(64, 64, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
-    SymbolGlyphs::draw(painter, name, QRectF(0, 0, 64, 64), pointSize, weight, Qt::white);
+    IconGlyphs::draw(painter, icon, QRectF(0, 0, 64, 64), pointSize, weight, Qt::white);
     return image;
 }
 
@@ -66,38 +44,28 @@ QRect inkBounds(const QImage& image) {
     return bounds;
 }
 
-TEST(SymbolGlyphsTest, EveryTableEntryIsUniqueAndPresentInTheIconFont) {
+TEST(IconGlyphsTest, EveryIconHasAGlyphOfItsOwnAndGoesByItsName) {
     guiApplication();
-    ASSERT_TRUE(SymbolGlyphs::fontAvailable())
+    ASSERT_TRUE(IconGlyphs::fontAvailable())
         << "install fonts-material-design-icons-iconfont (scripts/install-deps)";
-    std::set<std::string_view> seen;
-    for (const auto& entry : SymbolGlyphs::table()) {
-        SCOPED_TRACE(std::string(entry.name));
-        EXPECT_TRUE(seen.insert(entry.name).second) << "listed twice";
-        EXPECT_TRUE(SymbolGlyphs::fontHasGlyph(entry.codepoint)) << entry.glyphName;
+    const QMetaEnum icons = QMetaEnum::fromType<Icon>();
+    std::set<char16_t> seen;
+    for (int index = 0; index < icons.keyCount(); ++index) {
+        const auto icon = static_cast<Icon>(icons.value(index));
+        SCOPED_TRACE(icons.key(index));
+        EXPECT_TRUE(seen.insert(IconGlyphs::codepoint(icon)).second) << "shares a glyph";
+        EXPECT_TRUE(IconGlyphs::fontHasGlyph(IconGlyphs::codepoint(icon)));
+        EXPECT_EQ(IconGlyphs::fromName(IconGlyphs::name(icon).toStdString()), icon);
     }
+    EXPECT_FALSE(IconGlyphs::fromName("checkmark.circle.fill"));
+    EXPECT_FALSE(IconGlyphs::fromName(""));
 }
 
-TEST(SymbolGlyphsTest, EverySymbolNameUsedInTheSourcesHasAGlyph) {
+TEST(IconGlyphsTest, AnIconIsCentredInItsBoxAtAboutItsPointSize) {
     guiApplication();
-    const auto names = symbolNamesInSources();
-    // The theme's own names: if the walk finds none of them it found nothing.
-    EXPECT_TRUE(names.contains("sparkle"));
-    EXPECT_TRUE(names.contains("checkmark"));
-    for (const auto& name : names) {
-        EXPECT_TRUE(SymbolGlyphs::codepoint(name).has_value())
-            << '"' << name << "\" is drawn but has no entry in SymbolGlyphs' table";
-    }
-    for (const auto& entry : SymbolGlyphs::table()) {
-        EXPECT_TRUE(SymbolGlyphs::fontHasGlyph(entry.codepoint)) << entry.name;
-    }
-}
-
-TEST(SymbolGlyphsTest, ASymbolIsCentredInItsBoxAtAboutItsPointSize) {
-    guiApplication();
-    for (const auto name : {"checkmark.circle.fill"_sym, "pause.fill"_sym, "xmark"_sym}) {
-        SCOPED_TRACE(std::string(name.view()));
-        const QRect ink = inkBounds(drawSymbol(name, 24, QFont::Normal));
+    for (const auto icon : {Icon::checkCircle, Icon::pause, Icon::close}) {
+        SCOPED_TRACE(IconGlyphs::name(icon).toStdString());
+        const QRect ink = inkBounds(drawIcon(icon, 24, QFont::Normal));
         ASSERT_FALSE(ink.isEmpty());
         EXPECT_NEAR(ink.center().x() + 0.5, 32, 2);
         EXPECT_NEAR(ink.center().y() + 0.5, 32, 2);
@@ -106,21 +74,23 @@ TEST(SymbolGlyphsTest, ASymbolIsCentredInItsBoxAtAboutItsPointSize) {
     }
 }
 
-TEST(SymbolGlyphsTest, HeavierWeightsDrawThickerStrokes) {
+TEST(IconGlyphsTest, HeavierWeightsDrawThickerStrokes) {
     guiApplication();
-    const auto regular = drawSymbol("checkmark"_sym, 24, QFont::Normal);
-    const auto bold = drawSymbol("checkmark"_sym, 24, QFont::Bold);
+    const auto regular = drawIcon(Icon::check, 24, QFont::Normal);
+    const auto bold = drawIcon(Icon::check, 24, QFont::Bold);
     const int regularInk = countPixels(regular, regular.rect(), inked);
     const int boldInk = countPixels(bold, bold.rect(), inked);
     EXPECT_GT(regularInk, 0);
     EXPECT_GT(boldInk, regularInk * 1.15) << regularInk << " vs " << boldInk;
 }
 
-TEST(SymbolGlyphsTest, AnUnknownNameDrawsAVisiblePlaceholder) {
+TEST(IconGlyphsTest, ANameThatIsNoIconsDrawsAVisibleStandIn) {
     guiApplication();
-    EXPECT_FALSE(SymbolGlyphs::codepoint("no.such.symbol"_sym).has_value());
-    EXPECT_FALSE(SymbolGlyphs::hasGlyph("no.such.symbol"_sym));
-    const auto image = drawSymbol("no.such.symbol"_sym, 24, QFont::Normal);
+    QImage image(64, 64, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    IconGlyphs::drawStandIn(painter, "no.such.icon", QRectF(0, 0, 64, 64), 24, Qt::white);
+    painter.end();
     const QRect ink = inkBounds(image);
     EXPECT_GT(countPixels(image, image.rect(), inked), 40);
     EXPECT_GE(ink.width(), 20);
