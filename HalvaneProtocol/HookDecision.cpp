@@ -6,7 +6,7 @@ namespace halvane {
 
 using namespace json_fields;
 
-std::string_view rawValue(HookDecision::Decision decision) {
+std::string_view wireName(HookDecision::Decision decision) {
     switch (decision) {
         case HookDecision::Decision::approve:
             return "approve";
@@ -18,10 +18,10 @@ std::string_view rawValue(HookDecision::Decision decision) {
     return "passthrough";
 }
 
-std::optional<HookDecision::Decision> hookDecisionFromRaw(std::string_view raw) {
+std::optional<HookDecision::Decision> hookDecisionFromWire(std::string_view raw) {
     for (auto decision : {HookDecision::Decision::approve, HookDecision::Decision::deny,
                           HookDecision::Decision::passthrough}) {
-        if (rawValue(decision) == raw) {
+        if (wireName(decision) == raw) {
             return decision;
         }
     }
@@ -30,7 +30,7 @@ std::optional<HookDecision::Decision> hookDecisionFromRaw(std::string_view raw) 
 
 std::string HookDecision::encode() const {
     nlohmann::json object = nlohmann::json::object();
-    object["decision"] = rawValue(decision);
+    object["decision"] = wireName(decision);
     if (reason) {
         object["reason"] = *reason;
     }
@@ -51,7 +51,7 @@ DecodeResult<HookDecision> HookDecision::decode(std::string_view json) {
         const nlohmann::json object = parseObject(json);
         HookDecision result;
         const std::string raw = requireString(object, "decision");
-        const auto decoded = hookDecisionFromRaw(raw);
+        const auto decoded = hookDecisionFromWire(raw);
         if (!decoded) {
             throw FieldError("\"decision\" has no case named \"" + raw + "\"");
         }

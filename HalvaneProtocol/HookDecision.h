@@ -28,7 +28,7 @@ struct HookDecision {
     static DecodeResult<HookDecision> decode(std::string_view json);
 };
 
-std::string_view rawValue(HookDecision::Decision decision);
-std::optional<HookDecision::Decision> hookDecisionFromRaw(std::string_view raw);
+std::string_view wireName(HookDecision::Decision decision);
+std::optional<HookDecision::Decision> hookDecisionFromWire(std::string_view raw);
 
 }  // namespace halvane

@@ -6,7 +6,7 @@ namespace halvane {
 
 using namespace json_fields;
 
-std::string_view rawValue(HookEvent::Kind kind) {
+std::string_view wireName(HookEvent::Kind kind) {
     switch (kind) {
         case HookEvent::Kind::permissionRequest:
             return "permissionRequest";
@@ -32,13 +32,13 @@ std::string_view rawValue(HookEvent::Kind kind) {
     return "notification";
 }
 
-std::optional<HookEvent::Kind> hookEventKindFromRaw(std::string_view raw) {
+std::optional<HookEvent::Kind> hookEventKindFromWire(std::string_view raw) {
     for (auto kind :
          {HookEvent::Kind::permissionRequest, HookEvent::Kind::notification, HookEvent::Kind::stop,
           HookEvent::Kind::preToolUse, HookEvent::Kind::postToolUse, HookEvent::Kind::sessionStart,
           HookEvent::Kind::sessionEnd, HookEvent::Kind::userPromptSubmit,
           HookEvent::Kind::subagentStart, HookEvent::Kind::subagentStop}) {
-        if (rawValue(kind) == raw) {
+        if (wireName(kind) == raw) {
             return kind;
         }
     }
@@ -47,7 +47,7 @@ std::optional<HookEvent::Kind> hookEventKindFromRaw(std::string_view raw) {
 
 std::string HookEvent::encode() const {
     nlohmann::json object = nlohmann::json::object();
-    object["kind"] = rawValue(kind);
+    object["kind"] = wireName(kind);
     object["sessionId"] = sessionId;
     object["cwd"] = cwd;
     object["timestamp"] = timestamp;
@@ -80,7 +80,7 @@ DecodeResult<HookEvent> HookEvent::decode(std::string_view json) {
         const nlohmann::json object = parseObject(json);
         HookEvent event;
         const std::string kindRaw = requireString(object, "kind");
-        const auto decodedKind = hookEventKindFromRaw(kindRaw);
+        const auto decodedKind = hookEventKindFromWire(kindRaw);
         if (!decodedKind) {
             throw FieldError("\"kind\" has no case named \"" + kindRaw + "\"");
         }

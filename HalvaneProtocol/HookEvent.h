@@ -71,7 +71,7 @@ struct HookEvent {
     static DecodeResult<HookEvent> decode(std::string_view json);
 };
 
-std::string_view rawValue(HookEvent::Kind kind);
-std::optional<HookEvent::Kind> hookEventKindFromRaw(std::string_view raw);
+std::string_view wireName(HookEvent::Kind kind);
+std::optional<HookEvent::Kind> hookEventKindFromWire(std::string_view raw);
 
 }  // namespace halvane

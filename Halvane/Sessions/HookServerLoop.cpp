@@ -215,7 +215,7 @@ void HookServerLoop::complete(Connections::iterator connection) {
         close(connection);
         return;
     }
-    log::debug(std::string("Halvane: event kind=") + std::string(rawValue(decoded->kind)) +
+    log::debug(std::string("Halvane: event kind=") + std::string(wireName(decoded->kind)) +
                " session=" + decoded->sessionId);
 
     client.waiting = true;
@@ -254,7 +254,7 @@ void HookServerLoop::complete(Connections::iterator connection) {
 void HookServerLoop::withdraw(Connections::iterator connection) {
     const Connection& client = connection->second;
     log::system("Halvane: client of " + fdText(client.fd) +
-                " hung up before its answer (kind=" + std::string(rawValue(client.event->kind)) +
+                " hung up before its answer (kind=" + std::string(wireName(client.event->kind)) +
                 " session=" + client.event->sessionId + ")");
     // Queued behind the hop that handed the event over, so the model always
     // hears of an event before its withdrawal, and never after its answer.

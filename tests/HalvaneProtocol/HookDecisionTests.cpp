@@ -36,9 +36,9 @@ TEST(HookDecisionDecoding, RejectsUnknownOrMistypedVerdicts) {
 }
 
 TEST(HookDecisionDecoding, RawValueConversions) {
-    EXPECT_EQ(halvane::hookDecisionFromRaw("approve"), Decision::approve);
-    EXPECT_EQ(halvane::hookDecisionFromRaw("deny"), Decision::deny);
-    EXPECT_EQ(halvane::hookDecisionFromRaw("passthrough"), Decision::passthrough);
-    EXPECT_EQ(halvane::hookDecisionFromRaw("PASSTHROUGH"), std::nullopt);
-    EXPECT_EQ(halvane::rawValue(Decision::deny), "deny");
+    EXPECT_EQ(halvane::hookDecisionFromWire("approve"), Decision::approve);
+    EXPECT_EQ(halvane::hookDecisionFromWire("deny"), Decision::deny);
+    EXPECT_EQ(halvane::hookDecisionFromWire("passthrough"), Decision::passthrough);
+    EXPECT_EQ(halvane::hookDecisionFromWire("PASSTHROUGH"), std::nullopt);
+    EXPECT_EQ(halvane::wireName(Decision::deny), "deny");
 }

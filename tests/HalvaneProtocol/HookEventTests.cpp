@@ -32,12 +32,12 @@ std::string minimal(const std::string& extra = "") {
 }  // namespace
 
 TEST(HookEventKind, RawValuesAreExactAndCaseSensitive) {
-    EXPECT_EQ(halvane::rawValue(HookEvent::Kind::permissionRequest), "permissionRequest");
-    EXPECT_EQ(halvane::rawValue(HookEvent::Kind::notification), "notification");
-    EXPECT_EQ(halvane::rawValue(HookEvent::Kind::stop), "stop");
-    EXPECT_EQ(halvane::hookEventKindFromRaw("stop"), HookEvent::Kind::stop);
-    EXPECT_EQ(halvane::hookEventKindFromRaw("Stop"), std::nullopt);
-    EXPECT_EQ(halvane::hookEventKindFromRaw(""), std::nullopt);
+    EXPECT_EQ(halvane::wireName(HookEvent::Kind::permissionRequest), "permissionRequest");
+    EXPECT_EQ(halvane::wireName(HookEvent::Kind::notification), "notification");
+    EXPECT_EQ(halvane::wireName(HookEvent::Kind::stop), "stop");
+    EXPECT_EQ(halvane::hookEventKindFromWire("stop"), HookEvent::Kind::stop);
+    EXPECT_EQ(halvane::hookEventKindFromWire("Stop"), std::nullopt);
+    EXPECT_EQ(halvane::hookEventKindFromWire(""), std::nullopt);
 }
 
 TEST(HookEventEncoding, RoundTripsEveryField) {
