@@ -154,9 +154,9 @@ void HalvaneWithClaude::pressOnCard(const std::string& key) {
     const std::string panel = windows.front();
     const auto frame = geometryOf(panel);
     ASSERT_TRUE(frame.has_value());
-    // The card's rim, clear of its buttons.
-    xdotool({"mousemove", std::to_string(frame->x + frame->width / 2),
-             std::to_string(frame->y + 30), "click", "1"});
+    // The card's rim, clear of its buttons, once the card has come to rest.
+    ASSERT_TRUE(pollUntilSteady(notchInputRegion));
+    ASSERT_TRUE(clickOnNotchAt({frame->x + frame->width / 2, frame->y + 30}));
     ASSERT_TRUE(pollUntil([&] {
         return xdotool({"getwindowfocus"}).find(std::to_string(std::stoul(panel))) == 0;
     })) << "the panel did not take the keyboard";
@@ -164,12 +164,23 @@ void HalvaneWithClaude::pressOnCard(const std::string& key) {
 }
 
 bool HalvaneWithClaude::clickOnCard(const QString& name) {
-    std::optional<QRect> where;
-    if (!pollUntil([&] { return (where = onScreen(name)).has_value(); }, 10s, 100ms)) {
+    if (!pollUntil([&] { return onScreen(name).has_value(); }, 10s, 100ms) ||
+        !pollUntilSteady(notchInputRegion)) {
         return false;
     }
-    xdotool({"mousemove", std::to_string(where->center().x()), std::to_string(where->center().y()),
-             "click", "1"});
+    const auto where = onScreen(name);
+    return where && clickOnNotchAt(where->center());
+}
+
+bool HalvaneWithClaude::clickOnNotchAt(QPoint point) {
+    // The notch takes clicks only where its surface is drawn, which grows
+    // with the card's animation; a click outside falls through to the desktop.
+    if (!notchTakesClickAt(point.x(), point.y())) {
+        ADD_FAILURE() << "the notch takes no click at " << point.x() << "," << point.y();
+        return false;
+    }
+    // Not --sync: xdotool would wait 15 s for a pointer already there to move.
+    xdotool({"mousemove", std::to_string(point.x()), std::to_string(point.y()), "click", "1"});
     return true;
 }
 

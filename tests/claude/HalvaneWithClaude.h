@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <sys/types.h>
 
+#include <QPoint>
 #include <QRect>
 #include <QString>
 #include <chrono>
@@ -45,8 +46,10 @@ protected:
     // Gives the panel the keyboard, as a click on the card's rim does, and
     // presses `key` (xdotool's name: "a", "alt+a").
     void pressOnCard(const std::string& key);
-    // Clicks the element of the card named `name`.
+    // Clicks the element of the card named `name`, once the card is at rest.
     bool clickOnCard(const QString& name);
+    // Clicks the notch at point, which must take clicks there.
+    static bool clickOnNotchAt(QPoint point);
 
     // How many requests of the given kind the app was sent ("permissionRequest").
     int eventsReceived(const std::string& kind) const;

@@ -264,17 +264,25 @@ TEST_F(HalvaneWithClaudeTest, ASessionShowsFromItsStartUntilItsEnd) {
 }
 
 TEST_F(HalvaneWithClaudeTest, ABackgroundSubagentKeepsTheSessionWorkingUntilItsLastStop) {
-    // The agent runs in the background: its turn and the session's own come
-    // in either order, so all but the first are plain text.
+    // The agent runs in the background, and its answer is held back until
+    // the session's own turn has ended; all turns but the first are text.
     m_api.append(AssistantTurn::useTool("Agent", {{"description", "Look around"},
                                                   {"prompt", "Say hello"},
                                                   {"subagent_type", "general-purpose"}}));
     for (int turn = 0; turn < 4; ++turn) {
         m_api.append(AssistantTurn::say("Done."));
     }
-    const ChildResult run = printInBackground("delegate").get();
-    ASSERT_EQ(run.exitStatus, 0) << run.standardError << context();
+    m_api.holdConversationsMentioning("Say hello");
+    auto run = printInBackground("delegate");
+    ASSERT_TRUE(
+        pollUntil([&] { return logged(" ended a turn while background work goes on") == 1; }, 30s))
+        << context();
+    EXPECT_EQ(logged(" finished its work"), 0u) << context();
+    m_api.release();
 
+    ASSERT_EQ(run.wait_for(60s), std::future_status::ready) << context();
+    const ChildResult result = run.get();
+    ASSERT_EQ(result.exitStatus, 0) << result.standardError << context();
     ASSERT_TRUE(pollUntil([&] { return logged(" finished its work") >= 1; })) << context();
     EXPECT_EQ(logged(" ended a turn while background work goes on"), 1u) << context();
     EXPECT_EQ(logged(" finished its work"), 1u) << "one Done, one chime: " << context();

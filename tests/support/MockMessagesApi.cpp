@@ -38,6 +38,24 @@ bool offersTools(const nlohmann::json& body) {
            !body["tools"].empty();
 }
 
+// The text blocks of message, or its text.
+std::string textOf(const nlohmann::json& message) {
+    const nlohmann::json content =
+        message.is_object() ? message.value("content", nlohmann::json()) : nlohmann::json();
+    if (content.is_string()) {
+        return content.get<std::string>();
+    }
+    std::string text;
+    if (content.is_array()) {
+        for (const auto& block : content) {
+            if (block.is_object() && block.value("type", "") == "text") {
+                text += block.value("text", "");
+            }
+        }
+    }
+    return text;
+}
+
 // /compact sends the whole conversation with its tools (for the prompt
 // cache) and asks, in a last user message, for a summary in plain text.
 bool asksForSummary(const nlohmann::json& body) {
@@ -49,18 +67,7 @@ bool asksForSummary(const nlohmann::json& body) {
     if (!last.is_object() || last.value("role", "") != "user") {
         return false;
     }
-    const nlohmann::json content = last.value("content", nlohmann::json());
-    std::string text;
-    if (content.is_string()) {
-        text = content.get<std::string>();
-    } else if (content.is_array()) {
-        for (const auto& block : content) {
-            if (block.is_object() && block.value("type", "") == "text") {
-                text += block.value("text", "");
-            }
-        }
-    }
-    return text.find("create a detailed summary of the conversation") != std::string::npos;
+    return textOf(last).find("create a detailed summary of the conversation") != std::string::npos;
 }
 
 bool isConversation(const nlohmann::json& body) {
@@ -123,6 +130,27 @@ std::size_t MockMessagesApi::turnsServed() const {
     return m_next;
 }
 
+void MockMessagesApi::holdConversationsMentioning(std::string text) {
+    std::lock_guard lock(m_mutex);
+    m_held = std::move(text);
+    m_released = false;
+}
+
+void MockMessagesApi::release() {
+    std::lock_guard lock(m_mutex);
+    m_released = true;
+}
+
+bool MockMessagesApi::isHeld(const Request& request) const {
+    std::lock_guard lock(m_mutex);
+    if (m_released || m_held.empty() || !isConversation(request.body)) {
+        return false;
+    }
+    const nlohmann::json messages = request.body.value("messages", nlohmann::json());
+    return messages.is_array() && !messages.empty() &&
+           textOf(messages.front()).find(m_held) != std::string::npos;
+}
+
 std::vector<MockMessagesApi::Request> MockMessagesApi::requests() const {
     std::lock_guard lock(m_mutex);
     return m_requests;
@@ -168,6 +196,14 @@ void MockMessagesApi::serve() {
         for (const Connection& connection : connections) {
             fds.push_back({connection.fd, POLLIN, 0});
         }
+        // Held answers go out once released, each taking its turn then.
+        std::erase_if(m_waiting, [this](const std::pair<int, Request>& waiting) {
+            if (isHeld(waiting.second)) {
+                return false;
+            }
+            sendAll(waiting.first, respond(waiting.second));
+            return true;
+        });
         if (::poll(fds.data(), fds.size(), 20) <= 0) {
             continue;
         }
@@ -188,6 +224,8 @@ void MockMessagesApi::serve() {
                 connection.buffer.append(chunk, static_cast<std::size_t>(count));
             }
             if (count <= 0 || !answerBuffered(connection.fd, connection.buffer)) {
+                std::erase_if(m_waiting,
+                              [&](const auto& waiting) { return waiting.first == connection.fd; });
                 ::close(connection.fd);
                 connection.fd = -1;
             }
@@ -232,6 +270,10 @@ bool MockMessagesApi::answerBuffered(int fd, std::string& buffer) {
             request.body = nullptr;
         }
         buffer.erase(0, headerEnd + 4 + bodyLength);
+        if (isHeld(request)) {
+            m_waiting.emplace_back(fd, std::move(request));
+            continue;
+        }
         if (!sendAll(fd, respond(request))) {
             return false;
         }

@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace halvane::test {
@@ -53,6 +54,12 @@ public:
     // The id of the tool call in the turnNumber-th scripted turn (from 1).
     static std::string toolUseId(std::size_t turnNumber);
 
+    // Holds back the answers to conversations whose first user message
+    // mentions text (a subagent's, say) until release(), so a test decides
+    // what finishes first where Claude Code runs them side by side.
+    void holdConversationsMentioning(std::string text);
+    void release();
+
     std::vector<Request> requests() const;
     // The main conversation's requests (those that offer tools, less /compact's
     // summary requests), in order.
@@ -65,6 +72,7 @@ private:
     void serve();
     // Answers every complete request in buffer; false when the peer is gone.
     bool answerBuffered(int fd, std::string& buffer);
+    bool isHeld(const Request& request) const;
     std::string respond(const Request& request);
     std::string messageFor(const AssistantTurn& turn, std::size_t turnNumber,
                            const std::string& model, bool stream);
@@ -77,6 +85,10 @@ private:
     std::size_t m_next = 0;
     std::size_t m_ids = 0;
     std::vector<Request> m_requests;
+    std::string m_held;
+    bool m_released = false;
+    // Held requests by connection; only the serving thread touches these.
+    std::vector<std::pair<int, Request>> m_waiting;
     std::thread m_thread;
 };
 

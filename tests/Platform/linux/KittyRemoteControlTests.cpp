@@ -93,7 +93,16 @@ protected:
         m_kitty = std::make_unique<Kitty>(m_display);
         // kitty needs OpenGL, which Mesa's software renderer gives it here
         // (scripts/install-deps); without it there is nothing to test against.
-        if (!pollUntil([&] { return m_kitty->agentPid() > 0; }, 30s)) {
+        // The agent writes its pid just before it becomes cat, and while a
+        // program replaces itself its environment reads empty: it has started
+        // once kitty's variables can be read there.
+        const ProcfsProcessTable processes;
+        if (!pollUntil(
+                [&] {
+                    const std::int32_t agent = m_kitty->agentPid();
+                    return agent > 0 && processes.environmentValue(agent, "KITTY_LISTEN_ON");
+                },
+                30s)) {
             HALVANE_SKIP_UNLESS_CI(std::string("kitty did not start here: ") + m_kitty->errors());
         }
     }
