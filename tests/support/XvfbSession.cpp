@@ -11,6 +11,8 @@
 #include <chrono>
 #include <cstdlib>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "ChildProcess.h"
 #include "Polling.h"
@@ -19,7 +21,14 @@ namespace halvane::test {
 
 namespace {
 
-pid_t start(const std::vector<std::string>& argv, int keepFd = -1) {
+// Starts argv with its output in errorFd (else /dev/null) and keepFd left
+// open. Everything the child touches is made before the fork.
+pid_t start(const std::vector<std::string>& argv, int keepFd = -1, int errorFd = -1) {
+    std::vector<char*> arguments;
+    for (const auto& argument : argv) {
+        arguments.push_back(const_cast<char*>(argument.c_str()));
+    }
+    arguments.push_back(nullptr);
     const pid_t pid = ::fork();
     if (pid == 0) {
         // However the test binary ends, its servers end with it.
@@ -27,19 +36,25 @@ pid_t start(const std::vector<std::string>& argv, int keepFd = -1) {
         const int null = ::open("/dev/null", O_RDWR);
         ::dup2(null, 0);
         ::dup2(null, 1);
-        ::dup2(null, 2);
+        ::dup2(errorFd >= 0 ? errorFd : null, 2);
         if (keepFd >= 0) {
             ::fcntl(keepFd, F_SETFD, 0);
         }
-        std::vector<char*> arguments;
-        for (const auto& argument : argv) {
-            arguments.push_back(const_cast<char*>(argument.c_str()));
-        }
-        arguments.push_back(nullptr);
         ::execvp(arguments[0], arguments.data());
         ::_exit(127);
     }
     return pid;
+}
+
+// What a program wrote to the file at fd, from its start.
+std::string contents(int fd) {
+    std::string text;
+    char buffer[4096];
+    ssize_t count = 0;
+    for (off_t at = 0; (count = ::pread(fd, buffer, sizeof buffer, at)) > 0; at += count) {
+        text.append(buffer, static_cast<std::size_t>(count));
+    }
+    return text;
 }
 
 // Whether the window manager maps a window that asks to be shown. Until it
@@ -127,14 +142,36 @@ XvfbSession::XvfbSession(bool withWindowManager, const std::string& screen) {
             m_why = "openbox is not installed (package openbox)";
             return;
         }
-        m_windowManager = start({"openbox", "--sm-disable"});
+        // openbox's complaints go to an unnamed file, for why() if it fails.
+        char errorPath[] = "/tmp/halvane-openbox-XXXXXX";
+        const int errors = ::mkostemp(errorPath, O_CLOEXEC);
+        if (errors >= 0) {
+            ::unlink(errorPath);
+        }
+        m_windowManager = start({"openbox", "--sm-disable"}, -1, errors);
         // The window manager is ready once it has claimed the screen.
         const auto managed = [] {
             return runChild({"/usr/bin/xprop", "-root", "_NET_SUPPORTING_WM_CHECK"})
                        .standardOutput.find("window id") != std::string::npos;
         };
-        if (!pollUntil(managed, std::chrono::seconds(10))) {
-            m_why = "openbox did not take the screen (is x11-utils' xprop installed?)";
+        const bool claimed = pollUntil(managed, std::chrono::seconds(20));
+        if (!claimed) {
+            int status = 0;
+            const bool exited = ::waitpid(m_windowManager, &status, WNOHANG) == m_windowManager;
+            if (exited) {
+                m_windowManager = -1;
+            }
+            const std::string ending =
+                !exited             ? "still runs"
+                : WIFEXITED(status) ? "exited with status " + std::to_string(WEXITSTATUS(status))
+                                    : "was killed by signal " + std::to_string(WTERMSIG(status));
+            m_why = "openbox did not take the screen (is x11-utils' xprop installed?); openbox " +
+                    ending + ": " + (errors >= 0 ? contents(errors) : "");
+        }
+        if (errors >= 0) {
+            ::close(errors);
+        }
+        if (!claimed) {
             return;
         }
         if (!pollUntil([&] { return mapsNewWindows(m_display); }, std::chrono::seconds(20))) {
