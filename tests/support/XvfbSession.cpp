@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -55,6 +56,18 @@ std::string contents(int fd) {
         text.append(buffer, static_cast<std::size_t>(count));
     }
     return text;
+}
+
+// How the program at pid stands, for a message; reaps it, and forgets its
+// pid, when it has ended.
+std::string howItStands(pid_t& pid) {
+    int status = 0;
+    if (::waitpid(pid, &status, WNOHANG) != pid) {
+        return "still runs";
+    }
+    pid = -1;
+    return WIFEXITED(status) ? "exited with status " + std::to_string(WEXITSTATUS(status))
+                             : "was killed by signal " + std::to_string(WTERMSIG(status));
 }
 
 // Whether the window manager maps a window that asks to be shown. Until it
@@ -142,12 +155,8 @@ XvfbSession::XvfbSession(bool withWindowManager, const std::string& screen) {
             m_why = "openbox is not installed (package openbox)";
             return;
         }
-        // openbox's complaints go to an unnamed file, for why() if it fails.
-        char errorPath[] = "/tmp/halvane-openbox-XXXXXX";
-        const int errors = ::mkostemp(errorPath, O_CLOEXEC);
-        if (errors >= 0) {
-            ::unlink(errorPath);
-        }
+        // openbox's complaints are kept in memory, for why() if it fails.
+        const int errors = ::memfd_create("openbox-errors", MFD_CLOEXEC);
         m_windowManager = start({"openbox", "--sm-disable"}, -1, errors);
         // The window manager is ready once it has claimed the screen.
         const auto managed = [] {
@@ -156,21 +165,10 @@ XvfbSession::XvfbSession(bool withWindowManager, const std::string& screen) {
         };
         const bool claimed = pollUntil(managed, std::chrono::seconds(20));
         if (!claimed) {
-            int status = 0;
-            const bool exited = ::waitpid(m_windowManager, &status, WNOHANG) == m_windowManager;
-            if (exited) {
-                m_windowManager = -1;
-            }
-            const std::string ending =
-                !exited             ? "still runs"
-                : WIFEXITED(status) ? "exited with status " + std::to_string(WEXITSTATUS(status))
-                                    : "was killed by signal " + std::to_string(WTERMSIG(status));
             m_why = "openbox did not take the screen (is x11-utils' xprop installed?); openbox " +
-                    ending + ": " + (errors >= 0 ? contents(errors) : "");
+                    howItStands(m_windowManager) + ": " + contents(errors);
         }
-        if (errors >= 0) {
-            ::close(errors);
-        }
+        ::close(errors);
         if (!claimed) {
             return;
         }
